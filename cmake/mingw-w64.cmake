@@ -1,0 +1,14 @@
+# Cross build for 64-bit Windows with Debian's MinGW-w64 (POSIX thread model).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TOVI_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${TOVI_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOVI_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${TOVI_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TOVI_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Tests run under Wine; the wrapper picks the prefix and display of the test run.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

@@ -1,0 +1,70 @@
+# Shared pieces of run.sh and test.sh: Debian packages, a private X display,
+# and a Wine prefix of the run's own under the build tree.
+
+TOVI_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TOVI_PACKAGES=(cmake make g++ python3 g++-mingw-w64-x86-64 wine wine64 xvfb xdotool
+               imagemagick fonts-ipafont-gothic)
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer prompts, no menu entries written into the user's desktop.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+ensure_packages() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing Debian packages: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# Starts Xvfb on the first free display number and exports DISPLAY.
+start_xvfb() {
+  local n
+  for n in $(seq 91 160); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    TOVI_XVFB_PID=$!
+    local i
+    for i in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$TOVI_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  echo "could not start Xvfb" >&2
+  return 1
+}
+
+stop_xvfb() {
+  [ -n "${TOVI_XVFB_PID:-}" ] && kill "$TOVI_XVFB_PID" 2>/dev/null
+  TOVI_XVFB_PID=
+}
+
+# Makes a fresh Wine prefix in which every program runs inside one virtual
+# desktop named "shell", with Wine's task bar and notification area.
+make_prefix() {
+  export WINEPREFIX=$1
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 800x600 /f >/dev/null 2>&1
+  wineserver -w
+}
+
+stop_wine() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+  true
+}
+
+build_windows() {
+  cmake -S "$TOVI_ROOT" -B "$TOVI_ROOT/build/windows" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$TOVI_ROOT/cmake/mingw-w64.cmake" >/dev/null
+  cmake --build "$TOVI_ROOT/build/windows" -j "$(nproc)"
+}

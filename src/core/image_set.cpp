@@ -1,0 +1,55 @@
+#include "core/image_set.h"
+
+#include <utility>
+
+namespace tovi {
+namespace {
+
+TRaster Required(TImageLoader& loader, const std::string& fileName) {
+  TRaster picture;
+  const TLoadStatus status = loader.Load(fileName, picture);
+  if (status != TLoadStatus::Loaded) throw EImageSetError(status, fileName);
+  return picture;
+}
+
+// Adds prefix1.bmp, prefix2.bmp, … until the first number with no file.
+void LoadSeries(TImageLoader& loader, const std::string& prefix, TBitmapList& list) {
+  for (int i = 1;; ++i) {
+    const std::string fileName = prefix + std::to_string(i) + ".bmp";
+    TRaster picture;
+    switch (loader.Load(fileName, picture)) {
+      case TLoadStatus::Missing:
+        return;
+      case TLoadStatus::Unreadable:
+        throw EImageSetError(TLoadStatus::Unreadable, fileName);
+      case TLoadStatus::Loaded:
+        list.Add(std::move(picture));
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::int32_t> BlinkSequence(std::int32_t frameCount) {
+  std::vector<std::int32_t> sequence;
+  if (frameCount <= 0) return sequence;
+  sequence.reserve(static_cast<std::size_t>(2 * frameCount - 1));
+  for (std::int32_t i = 0; i < frameCount; ++i) sequence.push_back(i);
+  for (std::int32_t i = frameCount - 2; i >= 0; --i) sequence.push_back(i);
+  return sequence;
+}
+
+TImageSet LoadImageSet(TImageLoader& loader) {
+  TImageSet images;
+  images.FBaseBitmap = Required(loader, "base.bmp");
+  images.FBaseMask = MakeMask(images.FBaseBitmap);
+  LoadSeries(loader, "cap", images.FCapList);
+  // Without an eyelid frame there is no blink to play.
+  if (images.FCapList.Count() == 0) throw EImageSetError(TLoadStatus::Missing, "cap1.bmp");
+  images.FBlinkSequence = BlinkSequence(images.FCapList.Count());
+  LoadSeries(loader, "eye", images.FEyeList);
+  return images;
+}
+
+}  // namespace tovi

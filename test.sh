@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the native and the Windows build, and runs
+# every test tier: core (native), win (under Wine), e2e (tovi.exe under Wine).
+set -uo pipefail
+. "$(dirname "$0")/scripts/common.sh"
+cd "$TOVI_ROOT"
+
+ensure_packages "${TOVI_PACKAGES[@]}" libgtest-dev googletest python3-pytest python3-pil || exit 1
+
+set -e
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/native -j "$(nproc)"
+build_windows
+set +e
+
+reports=$TOVI_ROOT/build/reports
+rm -rf "$reports"; mkdir -p "$reports"
+failed_tiers=()
+
+echo "== core tests (native)"
+GTEST_OUTPUT="xml:$reports/core/" ctest --test-dir build/native --output-on-failure \
+  || failed_tiers+=(core)
+
+start_xvfb || exit 1
+trap 'stop_wine; stop_xvfb' EXIT
+make_prefix "$TOVI_ROOT/build/wine-prefix"
+export TOVI_WINEPREFIX=$WINEPREFIX
+
+echo "== win tests (under Wine)"
+GTEST_OUTPUT="xml:Z:$reports/win/" ctest --test-dir build/windows --output-on-failure \
+  || failed_tiers+=(win)
+
+echo "== e2e tests (tovi.exe under Wine)"
+/usr/bin/python3 -m pytest -q tests/e2e --junitxml="$reports/e2e.xml" \
+  || failed_tiers+=(e2e)
+
+/usr/bin/python3 scripts/summarize.py "$reports" "${failed_tiers[@]}"

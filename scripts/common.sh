@@ -49,12 +49,20 @@ stop_xvfb() {
 # Makes a fresh Wine prefix in which every program runs inside one virtual
 # desktop named "shell", with Wine's task bar and notification area.
 make_prefix() {
-  export WINEPREFIX=$1
+  export WINEPREFIX=$(realpath -m "$1")
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wineboot -i >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 800x600 /f >/dev/null 2>&1
+  # A crash ends the program with a report on the console, not a dialog that waits forever.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # Wine's own interface fonts have no Japanese: let them borrow IPA P Gothic's glyphs.
+  local font
+  for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$font" \
+      /t REG_MULTI_SZ /d "ipagp.ttf,IPAPGothic" /f >/dev/null 2>&1
+  done
   wineserver -w
 }
 

@@ -1,0 +1,124 @@
+#include "app/main_form.h"
+
+#include "core/eye_picture.h"
+#include "toolkit/application.h"
+#include "toolkit/errors.h"
+#include "toolkit/icon.h"
+#include "toolkit/image_file.h"
+#include "toolkit/program_folder.h"
+#include "toolkit/seams.h"
+#include "toolkit/settings_file.h"
+
+namespace tovi {
+namespace {
+
+constexpr UINT kTickMilliseconds = 10;
+constexpr wchar_t kSettingsFile[] = L"tovi.ini";
+
+}  // namespace
+
+TFrmMain::TFrmMain()
+    // A tool window never gets a task-bar button, should anything ever show it.
+    : TForm({.ClassName = L"TFrmMain", .Caption = L"Tovi", .Style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
+             .ExStyle = WS_EX_TOOLWINDOW}) {
+  TaskTrayIcon1.Name = L"TaskTrayIcon1";
+  TaskTrayIcon1.SetPopUpMenuR(&PopupMenu);
+  TaskTrayIcon1.OnClick = [this](TObject* sender) { TaskTrayIcon1Click(sender); };
+  TaskTrayIcon2.Name = L"TaskTrayIcon2";
+  TaskTrayIcon2.SetPopUpMenuR(&PopupMenu);
+  TaskTrayIcon2.OnClick = [this](TObject* sender) { TaskTrayIcon2Click(sender); };
+  Timer1.Name = L"Timer1";
+  Timer1.SetInterval(kTickMilliseconds);
+  Timer1.OnTimer = [this](TObject* sender) { Timer1Timer(sender); };
+  PopupMenu.Name = L"PopupMenu";
+  PopupMenu.Add({L"MnuConfig", L"設定(&C)...", [this](TObject* sender) { MnuConfigClick(sender); }});
+  PopupMenu.Add({L"N1", L"-", nullptr});
+  PopupMenu.Add({L"MnuAbout", L"Toviについて(&A)...", [this](TObject* sender) { MnuAboutClick(sender); }});
+  PopupMenu.Add({L"N2", L"-", nullptr});
+  PopupMenu.Add({L"MnuExit", L"終了(&X)", [this](TObject* sender) { MnuExitClick(sender); }});
+
+  for (TComponent* component : {static_cast<TComponent*>(&TaskTrayIcon1), static_cast<TComponent*>(&TaskTrayIcon2),
+                                static_cast<TComponent*>(&Timer1), static_cast<TComponent*>(&PopupMenu)})
+    component->Loaded();
+  FormCreate();
+}
+
+TFrmMain::~TFrmMain() {
+  // The exit goes on whatever saving answers.
+  try {
+    FormDestroy();
+  } catch (...) {
+    Application().HandleException(this);
+  }
+}
+
+void TFrmMain::FormCreate() {
+  FFolder = ProgramFolder();
+  LoadSettings();
+  LoadImages();
+}
+
+void TFrmMain::FormDestroy() { SaveSettings(); }
+
+void TFrmMain::LoadSettings() {
+  const std::wstring path = FFolder + kSettingsFile;
+  RemoveStrayTemporary(path);
+  FSettings = ReadEyeSettings(ReadFileBytes(path));
+}
+
+void TFrmMain::SaveSettings() {
+  const std::wstring path = FFolder + kSettingsFile;
+  WriteFileSafely(path, WriteEyeSettings(ReadFileBytes(path), FSettings));
+}
+
+void TFrmMain::LoadImages() {
+  TFolderImageLoader loader(FFolder);
+  try {
+    FImages = LoadImageSet(loader);
+  } catch (const EImageSetError& e) {
+    const std::wstring path = loader.PathOf(e.FileName);
+    throw EToviError(e.Problem == TLoadStatus::Missing ? path + L" が見つかりません"
+                                                       : path + L" はビットマップとして読み込めません");
+  }
+  FIconMask = IconMask(FImages.FBaseMask);
+}
+
+void TFrmMain::Timer1Timer(TObject*) {
+  FMotion.AdvanceBlink(seams::TickCount(), FSettings.FBlink, FSettings.FBlinkInterval,
+                       static_cast<std::int32_t>(FImages.FBlinkSequence.size()));
+  UpdateEyes();
+}
+
+void TFrmMain::UpdateEyes() {
+  // Where the cursor cannot be read (a locked desktop) the eyes keep their aim.
+  POINT cursor{FCursor.X, FCursor.Y};
+  if (seams::CursorPos(&cursor)) FCursor = {cursor.x, cursor.y};
+  if (const auto theta = FMotion.ChangedGaze(GetTrayRect(), FCursor)) ShowEye(*theta, FMotion.FBlinkPos);
+}
+
+TRect TFrmMain::GetTrayRect() const { return seams::TrayRect(); }
+
+void TFrmMain::ShowEye(double theta, std::int32_t blinkPos) {
+  const TRaster picture = ComposeEye(FImages, FIconMask, FSettings.FType, theta, blinkPos);
+  const TIcon icon(IconFromPicture(picture, FIconMask));
+  TaskTrayIcon1.SetIcon(&icon);
+  TaskTrayIcon1.SetHint("");
+  TaskTrayIcon2.SetIcon(&icon);
+  TaskTrayIcon2.SetHint("");
+}
+
+void TFrmMain::TaskTrayIcon1Click(TObject*) {
+  FMotion.StartBlink(static_cast<std::int32_t>(FImages.FBlinkSequence.size()));
+}
+
+void TFrmMain::TaskTrayIcon2Click(TObject*) {
+  FMotion.StartBlink(static_cast<std::int32_t>(FImages.FBlinkSequence.size()));
+}
+
+// The settings dialog and the about box come with the dialogs.
+void TFrmMain::MnuConfigClick(TObject*) {}
+void TFrmMain::MnuAboutClick(TObject*) {}
+
+void TFrmMain::MnuExitClick(TObject*) { Close(); }
+
+}  // namespace tovi

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+#include "components/task_tray_icon.h"
+#include "core/eye_motion.h"
+#include "core/image_set.h"
+#include "core/settings.h"
+#include "toolkit/form.h"
+#include "toolkit/popup_menu.h"
+#include "toolkit/timer.h"
+
+namespace tovi {
+
+// The hidden main form: it owns the two tray icons that make the pair of
+// eyes, the timer that moves them, the menu, the pictures and the settings.
+// It is never shown.
+class TFrmMain final : public TForm {
+ public:
+  TFrmMain();
+  ~TFrmMain() override;
+
+  void Timer1Timer(TObject* sender);
+  void TaskTrayIcon1Click(TObject* sender);
+  void TaskTrayIcon2Click(TObject* sender);
+  void MnuConfigClick(TObject* sender);
+  void MnuAboutClick(TObject* sender);
+  void MnuExitClick(TObject* sender);
+
+  // Components, in the order the form creates them.
+  TTaskTrayIcon TaskTrayIcon1{this};
+  TTaskTrayIcon TaskTrayIcon2{this};
+  TTimer Timer1{this};
+  TPopupMenu PopupMenu{this};
+
+  EyeSettings FSettings;
+  TEyeMotion FMotion;
+
+ private:
+  void FormCreate();
+  void FormDestroy();
+  void LoadSettings();
+  void SaveSettings();
+  void LoadImages();
+  void UpdateEyes();
+  TRect GetTrayRect() const;
+  void ShowEye(double theta, std::int32_t blinkPos);
+
+  std::wstring FFolder;
+  TImageSet FImages;
+  TRaster FIconMask;
+  TPoint FCursor;
+};
+
+}  // namespace tovi

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "toolkit/component.h"
+#include "toolkit/icon.h"
+
+namespace tovi {
+
+class TPopupMenu;
+
+// One icon in the notification area, kept in step with its picture, tooltip
+// and visibility, turning the shell's mouse reports into events and menus.
+// Each instance has a hidden window of its own, which the shell tells apart.
+class TTaskTrayIcon : public TComponent {
+ public:
+  static constexpr UINT kIconId = 1;
+  static constexpr UINT kCallbackMessage = WM_USER + 100;
+  static constexpr UINT kFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  // The first form of the record: 88 bytes in a 32-bit program, 104 in a 64-bit one.
+  static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
+
+  explicit TTaskTrayIcon(TComponent* owner);
+  ~TTaskTrayIcon() override;
+
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& value);
+  // The component's own icon object; it shares the picture last assigned.
+  const TIcon& Icon() const { return FIcon; }
+  void SetIcon(const TIcon* value);
+  TPopupMenu* PopUpMenuL() const { return FPopUpMenuL; }
+  void SetPopUpMenuL(TPopupMenu* value);
+  TPopupMenu* PopUpMenuR() const { return FPopUpMenuR; }
+  void SetPopUpMenuR(TPopupMenu* value);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool value);
+  HWND WindowHandle() const { return FWindowHandle; }
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  struct TMessage {
+    UINT Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+    LRESULT Result;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void WndProc(TMessage& message);
+  void HandleCallback(LPARAM mouseMessage);
+  void BringOwnerForward();
+  BOOL NotifyTray(DWORD operation);
+  void AddIcon();
+
+  std::string FHint;
+  TIcon FIcon;
+  TPopupMenu* FPopUpMenuL = nullptr;
+  TPopupMenu* FPopUpMenuR = nullptr;
+  bool FVisible = true;
+  HWND FWindowHandle = nullptr;
+  bool FAddPending = false;
+};
+
+}  // namespace tovi

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace tovi {
+
+// The bytes of an INI file, read as the Windows profile functions read them
+// and changed so that every line we do not write stays as it was.
+//
+// A line ends at "\r\n", "\n" or a lone "\r". "[name]" opens a section; a line
+// with '=' holds a key and its value; a line starting with ';' is a comment.
+// Names match without regard to ASCII case, white space around names and
+// values is ignored, and the first section and the first key of a name win.
+// A UTF-8 byte order mark at the start is kept and otherwise ignored.
+class TIniDocument {
+ public:
+  // The longest value the program reads: the platform fills a 2048-byte buffer.
+  static constexpr std::size_t kMaxValueBytes = 2047;
+
+  explicit TIniDocument(std::string text) : FText(std::move(text)) {}
+
+  const std::string& Text() const noexcept { return FText; }
+
+  // The value as GetPrivateProfileString hands it out: trimmed, ended by a NUL
+  // byte, one pair of matching quotes removed, cut to kMaxValueBytes. Nothing when the section
+  // or the key is missing.
+  std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;
+
+  // Rewrites the first line of the key in the first such section as
+  // "key=value", keeping that line's ending; adds a missing key after the
+  // section's last non-blank line and a missing section at the end of the
+  // text. Lines we add end in "\r\n". Names and value must not hold a line
+  // break, and the names no '=', ']' or surrounding white space.
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+ private:
+  std::string FText;
+};
+
+}  // namespace tovi

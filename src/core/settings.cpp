@@ -1,0 +1,62 @@
+#include "core/settings.h"
+
+#include <charconv>
+
+#include "core/ini_document.h"
+
+namespace tovi {
+namespace {
+
+constexpr std::string_view kSection = "Eye";
+constexpr std::string_view kTypeKey = "Type";
+constexpr std::string_view kBlinkKey = "Blink";
+constexpr std::string_view kBlinkIntervalKey = "BlinkInterval";
+
+// The whole text as a number; nothing when a character is left over or it does not fit.
+template <typename Integer>
+std::optional<Integer> WholeNumber(std::string_view text, int base) {
+  Integer value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::int32_t ReadInteger(const TIniDocument& ini, std::string_view key, std::int32_t fallback) {
+  const std::optional<std::string> text = ini.ReadString(kSection, key);
+  return text ? ParseIniInteger(*text).value_or(fallback) : fallback;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    const std::string_view digits = text.substr(2);
+    if (digits.size() > 8) return std::nullopt;
+    // from_chars takes no sign for an unsigned number, so "0x-1" fails as it should.
+    const std::optional<std::uint32_t> bits = WholeNumber<std::uint32_t>(digits, 16);
+    if (!bits) return std::nullopt;
+    return static_cast<std::int32_t>(*bits);
+  }
+  // from_chars knows '-' but not '+'; "+-1" keeps its '+' and so fails.
+  if (text.starts_with('+') && !text.substr(1).starts_with('-')) text.remove_prefix(1);
+  return WholeNumber<std::int32_t>(text, 10);
+}
+
+EyeSettings ReadEyeSettings(std::string_view iniText) {
+  const TIniDocument ini{std::string(iniText)};
+  EyeSettings settings;
+  settings.FType = ReadInteger(ini, kTypeKey, settings.FType);
+  settings.FBlink = ReadInteger(ini, kBlinkKey, 1) != 0;
+  settings.FBlinkInterval = ReadInteger(ini, kBlinkIntervalKey, settings.FBlinkInterval);
+  return settings;
+}
+
+std::string WriteEyeSettings(std::string_view iniText, const EyeSettings& settings) {
+  TIniDocument ini{std::string(iniText)};
+  ini.WriteString(kSection, kTypeKey, std::to_string(settings.FType));
+  ini.WriteString(kSection, kBlinkKey, settings.FBlink ? "1" : "0");
+  ini.WriteString(kSection, kBlinkIntervalKey, std::to_string(settings.FBlinkInterval));
+  return ini.Text();
+}
+
+}  // namespace tovi

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tovi {
+
+// What the user can choose, kept in section "Eye" of tovi.ini.
+struct EyeSettings {
+  std::int32_t FType = 0;  // index of the pupil picture
+  bool FBlink = true;      // blink by itself now and then
+  std::int32_t FBlinkInterval = 5000;  // milliseconds between blinks
+
+  bool operator==(const EyeSettings&) const = default;
+};
+
+// A setting's text as a 32-bit integer: "0x" or "0X" and one to eight
+// hexadecimal digits (the bit pattern: "0xFFFFFFFF" is -1), or decimal digits
+// with an optional sign. Nothing when the whole text does not convert.
+std::optional<std::int32_t> ParseIniInteger(std::string_view text);
+
+// The settings in the file's text; a missing or unusable value takes its default.
+EyeSettings ReadEyeSettings(std::string_view iniText);
+
+// The file's text with the three settings written in and all else kept.
+std::string WriteEyeSettings(std::string_view iniText, const EyeSettings& settings);
+
+}  // namespace tovi

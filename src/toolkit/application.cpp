@@ -1,0 +1,82 @@
+#include "toolkit/application.h"
+
+#include <commctrl.h>
+
+#include <cassert>
+
+#include "toolkit/errors.h"
+#include "toolkit/form.h"
+
+namespace tovi {
+namespace {
+
+TApplication* TheApplication = nullptr;
+
+}  // namespace
+
+TApplication& Application() {
+  assert(TheApplication != nullptr);
+  return *TheApplication;
+}
+
+TApplication::TApplication() {
+  assert(TheApplication == nullptr);
+  TheApplication = this;
+  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&controls);
+}
+
+TApplication::~TApplication() {
+  // The last created goes first, so the main form outlives the dialogs.
+  while (!FForms.empty()) FForms.pop_back();
+  TheApplication = nullptr;
+}
+
+void TApplication::AddForm(std::unique_ptr<TForm> form) {
+  if (FMainForm == nullptr) FMainForm = form.get();
+  FForms.push_back(std::move(form));
+}
+
+void TApplication::Dispatch(MSG& message) {
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
+
+void TApplication::Run() {
+  MSG message;
+  while (!FTerminated && GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
+  FTerminated = true;
+}
+
+void TApplication::Terminate() {
+  if (!FTerminated) PostQuitMessage(0);
+  FTerminated = true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Leave the quit for the loop that is meant to end on it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      FTerminated = true;
+      return;
+    }
+    Dispatch(message);
+  }
+}
+
+void TApplication::HandleException(TObject* sender) {
+  const std::wstring text = ExceptionText(std::current_exception());
+  if (OnException) {
+    OnException(sender, text);
+    return;
+  }
+  // A failure that repeats on every tick must not stack up message boxes.
+  if (FReporting) return;
+  FReporting = true;
+  MessageBoxW(nullptr, text.c_str(), Title.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  FReporting = false;
+}
+
+}  // namespace tovi

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/component.h"
+
+namespace tovi {
+
+class TForm;
+
+using TExceptionEvent = std::function<void(TObject* sender, const std::wstring& text)>;
+
+// The one application object: owns the forms, runs the message loop and
+// reports errors that leave an event handler.
+class TApplication {
+ public:
+  TApplication();
+  ~TApplication();
+  TApplication(const TApplication&) = delete;
+  TApplication& operator=(const TApplication&) = delete;
+
+  // Creates a form owned by the application; the first becomes the main form.
+  // A form that fails to come into being is reported and null is returned.
+  template <typename TFormClass>
+  TFormClass* CreateForm() {
+    try {
+      auto form = std::make_unique<TFormClass>();
+      TFormClass* created = form.get();
+      AddForm(std::move(form));
+      return created;
+    } catch (...) {
+      HandleException(nullptr);
+      return nullptr;
+    }
+  }
+
+  TForm* MainForm() const { return FMainForm; }
+
+  // Runs the message loop until Terminate.
+  void Run();
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+  // Dispatches every message that is waiting, then returns.
+  void ProcessMessages();
+
+  // Reports the exception being handled: OnException when assigned, else a
+  // message box with the error's text. Call it only inside a catch block.
+  void HandleException(TObject* sender);
+
+  std::wstring Title;
+  TExceptionEvent OnException;
+
+ private:
+  void AddForm(std::unique_ptr<TForm> form);
+  void Dispatch(MSG& message);
+
+  std::vector<std::unique_ptr<TForm>> FForms;
+  TForm* FMainForm = nullptr;
+  bool FTerminated = false;
+  bool FReporting = false;
+};
+
+// The application object of this process.
+TApplication& Application();
+
+}  // namespace tovi

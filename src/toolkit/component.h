@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tovi {
+
+class TObject {
+ public:
+  virtual ~TObject() = default;
+};
+
+enum class TMouseButton { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
+
+// Keys and buttons held during a mouse event, as a set of flags.
+using TShiftState = std::uint8_t;
+inline constexpr TShiftState ssShift = 0x01;
+inline constexpr TShiftState ssAlt = 0x02;
+inline constexpr TShiftState ssCtrl = 0x04;
+inline constexpr TShiftState ssLeft = 0x08;
+inline constexpr TShiftState ssRight = 0x10;
+inline constexpr TShiftState ssMiddle = 0x20;
+inline constexpr TShiftState ssDouble = 0x40;
+
+// Events: called only when assigned, with the sender first.
+using TNotifyEvent = std::function<void(TObject* sender)>;
+using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
+
+enum class TOperation { opInsert, opRemove };
+
+// A part of a form with an owner, which can ask another component to tell it
+// when that other one goes away.
+class TComponent : public TObject {
+ public:
+  explicit TComponent(TComponent* owner) : FOwner(owner) {}
+  ~TComponent() override;
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  TComponent* Owner() const { return FOwner; }
+
+  // From now on `other` is told through Notification when this component is
+  // destroyed, and this one when `other` is.
+  void FreeNotification(TComponent* other);
+
+  // Called once the form that holds the component has set all its properties.
+  virtual void Loaded() {}
+  virtual void Notification(TComponent* component, TOperation operation);
+
+  // Set only while a form designer hosts the component; this program has none.
+  bool Designing() const { return false; }
+
+  std::wstring Name;
+
+ private:
+  void Unlink(TComponent* other);
+
+  TComponent* FOwner;
+  std::vector<TComponent*> FFreeNotifies;
+};
+
+}  // namespace tovi

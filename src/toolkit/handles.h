@@ -1,0 +1,95 @@
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace tovi {
+
+// Move-only owner of one platform handle; Traits::Close frees it.
+template <typename Traits>
+class TUniqueHandle {
+ public:
+  using THandle = typename Traits::THandle;
+
+  TUniqueHandle() = default;
+  explicit TUniqueHandle(THandle handle) : FHandle(handle) {}
+  ~TUniqueHandle() { Reset(); }
+  TUniqueHandle(TUniqueHandle&& other) noexcept : FHandle(other.Release()) {}
+  TUniqueHandle& operator=(TUniqueHandle&& other) noexcept {
+    Reset(other.Release());
+    return *this;
+  }
+  TUniqueHandle(const TUniqueHandle&) = delete;
+  TUniqueHandle& operator=(const TUniqueHandle&) = delete;
+
+  THandle Get() const { return FHandle; }
+  explicit operator bool() const { return FHandle != THandle{}; }
+  THandle Release() { return std::exchange(FHandle, THandle{}); }
+  void Reset(THandle handle = THandle{}) {
+    if (THandle old = std::exchange(FHandle, handle)) Traits::Close(old);
+  }
+
+ private:
+  THandle FHandle{};
+};
+
+struct TIconTraits {
+  using THandle = HICON;
+  static void Close(HICON h) { DestroyIcon(h); }
+};
+struct TGdiObjectTraits {
+  using THandle = HGDIOBJ;
+  static void Close(HGDIOBJ h) { DeleteObject(h); }
+};
+struct TBitmapTraits {
+  using THandle = HBITMAP;
+  static void Close(HBITMAP h) { DeleteObject(h); }
+};
+struct TMemoryDcTraits {
+  using THandle = HDC;
+  static void Close(HDC h) { DeleteDC(h); }
+};
+struct TMenuTraits {
+  using THandle = HMENU;
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+
+using TUniqueIcon = TUniqueHandle<TIconTraits>;
+using TUniqueGdiObject = TUniqueHandle<TGdiObjectTraits>;
+using TUniqueBitmap = TUniqueHandle<TBitmapTraits>;
+using TUniqueMemoryDc = TUniqueHandle<TMemoryDcTraits>;
+using TUniqueMenu = TUniqueHandle<TMenuTraits>;
+
+// A device context borrowed from a window (or the screen) and given back.
+class TWindowDc {
+ public:
+  explicit TWindowDc(HWND window) : FWindow(window), FDc(GetDC(window)) {}
+  ~TWindowDc() {
+    if (FDc) ReleaseDC(FWindow, FDc);
+  }
+  TWindowDc(const TWindowDc&) = delete;
+  TWindowDc& operator=(const TWindowDc&) = delete;
+  HDC Get() const { return FDc; }
+
+ private:
+  HWND FWindow;
+  HDC FDc;
+};
+
+// Selects an object into a device context and puts the previous one back.
+class TSelectGuard {
+ public:
+  TSelectGuard(HDC dc, HGDIOBJ object) : FDc(dc), FOld(SelectObject(dc, object)) {}
+  ~TSelectGuard() {
+    if (FOld) SelectObject(FDc, FOld);
+  }
+  TSelectGuard(const TSelectGuard&) = delete;
+  TSelectGuard& operator=(const TSelectGuard&) = delete;
+
+ private:
+  HDC FDc;
+  HGDIOBJ FOld;
+};
+
+}  // namespace tovi

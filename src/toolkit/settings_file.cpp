@@ -1,0 +1,90 @@
+#include "toolkit/settings_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "toolkit/errors.h"
+#include "toolkit/handles.h"
+
+namespace tovi {
+namespace {
+
+struct TFileTraits {
+  using THandle = HANDLE;
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+using TUniqueFile = TUniqueHandle<TFileTraits>;
+
+// CreateFileW fails with INVALID_HANDLE_VALUE, where the owner knows only null.
+TUniqueFile OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
+  const HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return TUniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+std::wstring TemporaryOf(const std::wstring& path) { return path + L".tmp"; }
+
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return full;
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    // WriteFile counts in DWORDs; a megabyte at a time is plenty.
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+// Writes and flushes a whole new file; false, with nothing left behind, when that fails.
+bool WriteNewFile(const std::wstring& path, std::string_view bytes) {
+  TUniqueFile file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+  if (!file) return false;
+  const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
+  file.Reset();
+  if (!written) DeleteFileW(path.c_str());
+  return written;
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::wstring& path) {
+  const TUniqueFile file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    OPEN_EXISTING);
+  if (!file) return {};
+  std::string bytes;
+  char buffer[64 * 1024];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return {};
+    if (got == 0) return bytes;
+    bytes.append(buffer, got);
+  }
+}
+
+void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
+  const EToviError refusal(FullPath(path) + L" に書き込めません");
+  // Windows's own profile writer fails on a read-only file; Wine run as root
+  // could replace it all the same, so the attribute is asked for itself.
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) throw refusal;
+  const std::wstring temporary = TemporaryOf(path);
+  if (!WriteNewFile(temporary, bytes)) throw refusal;
+  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(temporary.c_str());
+    throw refusal;
+  }
+}
+
+void RemoveStrayTemporary(const std::wstring& path) { DeleteFileW(TemporaryOf(path).c_str()); }
+
+}  // namespace tovi

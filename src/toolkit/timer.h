@@ -1,0 +1,30 @@
+#pragma once
+
+#include "toolkit/component.h"
+#include "toolkit/window.h"
+
+namespace tovi {
+
+// Calls OnTimer every Interval milliseconds while enabled. Its ticks come as
+// messages to a window of its own, so modal loops and menus keep them going.
+class TTimer : public TComponent, private TWindow {
+ public:
+  explicit TTimer(TComponent* owner);
+
+  void SetInterval(UINT milliseconds);
+  void SetEnabled(bool enabled);
+  UINT Interval() const { return FInterval; }
+  bool Enabled() const { return FEnabled; }
+
+  TNotifyEvent OnTimer;
+
+ private:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  TObject* ErrorSender() override { return this; }
+  void UpdateTimer();
+
+  UINT FInterval = 1000;
+  bool FEnabled = true;
+};
+
+}  // namespace tovi

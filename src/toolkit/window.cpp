@@ -1,0 +1,59 @@
+#include "toolkit/window.h"
+
+#include "toolkit/application.h"
+#include "toolkit/errors.h"
+
+namespace tovi {
+
+TWindow::~TWindow() { DestroyHandle(); }
+
+void TWindow::CreateHandle(const TCreateParams& params) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass{};
+  if (!GetClassInfoExW(instance, params.ClassName, &windowClass)) {
+    windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &TWindow::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = params.ClassName;
+    if (!RegisterClassExW(&windowClass)) throw EToviError(L"ウィンドウクラスを登録できません");
+  }
+  const RECT& b = params.Bounds;
+  if (!CreateWindowExW(params.ExStyle, params.ClassName, params.Title, params.Style, b.left, b.top,
+                       b.right - b.left, b.bottom - b.top, params.Parent, nullptr, instance, this))
+    throw EToviError(L"ウィンドウを作れません");
+}
+
+void TWindow::DestroyHandle() {
+  if (FHandle) DestroyWindow(FHandle);
+}
+
+LRESULT TWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(FHandle, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->FHandle = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->FHandle = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  // No exception may cross the platform's frames on its way back to the loop.
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    Application().HandleException(self->ErrorSender());
+    return 0;
+  }
+}
+
+}  // namespace tovi

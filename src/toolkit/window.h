@@ -1,0 +1,44 @@
+#pragma once
+
+#include <windows.h>
+
+namespace tovi {
+
+class TObject;
+
+// A window of ours: one object per window, its messages handled by the
+// member HandleMessage. An exception that leaves HandleMessage goes to the
+// application's error report and the message counts as handled.
+class TWindow {
+ public:
+  TWindow() = default;
+  virtual ~TWindow();
+  TWindow(const TWindow&) = delete;
+  TWindow& operator=(const TWindow&) = delete;
+
+  HWND Handle() const { return FHandle; }
+
+ protected:
+  struct TCreateParams {
+    const wchar_t* ClassName;
+    const wchar_t* Title = L"";
+    DWORD Style = WS_POPUP;
+    DWORD ExStyle = 0;
+    HWND Parent = nullptr;
+    RECT Bounds = {0, 0, 0, 0};
+  };
+  // Registers the window class on its first use. Throws EToviError on failure.
+  void CreateHandle(const TCreateParams& params);
+  void DestroyHandle();
+
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Who is named as the sender when a message handler fails.
+  virtual TObject* ErrorSender() { return nullptr; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND FHandle = nullptr;
+};
+
+}  // namespace tovi

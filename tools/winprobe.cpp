@@ -1,0 +1,481 @@
+// winprobe: a console helper for the end-to-end tests. Run in the same Wine
+// prefix as the program under test, it lists windows, dialogs, menus and
+// processes, and sends input through SendInput, which reaches pop-up menus
+// where X key events do not. Every result is one JSON object per line (UTF-8).
+//
+//   winprobe windows                   top-level windows, then task-bar buttons
+//   winprobe processes                 running processes
+//   winprobe menu                      open pop-up menus and their items
+//   winprobe message-boxes             dialogs with their texts and buttons
+//   winprobe close CLASS [TITLE]       post WM_CLOSE to a top-level window
+//   winprobe press-button TITLE TEXT   click a button of a dialog
+//   winprobe key KEY...                press keys; "MENU+F4" presses together
+//   winprobe move X Y                  move the mouse (desktop coordinates)
+//   winprobe click X Y [left|right|middle]
+//   winprobe kill EXE                  end every process of that file name
+//
+// Exit code: 0 done, 1 nothing matched, 2 bad arguments.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <concepts>
+#include <cstdio>
+#include <cwctype>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kNotFound = 1;
+constexpr int kUsage = 2;
+
+std::string Utf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string result(size, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
+                      nullptr, nullptr);
+  return result;
+}
+
+std::string Json(std::wstring_view text) {
+  std::string result = "\"";
+  for (const char c : Utf8(text)) {
+    switch (c) {
+      case '"': result += "\\\""; break;
+      case '\\': result += "\\\\"; break;
+      case '\n': result += "\\n"; break;
+      case '\r': result += "\\r"; break;
+      case '\t': result += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+          result += escaped;
+        } else {
+          result += c;
+        }
+    }
+  }
+  return result + "\"";
+}
+
+template <std::integral Number>
+std::string Json(Number number) { return std::to_string(number); }
+std::string Json(bool flag) { return flag ? "true" : "false"; }
+std::string Json(HWND window) { return Json(reinterpret_cast<INT_PTR>(window)); }
+std::string Json(const RECT& r) {
+  char text[64];
+  std::snprintf(text, sizeof text, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
+  return text;
+}
+
+// Builds one line: {"kind":..., "name":value, ...}.
+class JsonLine {
+ public:
+  explicit JsonLine(std::wstring_view kind) { FText = "{\"kind\":" + Json(kind); }
+  JsonLine& Add(const char* name, const std::string& json) {
+    FText += ",\"" + std::string(name) + "\":" + json;
+    return *this;
+  }
+  std::string Text() const { return FText + "}"; }
+  void Print() const {
+    const std::string line = Text() + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+  }
+
+ private:
+  std::string FText;
+};
+
+std::string JsonArray(const std::vector<std::string>& items) {
+  std::string result = "[";
+  for (const auto& item : items) result += (result.size() > 1 ? "," : "") + item;
+  return result + "]";
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+// Reads the text the window manager keeps, without sending a message that a
+// hung program would never answer.
+std::wstring TextOf(HWND window) {
+  wchar_t text[1024] = {};
+  InternalGetWindowText(window, text, 1024);
+  return text;
+}
+
+RECT RectOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+std::wstring ImagePathOf(DWORD pid) {
+  std::wstring path;
+  if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
+    wchar_t buffer[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    if (QueryFullProcessImageNameW(process, 0, buffer, &size)) path.assign(buffer, size);
+    CloseHandle(process);
+  }
+  return path;
+}
+
+bool SameText(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> windows;
+  EnumWindows([](HWND w, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+std::vector<HWND> ChildWindows(HWND parent) {
+  std::vector<HWND> windows;
+  EnumChildWindows(parent, [](HWND w, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+JsonLine WindowLine(std::wstring_view kind, HWND w) {
+  const DWORD pid = ProcessOf(w);
+  JsonLine line(kind);
+  line.Add("hwnd", Json(w))
+      .Add("class", Json(ClassOf(w)))
+      .Add("title", Json(TextOf(w)))
+      .Add("visible", Json(IsWindowVisible(w) != FALSE))
+      .Add("rect", Json(RectOf(w)))
+      .Add("pid", Json(pid))
+      .Add("exe", Json(ImagePathOf(pid)))
+      .Add("style", Json(static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE))))
+      .Add("exstyle", Json(static_cast<DWORD>(GetWindowLongW(w, GWL_EXSTYLE))))
+      .Add("owner", Json(GetWindow(w, GW_OWNER)));
+  return line;
+}
+
+int ListWindows() {
+  for (HWND w : TopLevelWindows()) WindowLine(L"window", w).Print();
+  // Wine's task bar draws its buttons itself: a button has no text, but its
+  // control identifier is the window it stands for, whose title it shows.
+  if (HWND taskBar = FindWindowW(L"Shell_TrayWnd", nullptr)) {
+    for (HWND button : ChildWindows(taskBar)) {
+      const auto window = reinterpret_cast<HWND>(GetWindowLongPtrW(button, GWLP_ID));
+      const bool standsForWindow = window && IsWindow(window);
+      JsonLine(L"taskbar-button")
+          .Add("hwnd", Json(button))
+          .Add("class", Json(ClassOf(button)))
+          .Add("text", Json(standsForWindow ? TextOf(window) : TextOf(button)))
+          .Add("window", Json(standsForWindow ? window : nullptr))
+          .Add("visible", Json(IsWindowVisible(button) != FALSE))
+          .Add("rect", Json(RectOf(button)))
+          .Print();
+    }
+  }
+  return kDone;
+}
+
+int ListProcesses() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return kNotFound;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    JsonLine(L"process")
+        .Add("pid", Json(entry.th32ProcessID))
+        .Add("parent", Json(entry.th32ParentProcessID))
+        .Add("name", Json(std::wstring_view(entry.szExeFile)))
+        .Add("exe", Json(ImagePathOf(entry.th32ProcessID)))
+        .Print();
+  }
+  CloseHandle(snapshot);
+  return kDone;
+}
+
+int KillProcesses(std::wstring_view name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return kNotFound;
+  int killed = 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (!SameText(entry.szExeFile, name)) continue;
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+      if (TerminateProcess(process, 1)) {
+        JsonLine(L"killed").Add("pid", Json(entry.th32ProcessID)).Print();
+        ++killed;
+      }
+      CloseHandle(process);
+    }
+  }
+  CloseHandle(snapshot);
+  return killed ? kDone : kNotFound;
+}
+
+int PostClose(const wchar_t* className, const wchar_t* title) {
+  HWND w = FindWindowW(className, title);
+  if (!w) return kNotFound;
+  PostMessageW(w, WM_CLOSE, 0, 0);
+  JsonLine(L"closed").Add("hwnd", Json(w)).Print();
+  return kDone;
+}
+
+int ListMenus() {
+  for (HWND w : TopLevelWindows()) {
+    if (ClassOf(w) != L"#32768" || !IsWindowVisible(w)) continue;
+    JsonLine line = WindowLine(L"menu", w);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(w, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    const HMENU menu = reinterpret_cast<HMENU>(result);
+    line.Add("hmenu", Json(result));
+    // Wine keeps a menu's items in its own process: another process reads
+    // none, and then the items are null.
+    const int count = menu ? GetMenuItemCount(menu) : -1;
+    if (count < 0) {
+      line.Add("items", "null").Print();
+      continue;
+    }
+    std::vector<std::string> items;
+    for (int i = 0; i < count; ++i) {
+      wchar_t text[256] = {};
+      GetMenuStringW(menu, i, text, 256, MF_BYPOSITION);
+      const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+      RECT r{};
+      GetMenuItemRect(w, menu, i, &r);
+      items.push_back(JsonLine(L"item")
+                          .Add("text", Json(std::wstring_view(text)))
+                          .Add("separator", Json((state & MF_SEPARATOR) != 0))
+                          .Add("disabled", Json((state & (MF_DISABLED | MF_GRAYED)) != 0))
+                          .Add("checked", Json((state & MF_CHECKED) != 0))
+                          .Add("rect", Json(r))
+                          .Text());
+    }
+    line.Add("items", JsonArray(items)).Print();
+  }
+  return kDone;
+}
+
+bool IsButton(HWND w) { return SameText(ClassOf(w), L"Button"); }
+
+int ListDialogs() {
+  for (HWND w : TopLevelWindows()) {
+    if (ClassOf(w) != L"#32770") continue;
+    std::vector<std::string> texts, buttons;
+    for (HWND child : ChildWindows(w)) {
+      const std::wstring text = TextOf(child);
+      if (SameText(ClassOf(child), L"Static") && !text.empty()) texts.push_back(Json(text));
+      if (IsButton(child)) {
+        buttons.push_back(JsonLine(L"button")
+                              .Add("text", Json(text))
+                              .Add("id", Json(GetDlgCtrlID(child)))
+                              .Add("hwnd", Json(child))
+                              .Text());
+      }
+    }
+    WindowLine(L"dialog", w).Add("texts", JsonArray(texts)).Add("buttons", JsonArray(buttons)).Print();
+  }
+  return kDone;
+}
+
+std::wstring WithoutAccessMarks(std::wstring text) {
+  std::erase(text, L'&');
+  return text;
+}
+
+int PressButton(const wchar_t* title, std::wstring_view buttonText) {
+  HWND dialog = FindWindowW(L"#32770", title);
+  if (!dialog) return kNotFound;
+  const std::wstring wanted = WithoutAccessMarks(std::wstring(buttonText));
+  for (HWND child : ChildWindows(dialog)) {
+    if (IsButton(child) && SameText(WithoutAccessMarks(TextOf(child)), wanted)) {
+      // Posted, so that a dialog that ends its process cannot leave us waiting.
+      PostMessageW(child, BM_CLICK, 0, 0);
+      JsonLine(L"pressed").Add("hwnd", Json(child)).Print();
+      return kDone;
+    }
+  }
+  return kNotFound;
+}
+
+struct NamedKey {
+  const wchar_t* Name;
+  WORD Code;
+};
+
+constexpr NamedKey kKeys[] = {
+    {L"RETURN", VK_RETURN}, {L"ENTER", VK_RETURN}, {L"ESCAPE", VK_ESCAPE}, {L"ESC", VK_ESCAPE},
+    {L"TAB", VK_TAB},       {L"SPACE", VK_SPACE},  {L"BACK", VK_BACK},     {L"DELETE", VK_DELETE},
+    {L"UP", VK_UP},         {L"DOWN", VK_DOWN},    {L"LEFT", VK_LEFT},     {L"RIGHT", VK_RIGHT},
+    {L"HOME", VK_HOME},     {L"END", VK_END},      {L"MENU", VK_MENU},     {L"ALT", VK_MENU},
+    {L"SHIFT", VK_SHIFT},   {L"CONTROL", VK_CONTROL}, {L"CTRL", VK_CONTROL}, {L"APPS", VK_APPS},
+    {L"F1", VK_F1},         {L"F2", VK_F2},        {L"F3", VK_F3},         {L"F4", VK_F4},
+    {L"F5", VK_F5},         {L"F10", VK_F10},
+};
+
+// Accepts "VK_RETURN" or "RETURN", a letter or digit, or a number like "0x0D".
+bool KeyCode(std::wstring name, WORD& code) {
+  if (name.starts_with(L"VK_") || name.starts_with(L"vk_")) name = name.substr(3);
+  if (name.size() == 1 && std::iswalnum(name[0])) {
+    code = static_cast<WORD>(std::towupper(name[0]));
+    return true;
+  }
+  for (const auto& key : kKeys) {
+    if (SameText(name, key.Name)) {
+      code = key.Code;
+      return true;
+    }
+  }
+  wchar_t* end = nullptr;
+  const unsigned long number = std::wcstoul(name.c_str(), &end, 0);
+  if (!name.empty() && *end == L'\0' && number > 0 && number < 0xFF) {
+    code = static_cast<WORD>(number);
+    return true;
+  }
+  return false;
+}
+
+INPUT KeyInput(WORD code, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = code;
+  // Scan codes too: Wine turns keys into characters (menu access keys) from them.
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(code, MAPVK_VK_TO_VSC));
+  const bool extended = code == VK_UP || code == VK_DOWN || code == VK_LEFT || code == VK_RIGHT ||
+                        code == VK_HOME || code == VK_END || code == VK_DELETE || code == VK_APPS;
+  input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+  return input;
+}
+
+// Each argument is one stroke; "MENU+F4" holds MENU while pressing F4.
+int PressKeys(int count, wchar_t** names) {
+  std::vector<std::vector<WORD>> strokes;
+  for (int i = 0; i < count; ++i) {
+    std::vector<WORD> codes;
+    std::wstring_view rest = names[i];
+    while (!rest.empty()) {
+      const auto plus = rest.find(L'+', 1);
+      WORD code = 0;
+      if (!KeyCode(std::wstring(rest.substr(0, plus)), code)) {
+        std::fprintf(stderr, "unknown key: %s\n", Utf8(names[i]).c_str());
+        return kUsage;
+      }
+      codes.push_back(code);
+      rest = plus == std::wstring_view::npos ? std::wstring_view() : rest.substr(plus + 1);
+    }
+    strokes.push_back(codes);
+  }
+  for (const auto& codes : strokes) {
+    std::vector<INPUT> inputs;
+    for (WORD code : codes) inputs.push_back(KeyInput(code, false));
+    for (auto it = codes.rbegin(); it != codes.rend(); ++it) inputs.push_back(KeyInput(*it, true));
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  }
+  return kDone;
+}
+
+// Absolute mouse coordinates run 0..65535 over the virtual screen; round up so
+// that the point maps back onto the wanted pixel.
+INPUT MouseInput(int x, int y, DWORD flags) {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const long long width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = static_cast<LONG>(((x - left) * 65536LL + width - 1) / width);
+  input.mi.dy = static_cast<LONG>(((y - top) * 65536LL + height - 1) / height);
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  return input;
+}
+
+void PrintCursor() {
+  POINT p{};
+  GetCursorPos(&p);
+  JsonLine(L"cursor").Add("x", Json(p.x)).Add("y", Json(p.y)).Print();
+}
+
+int MoveMouse(int x, int y) {
+  INPUT input = MouseInput(x, y, 0);
+  SendInput(1, &input, sizeof input);
+  PrintCursor();
+  return kDone;
+}
+
+int ClickMouse(int x, int y, std::wstring_view button) {
+  DWORD down = MOUSEEVENTF_LEFTDOWN, up = MOUSEEVENTF_LEFTUP;
+  if (button == L"right") {
+    down = MOUSEEVENTF_RIGHTDOWN;
+    up = MOUSEEVENTF_RIGHTUP;
+  } else if (button == L"middle") {
+    down = MOUSEEVENTF_MIDDLEDOWN;
+    up = MOUSEEVENTF_MIDDLEUP;
+  } else if (button != L"left") {
+    return kUsage;
+  }
+  INPUT inputs[] = {MouseInput(x, y, 0), MouseInput(x, y, down), MouseInput(x, y, up)};
+  SendInput(3, inputs, sizeof(INPUT));
+  PrintCursor();
+  return kDone;
+}
+
+bool Coordinate(const wchar_t* text, int& value) {
+  wchar_t* end = nullptr;
+  value = static_cast<int>(std::wcstol(text, &end, 10));
+  return *text && *end == L'\0';
+}
+
+int Usage() {
+  std::fputs("usage: winprobe windows | processes | menu | message-boxes | close CLASS [TITLE] |\n"
+             "       press-button TITLE TEXT | key KEY... | move X Y | click X Y [left|right|middle] |\n"
+             "       kill EXE\n",
+             stderr);
+  return kUsage;
+}
+
+int Run(int argc, wchar_t** argv) {
+  if (argc < 2) return Usage();
+  const std::wstring_view command = argv[1];
+  const int extra = argc - 2;
+  int x = 0, y = 0;
+  if (command == L"windows" && extra == 0) return ListWindows();
+  if (command == L"processes" && extra == 0) return ListProcesses();
+  if (command == L"menu" && extra == 0) return ListMenus();
+  if (command == L"message-boxes" && extra == 0) return ListDialogs();
+  if (command == L"close" && (extra == 1 || extra == 2)) {
+    return PostClose(argv[2], extra == 2 ? argv[3] : nullptr);
+  }
+  if (command == L"press-button" && extra == 2) return PressButton(argv[2], argv[3]);
+  if (command == L"key" && extra >= 1) return PressKeys(extra, argv + 2);
+  if (command == L"kill" && extra == 1) return KillProcesses(argv[2]);
+  const bool point = extra >= 2 && Coordinate(argv[2], x) && Coordinate(argv[3], y);
+  if (command == L"move" && extra == 2 && point) return MoveMouse(x, y);
+  if (command == L"click" && (extra == 2 || extra == 3) && point) {
+    return ClickMouse(x, y, extra == 3 ? argv[4] : L"left");
+  }
+  return Usage();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const int code = Run(argc, argv);
+  std::fflush(stdout);
+  return code;
+}

@@ -5,13 +5,53 @@
 namespace tovi {
 
 TForm::TForm(const TFormParams& params) : TComponent(nullptr) {
+  RECT bounds{0, 0, params.ClientWidth, params.ClientHeight};
+  AdjustWindowRectEx(&bounds, params.Style, FALSE, params.ExStyle);
+  // Forms after the first are owned by the main form, which keeps them off the task bar.
+  const TForm* mainForm = Application().MainForm();
   CreateHandle({.ClassName = params.ClassName, .Title = params.Caption, .Style = params.Style,
-                .ExStyle = params.ExStyle});
+                .ExStyle = params.ExStyle, .Parent = mainForm ? mainForm->Handle() : nullptr,
+                .Bounds = {0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top}});
 }
 
 void TForm::Close() {
   if (Application().MainForm() == this) Application().Terminate();
+  else if (FShowing) FModalResult = mrCancel;
   else ShowWindow(Handle(), SW_HIDE);
+}
+
+void TForm::CentreOnScreen() {
+  RECT window{};
+  GetWindowRect(Handle(), &window);
+  const int width = window.right - window.left, height = window.bottom - window.top;
+  SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int TForm::ShowModal() {
+  FModalResult = mrNone;
+  CentreOnScreen();
+  FormShow();
+  FShowing = true;
+  ShowWindow(Handle(), SW_SHOW);
+  SetForegroundWindow(Handle());
+  MSG message;
+  while (FModalResult == mrNone) {
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+      // The application is ending: leave the quit for its own loop.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      FModalResult = mrCancel;
+      break;
+    }
+    // Tab moves between the controls; the form hears of Enter and Escape
+    // only as commands no control of ours answers to.
+    if (IsDialogMessageW(Handle(), &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  ShowWindow(Handle(), SW_HIDE);
+  FShowing = false;
+  return FModalResult;
 }
 
 LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,8 +5,13 @@
 
 namespace tovi {
 
+// The integer a modal form closes with.
+inline constexpr int mrNone = 0;
+inline constexpr int mrOK = 1;
+inline constexpr int mrCancel = 2;
+
 // A top-level window described by its own class. Closing the main form ends
-// the application.
+// the application; closing a modal form ends its modal loop with mrCancel.
 class TForm : public TComponent, public TWindow {
  public:
   struct TFormParams {
@@ -14,14 +19,33 @@ class TForm : public TComponent, public TWindow {
     const wchar_t* Caption;
     DWORD Style;
     DWORD ExStyle = 0;
+    // The client area's size; the window is made as large as its frame needs.
+    int ClientWidth = 0;
+    int ClientHeight = 0;
   };
   explicit TForm(const TFormParams& params);
 
   void Close();
 
+  // Shows the form centred on the screen and runs a message loop of its own,
+  // in which every other window goes on being served, until a modal result
+  // is set; hides the form again and returns that result.
+  int ShowModal();
+  int ModalResult() const { return FModalResult; }
+  void SetModalResult(int result) { FModalResult = result; }
+  bool Showing() const { return FShowing; }
+
  protected:
+  // Runs each time the form is about to be shown.
+  virtual void FormShow() {}
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   TObject* ErrorSender() override { return this; }
+
+ private:
+  void CentreOnScreen();
+
+  int FModalResult = mrNone;
+  bool FShowing = false;
 };
 
 }  // namespace tovi

@@ -63,6 +63,14 @@ make_prefix() {
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$font" \
       /t REG_MULTI_SZ /d "ipagp.ttf,IPAPGothic" /f >/dev/null 2>&1
   done
+  # The dialogs ask for the Japanese system fonts by their Japanese names; the
+  # names go through a UTF-16 file, since the command line would depend on the locale.
+  local reg=$WINEPREFIX/japanese-fonts.reg
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
+    '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' |
+    { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } > "$reg"
+  wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
   wineserver -w
 }
 

@@ -13,6 +13,7 @@ void TWindow::CreateHandle(const TCreateParams& params) {
   if (!GetClassInfoExW(instance, params.ClassName, &windowClass)) {
     windowClass = {};
     windowClass.cbSize = sizeof windowClass;
+    windowClass.style = params.ClassStyle;
     windowClass.lpfnWndProc = &TWindow::WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);

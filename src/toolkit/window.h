@@ -26,6 +26,8 @@ class TWindow {
     DWORD ExStyle = 0;
     HWND Parent = nullptr;
     RECT Bounds = {0, 0, 0, 0};
+    // Taken by the first window of its class, which registers the class.
+    UINT ClassStyle = 0;
   };
   // Registers the window class on its first use. Throws EToviError on failure.
   void CreateHandle(const TCreateParams& params);

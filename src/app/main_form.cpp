@@ -115,9 +115,18 @@ void TFrmMain::TaskTrayIcon2Click(TObject*) {
   FMotion.StartBlink(static_cast<std::int32_t>(FImages.FBlinkSequence.size()));
 }
 
-// The settings dialog and the about box come with the dialogs.
-void TFrmMain::MnuConfigClick(TObject*) {}
-void TFrmMain::MnuAboutClick(TObject*) {}
+void TFrmMain::MnuConfigClick(TObject*) {
+  if (DlgSetting == nullptr || DlgSetting->Showing()) return;
+  DlgSetting->SetEyeList(&FImages.FEyeList);
+  DlgSetting->SetValues(FSettings.FType, FSettings.FBlink, FSettings.FBlinkInterval);
+  if (DlgSetting->ShowModal() == mrCancel) return;
+  DlgSetting->GetValues(FSettings.FType, FSettings.FBlink, FSettings.FBlinkInterval);
+  SaveSettings();
+}
+
+void TFrmMain::MnuAboutClick(TObject*) {
+  if (DlgAbout != nullptr && !DlgAbout->Showing()) DlgAbout->ShowModal();
+}
 
 void TFrmMain::MnuExitClick(TObject*) { Close(); }
 

@@ -6,6 +6,8 @@
 #include "core/eye_motion.h"
 #include "core/image_set.h"
 #include "core/settings.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/setting_dialog.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
 #include "toolkit/timer.h"
@@ -32,6 +34,10 @@ class TFrmMain final : public TForm {
   TTaskTrayIcon TaskTrayIcon2{this};
   TTimer Timer1{this};
   TPopupMenu PopupMenu{this};
+
+  // The dialogs, made by the application after this form and kept for the run.
+  TDlgAbout* DlgAbout = nullptr;
+  TDlgSetting* DlgSetting = nullptr;
 
   EyeSettings FSettings;
   TEyeMotion FMotion;

@@ -16,6 +16,18 @@ struct EyeSettings {
   bool operator==(const EyeSettings&) const = default;
 };
 
+// The interval the settings dialog offers: 100 to 10000 ms in steps of 100.
+inline constexpr std::int32_t kMinBlinkInterval = 100;
+inline constexpr std::int32_t kMaxBlinkInterval = 10000;
+inline constexpr std::int32_t kBlinkIntervalStep = 100;
+
+// An interval brought into the dialog's range: one outside it goes to the
+// nearer end, whatever its size.
+constexpr std::int32_t ClampBlinkInterval(std::int32_t interval) {
+  return interval < kMinBlinkInterval ? kMinBlinkInterval
+                                      : interval > kMaxBlinkInterval ? kMaxBlinkInterval : interval;
+}
+
 // A setting's text as a 32-bit integer: "0x" or "0X" and one to eight
 // hexadecimal digits (the bit pattern: "0xFFFFFFFF" is -1), or decimal digits
 // with an optional sign. Nothing when the whole text does not convert.

@@ -1,9 +1,16 @@
 #pragma once
 
+#include <optional>
+#include <vector>
+
 #include "toolkit/component.h"
+#include "toolkit/handles.h"
+#include "toolkit/win_control.h"
 #include "toolkit/window.h"
 
 namespace tovi {
+
+class TStdControl;
 
 // The integer a modal form closes with.
 inline constexpr int mrNone = 0;
@@ -22,6 +29,8 @@ class TForm : public TComponent, public TWindow {
     // The client area's size; the window is made as large as its frame needs.
     int ClientWidth = 0;
     int ClientHeight = 0;
+    // The form's font, which every control placed on it takes.
+    std::optional<TFont> Font;
   };
   explicit TForm(const TFormParams& params);
 
@@ -35,6 +44,10 @@ class TForm : public TComponent, public TWindow {
   void SetModalResult(int result) { FModalResult = result; }
   bool Showing() const { return FShowing; }
 
+  // The font of the form, handed to every control placed on it afterwards.
+  void SetFont(const TFont& font);
+  HFONT FontHandle() const { return static_cast<HFONT>(FFont.Get()); }
+
  protected:
   // Runs each time the form is about to be shown.
   virtual void FormShow() {}
@@ -42,10 +55,17 @@ class TForm : public TComponent, public TWindow {
   TObject* ErrorSender() override { return this; }
 
  private:
+  friend class TStdControl;
+  int AddControl(TStdControl* control);
+  void RemoveControl(TStdControl* control);
+  TStdControl* ControlWithId(UINT id) const;
   void CentreOnScreen();
 
   int FModalResult = mrNone;
   bool FShowing = false;
+  TUniqueGdiObject FFont;
+  std::vector<TStdControl*> FControls;
+  int FNextControlId = 100;  // clear of IDOK and IDCANCEL, which Enter and Escape send
 };
 
 }  // namespace tovi

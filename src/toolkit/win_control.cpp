@@ -47,6 +47,17 @@ TFont FontOf(HFONT font, TColor color) {
 
 }  // namespace
 
+TUniqueGdiObject MakeFont(const TFont& font) {
+  LOGFONTW description{};
+  description.lfHeight = font.Height;
+  description.lfWeight = FW_NORMAL;
+  description.lfCharSet = font.CharSet;
+  wcsncpy(description.lfFaceName, font.Name.c_str(), LF_FACESIZE - 1);
+  TUniqueGdiObject handle(CreateFontIndirectW(&description));
+  if (!handle) throw EToviError(L"フォントを作れません");
+  return handle;
+}
+
 TColorRef ColorToRGB(TColor color) {
   if (color & kSystemColorFlag) return GetSysColor(static_cast<int>(color & 0xFF));
   return color;
@@ -134,14 +145,7 @@ void TWinControl::SetFont(const TFont& value) {
 }
 
 void TWinControl::ApplyFont(const TFont& value) {
-  LOGFONTW description{};
-  description.lfHeight = value.Height;
-  description.lfWeight = FW_NORMAL;
-  description.lfCharSet = value.CharSet;
-  wcsncpy(description.lfFaceName, value.Name.c_str(), LF_FACESIZE - 1);
-  TUniqueGdiObject font(CreateFontIndirectW(&description));
-  if (!font) throw EToviError(L"フォントを作れません");
-  FFontHandle = std::move(font);
+  FFontHandle = MakeFont(value);
   FFont = value;
 }
 

@@ -35,6 +35,9 @@ struct TFont {
   friend bool operator==(const TFont&, const TFont&) = default;
 };
 
+// A font of that description, of normal weight. Throws EToviError.
+TUniqueGdiObject MakeFont(const TFont& font);
+
 // A child window of ours that paints itself completely. It keeps its state
 // (bounds, caption, font, colour, enabled) whether or not its window exists
 // yet, creates the window when it is given a parent, and turns the window's

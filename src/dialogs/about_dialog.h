@@ -1,0 +1,30 @@
+#pragma once
+
+#include "components/quick_button.h"
+#include "dialogs/dialog_look.h"
+#include "toolkit/form.h"
+#include "toolkit/std_controls.h"
+
+namespace tovi {
+
+// The about box: the program's icon, its name, version and copyright, OK.
+class TDlgAbout final : public TForm {
+ public:
+  TDlgAbout();
+
+  void OKClick(TObject* sender);
+
+ private:
+  // Made before the controls and freed after them, as the title uses it.
+  TUniqueGdiObject FTitleFont;
+
+ public:
+  TImage Image1{*this, {8, 8, 32, 32}, 1};
+  TLabel Label1{*this, {48, 8, 0, 33}, L"Tovi"};
+  TLabel Label2{*this, {48, 44, 0, 12}, L"トヴィ Ver.1.20"};
+  TLabel LblCopyright{*this, {48, 58, 0, 12}, L"© 2026 Tovi の開発者"};
+  TBevel Bevel1{*this, {12, 76, 229, 5}};
+  TQuickButton OK{this};
+};
+
+}  // namespace tovi

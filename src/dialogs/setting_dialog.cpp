@@ -1,0 +1,58 @@
+#include "dialogs/setting_dialog.h"
+
+#include "core/settings.h"
+#include "toolkit/dc_canvas.h"
+
+namespace tovi {
+
+TDlgSetting::TDlgSetting() : TForm(DialogFrame(L"TDlgSetting", L"設定", 283, 86)) {
+  // Where the font is wider than the one the layout was drawn with, the
+  // labels grow rather than cut their text.
+  for (TLabel* label : {&Label1, &LblBlinkIvl, &LblBlinkIvlUnit}) label->SizeToText();
+  CmbTovi.OnDrawItem = [this](TObject* control, int index, const RECT& rect, UINT state, HDC dc) {
+    CmbToviDrawItem(control, index, rect, state, dc);
+  };
+  ChkBlink.OnClick = [this](TObject* sender) { ChkBlinkClick(sender); };
+  PlaceDialogButton(OK, *this, {180, 12, 89, 25}, L"OK", [this](TObject* sender) { OKClick(sender); });
+  PlaceDialogButton(QuickButton1, *this, {180, 44, 89, 25}, L"キャンセル",
+                    [this](TObject* sender) { QuickButton1Click(sender); });
+}
+
+void TDlgSetting::SetValues(const std::int32_t& type, const bool& blink, const std::int32_t& interval) {
+  CmbTovi.Clear();
+  const std::int32_t pictures = FEyeList ? FEyeList->Count() : 0;
+  for (std::int32_t i = 0; i < pictures; ++i) CmbTovi.AddItem(L"");
+  CmbTovi.SetItemIndex(type);
+  ChkBlink.SetChecked(blink);
+  UdbBlinkIvl.SetPosition(ClampBlinkInterval(interval));
+}
+
+void TDlgSetting::GetValues(std::int32_t& type, bool& blink, std::int32_t& interval) const {
+  type = CmbTovi.ItemIndex();
+  blink = ChkBlink.Checked();
+  interval = UdbBlinkIvl.Position();
+}
+
+void TDlgSetting::FormShow() { ChkBlinkClick(&ChkBlink); }
+
+void TDlgSetting::ChkBlinkClick(TObject*) {
+  const bool enabled = ChkBlink.Checked();
+  LblBlinkIvl.SetEnabled(enabled);
+  EdtBlinkIvl.SetEnabled(enabled);
+  UdbBlinkIvl.SetEnabled(enabled);
+  LblBlinkIvlUnit.SetEnabled(enabled);
+}
+
+void TDlgSetting::CmbToviDrawItem(TObject*, int index, const RECT& rect, UINT, HDC dc) {
+  FillRect(dc, &rect, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
+  if (FEyeList == nullptr) return;
+  TDcCanvas canvas(dc);
+  // The pupil sits 8 pixels in, centred on a 6-pixel-high picture.
+  FEyeList->Draw(canvas, rect.left + 8, rect.top + (rect.bottom - rect.top - 6) / 2, index);
+}
+
+void TDlgSetting::OKClick(TObject*) { SetModalResult(mrOK); }
+
+void TDlgSetting::QuickButton1Click(TObject*) { SetModalResult(mrCancel); }
+
+}  // namespace tovi

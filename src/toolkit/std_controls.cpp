@@ -67,6 +67,8 @@ TUpDown::TUpDown(TForm& form, TBounds bounds, TEdit& buddy, int minimum, int max
     : TStdControl(form, {.ClassName = UPDOWN_CLASSW, .Style = UDS_SETBUDDYINT | UDS_ARROWKEYS, .Bounds = bounds}),
       FMinimum(minimum),
       FMaximum(maximum) {
+  // Wine gives a new up-down the width of a scroll bar: it takes its own again.
+  SetWindowPos(Handle(), nullptr, 0, 0, bounds.Width, bounds.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy.Handle()), 0);
   SendMessageW(Handle(), UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
   // One acceleration step: holding an arrow never speeds up.
@@ -100,13 +102,28 @@ void TCheckBox::Command(WORD notification) {
   if (notification == BN_CLICKED && OnClick) OnClick(this);
 }
 
+namespace {
+
+// A combo box's window height is the field's and the dropped-down list's
+// together: so many entries and the list's frame.
+TBounds DroppedBounds(TBounds field, UINT itemHeight, int visibleItems) {
+  return {field.Left, field.Top, field.Width, field.Height + visibleItems * static_cast<int>(itemHeight) + 2};
+}
+
+}  // namespace
+
 TOwnerDrawComboBox::TOwnerDrawComboBox(TForm& form, TBounds bounds, UINT itemHeight, int visibleItems)
     : TStdControl(form, {.ClassName = L"COMBOBOX",
                          .Style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
-                         // The window's height is the dropped-down list's: so many entries and a frame.
-                         .Bounds = {bounds.Left, bounds.Top, bounds.Width,
-                                    bounds.Height + visibleItems * static_cast<int>(itemHeight) + 2},
-                         .ItemHeight = itemHeight}) {}
+                         .Bounds = DroppedBounds(bounds, itemHeight, visibleItems),
+                         .ItemHeight = itemHeight}) {
+  // Wine sizes the field anew from the text of the font set after creation,
+  // and the list's room from what is then left: the entries' height decides
+  // the field, and the window's height is given again to set the list's room.
+  SendMessageW(Handle(), CB_SETITEMHEIGHT, WPARAM(-1), itemHeight);
+  const TBounds dropped = DroppedBounds(bounds, itemHeight, visibleItems);
+  SetWindowPos(Handle(), nullptr, 0, 0, dropped.Width, dropped.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void TOwnerDrawComboBox::Clear() { SendMessageW(Handle(), CB_RESETCONTENT, 0, 0); }
 
@@ -139,7 +156,15 @@ TImage::TImage(TForm& form, TBounds bounds, int iconResource)
   SendMessageW(Handle(), STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(FIcon.Get()));
 }
 
+// Drawn by the control itself: the platform's etched rule (SS_ETCHEDHORZ) is
+// a border of its own width and height, not the top line of these bounds.
 TBevel::TBevel(TForm& form, TBounds bounds)
-    : TStdControl(form, {.ClassName = L"STATIC", .Style = SS_ETCHEDHORZ, .Bounds = bounds}) {}
+    : TStdControl(form, {.ClassName = L"STATIC", .Style = SS_OWNERDRAW, .Bounds = bounds}) {}
+
+void TBevel::DrawItem(const DRAWITEMSTRUCT& item) {
+  RECT rect = item.rcItem;
+  FillRect(item.hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(item.hDC, &rect, EDGE_ETCHED, BF_TOP);
+}
 
 }  // namespace tovi

@@ -131,6 +131,9 @@ class TImage final : public TStdControl {
 class TBevel final : public TStdControl {
  public:
   TBevel(TForm& form, TBounds bounds);
+
+ private:
+  void DrawItem(const DRAWITEMSTRUCT& item) override;
 };
 
 }  // namespace tovi

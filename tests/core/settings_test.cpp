@@ -121,5 +121,13 @@ TEST(EyeSettingsFile, SurvivesRandomTexts) {
   }
 }
 
+TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {
+  const std::pair<std::int32_t, std::int32_t> cases[] = {
+      {kMin, 100}, {-65036, 100}, {-1, 100}, {0, 100}, {99, 100}, {100, 100}, {101, 101},
+      {5000, 5000}, {9999, 9999}, {10000, 10000}, {10001, 10000}, {66036, 10000}, {kMax, 10000},
+  };
+  for (const auto& [interval, clamped] : cases) EXPECT_EQ(ClampBlinkInterval(interval), clamped) << interval;
+}
+
 }  // namespace
 }  // namespace tovi

@@ -23,20 +23,23 @@ ensure_packages() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# Starts Xvfb on the first free display number and exports DISPLAY.
+# Starts Xvfb on a display number it chooses itself (so that runs started at
+# the same moment cannot pick the same one) and exports DISPLAY.
 start_xvfb() {
-  local n
-  for n in $(seq 91 160); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    TOVI_XVFB_PID=$!
-    local i
-    for i in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
-      kill -0 "$TOVI_XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
+  local number_file i
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  TOVI_XVFB_PID=$!
+  for i in $(seq 100); do
+    if [ -s "$number_file" ]; then
+      export DISPLAY=":$(tr -d '[:space:]' < "$number_file")"
+      rm -f "$number_file"
+      return 0
+    fi
+    kill -0 "$TOVI_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
+  rm -f "$number_file"
   echo "could not start Xvfb" >&2
   return 1
 }

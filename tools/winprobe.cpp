@@ -13,12 +13,19 @@
 //   winprobe move X Y                  move the mouse (desktop coordinates)
 //   winprobe click X Y [left|right|middle]
 //   winprobe kill EXE                  end every process of that file name
+//   winprobe watch X Y W H MS          watch a screen rectangle for MS milliseconds
+//   winprobe work-area                 the screen and its work area
+//   winprobe tray-icons COUNT MS       show COUNT icons of its own in the notification
+//                                      area until closed (class WinprobeTrayIcons) or MS
 //
 // Exit code: 0 done, 1 nothing matched, 2 bad arguments.
 #include <windows.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <concepts>
+#include <cstdint>
 #include <cstdio>
 #include <cwctype>
 #include <string>
@@ -435,6 +442,158 @@ int ClickMouse(int x, int y, std::wstring_view button) {
   return kDone;
 }
 
+double MillisecondsSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+std::string JsonMilliseconds(double milliseconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", milliseconds);
+  return text;
+}
+
+// Pixels of a top-down 32-bit DIB as one "RRGGBB..." string per row.
+std::string JsonRows(const std::uint32_t* pixels, int width, int height) {
+  std::vector<std::string> rows;
+  for (int y = 0; y < height; ++y) {
+    std::string row = "\"";
+    for (int x = 0; x < width; ++x) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "%06x", static_cast<unsigned>(pixels[y * width + x] & 0xFFFFFF));
+      row += hex;
+    }
+    rows.push_back(row + "\"");
+  }
+  return JsonArray(rows);
+}
+
+// Copies a rectangle of the screen as often as it can for the given time and
+// prints every picture that differs from the one before, with its time: a
+// blink lasts a few timer ticks, far too short for screenshots taken from
+// outside. The first picture is printed (and flushed) at once, so a caller
+// that waits for it knows the watch has begun.
+int WatchScreen(int left, int top, int width, int height, int milliseconds) {
+  if (width <= 0 || height <= 0 || width > 4096 || height > 4096 || milliseconds < 0) return kUsage;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const auto release = [&] {
+    if (picture) DeleteObject(picture);
+    if (memory) DeleteDC(memory);
+    if (screen) ReleaseDC(nullptr, screen);
+  };
+  if (!screen || !memory || !picture) {
+    std::fputs("watch: cannot make a picture of the screen\n", stderr);
+    release();
+    return kUsage;
+  }
+  const HGDIOBJ old = SelectObject(memory, picture);
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  std::vector<std::uint32_t> last;
+  long long samples = 0, frames = 0;
+  LARGE_INTEGER start;
+  QueryPerformanceCounter(&start);
+  double elapsed = 0;
+  do {
+    const double taken = MillisecondsSince(start);
+    BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
+    GdiFlush();
+    ++samples;
+    if (last.size() != count || !std::equal(last.begin(), last.end(), pixels)) {
+      last.assign(pixels, pixels + count);
+      ++frames;
+      JsonLine(L"frame")
+          .Add("t", JsonMilliseconds(taken))
+          .Add("sample", Json(samples))
+          .Add("rows", JsonRows(pixels, width, height))
+          .Print();
+      std::fflush(stdout);
+    }
+    elapsed = MillisecondsSince(start);
+  } while (elapsed < milliseconds);
+  JsonLine(L"watched")
+      .Add("ms", JsonMilliseconds(elapsed))
+      .Add("samples", Json(samples))
+      .Add("frames", Json(frames))
+      .Print();
+  SelectObject(memory, old);
+  release();
+  return kDone;
+}
+
+int PrintWorkArea() {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  JsonLine(L"work-area").Add("rect", Json(work)).Add("screen", Json(screen)).Print();
+  return kDone;
+}
+
+constexpr wchar_t kTrayIconsClass[] = L"WinprobeTrayIcons";
+constexpr UINT_PTR kTrayIconsTimeUp = 1;
+
+// Other programs' icons in the notification area, so that a test can see
+// the eyes where they are not the last icons at the right end. They stay
+// until their window is closed ("winprobe close WinprobeTrayIcons") or the
+// time is up, and are taken away again before the probe ends.
+int ShowTrayIcons(int count, int milliseconds) {
+  if (count <= 0 || count > 64 || milliseconds < 0) return kUsage;
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == WM_CLOSE) {
+      PostQuitMessage(0);
+      return 0;
+    }
+    return DefWindowProcW(w, message, wParam, lParam);
+  };
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = kTrayIconsClass;
+  RegisterClassW(&windowClass);
+  const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kTrayIconsClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                      nullptr, windowClass.hInstance, nullptr);
+  if (!window) return kUsage;
+  const auto record = [window](int id) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = static_cast<UINT>(id);
+    data.uFlags = NIF_ICON;
+    data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    return data;
+  };
+  int added = 0;
+  for (int id = 1; id <= count; ++id) {
+    NOTIFYICONDATAW data = record(id);
+    if (Shell_NotifyIconW(NIM_ADD, &data)) ++added;
+  }
+  JsonLine(L"tray-icons").Add("added", Json(added)).Print();
+  std::fflush(stdout);
+  SetTimer(window, kTrayIconsTimeUp, static_cast<UINT>(milliseconds), nullptr);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.hwnd == window && message.message == WM_TIMER && message.wParam == kTrayIconsTimeUp) break;
+    DispatchMessageW(&message);
+  }
+  for (int id = 1; id <= count; ++id) {
+    NOTIFYICONDATAW data = record(id);
+    Shell_NotifyIconW(NIM_DELETE, &data);
+  }
+  DestroyWindow(window);
+  return added == count ? kDone : kNotFound;
+}
+
 bool Coordinate(const wchar_t* text, int& value) {
   wchar_t* end = nullptr;
   value = static_cast<int>(std::wcstol(text, &end, 10));
@@ -444,7 +603,7 @@ bool Coordinate(const wchar_t* text, int& value) {
 int Usage() {
   std::fputs("usage: winprobe windows | processes | menu | message-boxes | close CLASS [TITLE] |\n"
              "       press-button TITLE TEXT | key KEY... | move X Y | click X Y [left|right|middle] |\n"
-             "       kill EXE\n",
+             "       kill EXE | watch X Y W H MILLISECONDS | work-area | tray-icons COUNT MILLISECONDS\n",
              stderr);
   return kUsage;
 }
@@ -464,10 +623,19 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"press-button" && extra == 2) return PressButton(argv[2], argv[3]);
   if (command == L"key" && extra >= 1) return PressKeys(extra, argv + 2);
   if (command == L"kill" && extra == 1) return KillProcesses(argv[2]);
+  if (command == L"work-area" && extra == 0) return PrintWorkArea();
   const bool point = extra >= 2 && Coordinate(argv[2], x) && Coordinate(argv[3], y);
   if (command == L"move" && extra == 2 && point) return MoveMouse(x, y);
   if (command == L"click" && (extra == 2 || extra == 3) && point) {
     return ClickMouse(x, y, extra == 3 ? argv[4] : L"left");
+  }
+  int width = 0, height = 0, milliseconds = 0;
+  if (command == L"watch" && extra == 5 && point && Coordinate(argv[4], width) && Coordinate(argv[5], height) &&
+      Coordinate(argv[6], milliseconds)) {
+    return WatchScreen(x, y, width, height, milliseconds);
+  }
+  if (command == L"tray-icons" && extra == 2 && Coordinate(argv[2], x) && Coordinate(argv[3], milliseconds)) {
+    return ShowTrayIcons(x, milliseconds);
   }
   return Usage();
 }

@@ -8,6 +8,7 @@ from outside.
 """
 import io
 import json
+import math
 import os
 import shutil
 import subprocess
@@ -249,3 +250,275 @@ def end_crash_reporters():
     """Ends Wine's crash reporters, which outlive the program they report on;
     returns how many there were."""
     return len(probe("kill", "winedbg.exe"))
+
+
+# --- The eyes on the screen -------------------------------------------------
+
+DATA_DIR = REPO_ROOT / "data"
+EYE_SIZE = 16
+# The pupil's centre is 3 pixels into its picture and travels 3 pixels from the eye's centre.
+EYE_CENTRE, PUPIL_TRAVEL, PUPIL_CENTRE = 8, 3, 3
+
+
+class Picture:
+    """One text pixel map of data/: rows of (r, g, b), its key colour (the
+    bottom-left pixel) and its legend characters by colour."""
+
+    def __init__(self, name):
+        self.name = name
+        text = (DATA_DIR / f"{name}.txt").read_text(encoding="utf-8").splitlines()
+        blank = text.index("")
+        legend = {}
+        for line in text[:blank]:
+            if line.startswith("#"):
+                continue
+            char, red, green, blue = line.split()[:4]
+            legend[char] = (int(red), int(green), int(blue))
+        pixel_rows = [line.rstrip() for line in text[blank + 1:] if line.strip()]
+        self.rows = [[legend[char] for char in line] for line in pixel_rows]
+        self.width, self.height = len(self.rows[0]), len(self.rows)
+        self.key = self.rows[-1][0]
+        self.chars = {colour: char for char, colour in legend.items()}
+
+
+_pictures = {}
+
+
+def picture(name):
+    if name not in _pictures:
+        _pictures[name] = Picture(name)
+    return _pictures[name]
+
+
+def cap_count():
+    """How many eyelid frames there are: cap1, cap2, ... in data/, up to the first gap."""
+    count = 0
+    while (DATA_DIR / f"cap{count + 1}.txt").is_file():
+        count += 1
+    return count
+
+
+def gaze_centre(rect):
+    """The point the eyes measure the cursor from: the centre of the task
+    bar's rectangle (Wine's task bar has no notification-area child)."""
+    left, top, right, bottom = rect
+    return left + (right - left) // 2, top + (bottom - top) // 2
+
+
+def gaze_angle(rect, point):
+    centre_x, centre_y = gaze_centre(rect)
+    return math.atan2(point[1] - centre_y, point[0] - centre_x)
+
+
+def round_off(value):
+    """Rounds halves away from zero."""
+    return math.floor(abs(value) + 0.5) * (1 if value >= 0 else -1)
+
+
+def pupil_top_left(theta):
+    return (EYE_CENTRE + round_off(PUPIL_TRAVEL * math.cos(theta)) - PUPIL_CENTRE,
+            EYE_CENTRE + round_off(PUPIL_TRAVEL * math.sin(theta)) - PUPIL_CENTRE)
+
+
+def _draw(canvas, source, left, top):
+    for y, row in enumerate(source.rows):
+        for x, colour in enumerate(row):
+            if colour != source.key and 0 <= left + x < EYE_SIZE and 0 <= top + y < EYE_SIZE:
+                canvas[top + y][left + x] = colour
+
+
+def compose_eye(pupil_type, theta, cap=None):
+    """The 16 x 16 icon as the eye should show it: the base, pupil picture
+    eye(pupil_type + 1) at its place for theta, eyelid frame cap`cap` if given,
+    each without its key colour; None where the base has its key colour (the
+    icon is transparent there)."""
+    base = picture("base")
+    canvas = [list(row) for row in base.rows]
+    _draw(canvas, picture(f"eye{pupil_type + 1}"), *pupil_top_left(theta))
+    if cap is not None:
+        _draw(canvas, picture(f"cap{cap}"), 0, 0)
+    return [[None if base.rows[y][x] == base.key else canvas[y][x] for x in range(EYE_SIZE)]
+            for y in range(EYE_SIZE)]
+
+
+def _rim():
+    """The base's pixels that touch its key-coloured area or its border: the
+    outline every frame of the eye shares, pupil or eyelid."""
+    base = picture("base")
+
+    def outside(x, y):
+        return not (0 <= x < base.width and 0 <= y < base.height) or base.rows[y][x] == base.key
+
+    return [(x, y, base.rows[y][x]) for y in range(base.height) for x in range(base.width)
+            if not outside(x, y) and any(outside(x + dx, y + dy)
+                                         for dx, dy in ((-1, 0), (1, 0), (0, -1), (0, 1)))]
+
+
+def find_eyes(image, area=None):
+    """Top-left corners (x, y) of every place in area (left, top, right,
+    bottom; the whole image if None) where the eye's outline shows, in
+    reading order."""
+    left, top, right, bottom = area or (0, 0, image.width, image.height)
+    left, top = max(left, 0), max(top, 0)
+    right, bottom = min(right, image.width), min(bottom, image.height)
+    pixels = image.load()
+    rim = _rim()
+    return [(x, y) for y in range(top, bottom - EYE_SIZE + 1) for x in range(left, right - EYE_SIZE + 1)
+            if all(pixels[x + dx, y + dy] == colour for dx, dy, colour in rim)]
+
+
+def icon_pixels(image, corner):
+    x0, y0 = corner
+    pixels = image.load()
+    return [[pixels[x0 + x, y0 + y] for x in range(EYE_SIZE)] for y in range(EYE_SIZE)]
+
+
+def icon_differences(actual, expected, background):
+    """Where the pixels seen differ from the icon expected; a transparent
+    pixel must show the task bar's background."""
+    return [(x, y, actual[y][x], background if want is None else want)
+            for y in range(EYE_SIZE) for x in range(EYE_SIZE)
+            for want in [expected[y][x]] if actual[y][x] != (background if want is None else want)]
+
+
+def background_colour(image, rect):
+    """The most common colour in rect: the task bar's own."""
+    colours = image.crop(rect).getcolors(maxcolors=1 << 24)
+    return max(colours)[1]
+
+
+def icon_text(pixels, background=None):
+    """A 16 x 16 icon as text: the legend characters of data/*.txt (the first
+    picture's where two share a colour), '_' for the background where no
+    picture has its colour, '?' for any other colour. A transparent pixel
+    (None) stands for the background."""
+    names = {}
+    for name in ["base", *(f"cap{n}" for n in range(1, cap_count() + 1)), "eye1"]:
+        for colour, char in picture(name).chars.items():
+            names.setdefault(colour, char)
+    return ["".join(names.get(c, "_" if c == background else "?")
+                    for c in (background if p is None else p for p in row)) for row in pixels]
+
+
+def side_by_side(title_a, a, title_b, b):
+    return "\n".join([f"{title_a:<18}{title_b}"] + [f"{ra:<18}{rb}" for ra, rb in zip(a, b)])
+
+
+def taskbar_rect(view=None):
+    """The task bar's rectangle, from Wine's own record of it; None while there is none."""
+    bars = [w for w in (view or desktop()).windows if w["class"] == "Shell_TrayWnd" and w["visible"]]
+    return tuple(bars[0]["rect"]) if bars else None
+
+
+def work_area():
+    return tuple(probe("work-area")[0]["rect"])
+
+
+def _json_lines(file):
+    """The complete lines written so far to file, by a process still writing it."""
+    data = os.pread(file.fileno(), os.fstat(file.fileno()).st_size, 0)
+    complete = data[:data.rfind(b"\n") + 1].decode("utf-8")
+    return [json.loads(line) for line in complete.splitlines() if line.startswith("{")]
+
+
+class Frame:
+    """One distinct picture of a watched rectangle, at t milliseconds after the watch began."""
+
+    def __init__(self, record, left, top):
+        self.t = record["t"]
+        rows = record["rows"]
+        width = len(rows[0]) // 6
+        self.image = Image.frombytes("RGB", (width, len(rows)), bytes.fromhex("".join(rows)))
+        self.left, self.top = left, top
+
+    def icon(self, corner):
+        """The 16 x 16 pixels at a desktop point."""
+        return icon_pixels(self.image, (corner[0] - self.left, corner[1] - self.top))
+
+    def eyes(self):
+        return [(x + self.left, y + self.top) for x, y in find_eyes(self.image)]
+
+
+class ScreenWatch:
+    """winprobe watching a rectangle of the desktop beside the test: every
+    distinct picture, as often as it can grab the screen. A blink lasts a few
+    10 ms ticks, far too short for screenshots from outside."""
+
+    def __init__(self, rect, milliseconds):
+        self.left, self.top, right, bottom = rect
+        self._out = tempfile.TemporaryFile()
+        self._err = tempfile.TemporaryFile()
+        self.process = subprocess.Popen(
+            ["wine", str(WINPROBE), "watch", str(self.left), str(self.top), str(right - self.left),
+             str(bottom - self.top), str(int(milliseconds))],
+            env=wine_env(), stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._err)
+        self.summary = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.stop()
+
+    def frames(self):
+        records = _json_lines(self._out)
+        self.summary = next((r for r in records if r["kind"] == "watched"), None)
+        return [Frame(r, self.left, self.top) for r in records if r["kind"] == "frame"]
+
+    def wait_started(self):
+        """Waits until the first picture is in: the watch has begun."""
+        def started():
+            assert self.process.poll() in (None, 0), f"winprobe watch failed: {self._error()}"
+            return bool(self.frames())
+        wait_until(started, "the screen watch to begin")
+
+    def finish(self, timeout=TIMEOUT):
+        """Waits for the watch to end and returns its frames."""
+        code = self.process.wait(timeout)
+        assert code == 0, f"winprobe watch failed with {code}: {self._error()}"
+        frames = self.frames()
+        assert self.summary, "winprobe watch ended without its summary"
+        return frames
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait(60)
+        self._out.close()
+        self._err.close()
+
+    def _error(self):
+        return os.pread(self._err.fileno(), 4096, 0).decode("utf-8", "replace").strip()
+
+
+class OtherTrayIcons:
+    """Icons of another program (winprobe) in the notification area, added
+    before the eyes so that the eyes are not the last at its right end."""
+
+    CLASS = "WinprobeTrayIcons"
+
+    def __init__(self, count):
+        self._out = tempfile.TemporaryFile()
+        self.process = subprocess.Popen(["wine", str(WINPROBE), "tray-icons", str(count), str(int(TIMEOUT * 4000))],
+                                        env=wine_env(), stdin=subprocess.DEVNULL, stdout=self._out,
+                                        stderr=subprocess.DEVNULL)
+        try:
+            added = wait_until(lambda: [r for r in _json_lines(self._out) if r["kind"] == "tray-icons"],
+                               f"winprobe to add {count} tray icons")
+            assert added[0]["added"] == count, f"the shell took {added[0]['added']} of {count} icons"
+        except BaseException:
+            self.__exit__()
+            raise
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        if self.process.poll() is None:
+            probe("close", self.CLASS)
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+        self.process.wait(60)
+        self._out.close()

@@ -90,13 +90,13 @@ void TFrmMain::Timer1Timer(TObject*) {
 }
 
 void TFrmMain::UpdateEyes() {
-  // Where the cursor cannot be read (a locked desktop) the eyes keep their aim.
-  POINT cursor{FCursor.X, FCursor.Y};
-  if (seams::CursorPos(&cursor)) FCursor = {cursor.x, cursor.y};
-  if (const auto theta = FMotion.ChangedGaze(GetTrayRect(), FCursor)) ShowEye(*theta, FMotion.FBlinkPos);
+  // The tick's own message tells where the cursor is: asking the window
+  // server anew on every tick would be most of what an idle tick costs.
+  const TPoint cursor = MessageCursorPos();
+  if (const auto theta = FMotion.ChangedGaze(GetTrayRect(), cursor)) ShowEye(*theta, FMotion.FBlinkPos);
 }
 
-TRect TFrmMain::GetTrayRect() const { return seams::TrayRect(); }
+TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(); }
 
 void TFrmMain::ShowEye(double theta, std::int32_t blinkPos) {
   const TRaster picture = ComposeEye(FImages, FIconMask, FSettings.FType, theta, blinkPos);

@@ -10,6 +10,7 @@
 #include "dialogs/setting_dialog.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
+#include "toolkit/task_bar.h"
 #include "toolkit/timer.h"
 
 namespace tovi {
@@ -49,13 +50,13 @@ class TFrmMain final : public TForm {
   void SaveSettings();
   void LoadImages();
   void UpdateEyes();
-  TRect GetTrayRect() const;
+  TRect GetTrayRect();
   void ShowEye(double theta, std::int32_t blinkPos);
 
   std::wstring FFolder;
   TImageSet FImages;
   TRaster FIconMask;
-  TPoint FCursor;
+  TNotificationArea FNotificationArea;
 };
 
 }  // namespace tovi

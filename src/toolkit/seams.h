@@ -5,7 +5,6 @@
 
 #include <utility>
 
-#include "core/raster.h"
 
 namespace tovi {
 
@@ -14,9 +13,6 @@ namespace tovi {
 // TSeamOverride and the old one comes back when the guard goes.
 namespace seams {
 
-// The notification area's screen rectangle; where the shell has no
-// "TrayNotifyWnd" (Wine's has none) the task bar's, with no task bar (0, 0, 0, 0).
-TRect TrayRectFromTaskBar();
 // Opens a pop-up menu at a screen point for its owner window and returns the
 // chosen command, or 0, once the menu has closed.
 UINT TrackPopupMenuAt(HMENU menu, HWND owner, POINT at);
@@ -24,7 +20,6 @@ UINT TrackPopupMenuAt(HMENU menu, HWND owner, POINT at);
 inline BOOL(WINAPI* ShellNotifyIcon)(DWORD operation, PNOTIFYICONDATAA data) = &::Shell_NotifyIconA;
 inline BOOL(WINAPI* CursorPos)(LPPOINT point) = &::GetCursorPos;
 inline DWORD(WINAPI* TickCount)() = &::GetTickCount;
-inline TRect (*TrayRect)() = &TrayRectFromTaskBar;
 inline UINT (*OpenPopupMenu)(HMENU menu, HWND owner, POINT at) = &TrackPopupMenuAt;
 
 }  // namespace seams

@@ -1,0 +1,448 @@
+"""Measures tovi.exe against the floor program (one hidden window, one 10-ms
+timer) on the same Wine and display, and prints the figures that
+docs/performance.md reports. Run through scripts/bench.sh, which builds the
+programs and provides the X display (DISPLAY) and a fresh Wine prefix
+(WINEPREFIX) whose programs share one virtual desktop with a task bar.
+
+How each figure is taken:
+- CPU time: utime + stime of the program's Unix process from /proc/PID/stat
+  over a fixed window after it has settled. The Wine server works for every
+  program (timers, messages) and explorer draws the tray, so their CPU over
+  the same window is reported beside it.
+- Compositions: explorer runs with Wine's "systray" trace channel on, which
+  logs one line per icon change it receives; Tovi's two icons make two lines
+  per composition.
+- Peak working set: VmHWM of the Unix process at the end of its idle window.
+- Start-up: bench_probe, inside the desktop, starts each program with
+  CreateProcess and watches for the floor's first tick (its own time stamp)
+  or for the task bar to show both eyes.
+- Share of our own code: compose_bench times each part of one change with
+  QueryPerformanceCounter, with the real shell calls and with none.
+"""
+import argparse
+import json
+import math
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path, PureWindowsPath
+
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+SETTLE_SECONDS = 5.0
+PARTS = ("idle", "variants", "moving", "startup", "compose")
+GOALS = {"idle_cpu": 1.25, "own_share": 0.25, "startup": 1.5, "working_set": 1.3, "size": 1 << 20}
+
+
+def windows_path(path):
+    return str(PureWindowsPath("Z:" + str(Path(path).resolve()).replace("/", "\\")))
+
+
+class Wine:
+    """The prefix of this run: its server, its explorer and helper programs."""
+
+    def __init__(self, build):
+        self.prefix = Path(os.environ["WINEPREFIX"]).resolve()
+        self.tools = build / "tools"
+        self.env = dict(os.environ, WINEDEBUG="-all")
+
+    def start(self, *args, env=None, **kwargs):
+        return subprocess.Popen(["wine", *map(str, args)], env=env or self.env, stdin=subprocess.DEVNULL, **kwargs)
+
+    def run(self, *args, timeout=600):
+        with tempfile.TemporaryFile() as out:
+            # A file, not a pipe: a Wine process started meanwhile would inherit and hold it.
+            code = subprocess.run(["wine", *map(str, args)], env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
+            out.seek(0)
+            text = out.read().decode("utf-8", "replace")
+        if code != 0:
+            raise RuntimeError(f"{' '.join(map(str, args))} failed with {code}:\n{text}")
+        return text
+
+    def close(self, window_class, title=None):
+        self.run(self.tools / "winprobe.exe", "close", window_class, *([title] if title else []))
+
+    def server_pid(self):
+        """The wineserver of this prefix works in a folder named after the prefix's device and inode."""
+        st = self.prefix.stat()
+        name = f"server-{st.st_dev:x}-{st.st_ino:x}"
+        for pid in all_pids():
+            try:
+                if read_text(f"/proc/{pid}/comm").startswith("wineserver") and \
+                        os.readlink(f"/proc/{pid}/cwd").endswith("/" + name):
+                    return pid
+            except OSError:
+                continue
+        raise RuntimeError("the prefix's wineserver is not running")
+
+    def explorer_pid(self):
+        for pid in all_pids():
+            try:
+                command = Path(f"/proc/{pid}/cmdline").read_bytes().replace(b"\0", b" ").decode("utf-8", "replace")
+                environ = Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+            except OSError:
+                continue
+            if "explorer.exe" in command.lower() and f"WINEPREFIX={self.prefix}".encode() in environ:
+                return pid
+        raise RuntimeError("the prefix's explorer (the desktop and its task bar) is not running")
+
+
+def all_pids():
+    return [int(name) for name in os.listdir("/proc") if name.isdigit()]
+
+
+def read_text(path):
+    return Path(path).read_text(errors="replace")
+
+
+def cpu_seconds(pid):
+    fields = read_text(f"/proc/{pid}/stat").rsplit(")", 1)[1].split()
+    # utime and stime are the 14th and 15th fields; the split starts at the 3rd.
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def resident_by_mapping(pid):
+    """Resident bytes of each mapped file (anonymous memory and the heap by their kind)."""
+    sizes, name = {}, "[anonymous]"
+    for line in read_text(f"/proc/{pid}/smaps").splitlines():
+        head = line.split()
+        if head and "-" in head[0] and len(head) >= 5 and not head[0].endswith(":"):
+            name = Path(head[5]).name if len(head) > 5 else "[anonymous]"
+        elif line.startswith("Rss:"):
+            sizes[name] = sizes.get(name, 0) + int(head[1]) * 1024
+    return sizes
+
+
+def peak_working_set(pid):
+    for line in read_text(f"/proc/{pid}/status").splitlines():
+        if line.startswith("VmHWM:"):
+            return int(line.split()[1]) * 1024
+    raise RuntimeError(f"no VmHWM for {pid}")
+
+
+class Tray:
+    """Counts the icon changes explorer logs (Wine's systray trace channel)."""
+
+    def __init__(self, log):
+        self.log = log
+
+    def mark(self):
+        return self.log.stat().st_size
+
+    def changes_between(self, start, end):
+        with open(self.log, "rb") as f:
+            f.seek(start)
+            return f.read(end - start).count(b":systray:modify_icon")
+
+
+class Program:
+    def __init__(self, name, exe, window_class, title, *args):
+        self.name, self.exe, self.window_class, self.title, self.args = name, exe, window_class, title, args
+
+
+def window_sample(tray, pid, others):
+    return {"time": time.monotonic(), "cpu": cpu_seconds(pid), "tray": tray.mark(),
+            **{name: cpu_seconds(other) for name, other in others.items()}}
+
+
+def measure_window(wine, tray, program, others, seconds, during=None):
+    """Starts the program, lets it settle, measures it over `seconds`, ends it."""
+    process = wine.start(program.exe, *program.args)
+    try:
+        time.sleep(SETTLE_SECONDS)
+        if process.poll() is not None:
+            raise RuntimeError(f"{program.name} ended early with {process.returncode}")
+        mover = during() if during else None
+        before = window_sample(tray, process.pid, others)
+        time.sleep(seconds)
+        after = window_sample(tray, process.pid, others)
+        if mover:
+            mover.kill()
+            mover.wait()
+        peak = peak_working_set(process.pid)
+        mappings = resident_by_mapping(process.pid)
+    finally:
+        try:
+            wine.close(program.window_class, program.title)
+            process.wait(30)
+        except (RuntimeError, subprocess.TimeoutExpired):
+            process.kill()
+            process.wait(30)
+    wall = after["time"] - before["time"]
+    result = {"program": program.name, "wall": wall, "peak_working_set": peak, "mappings": mappings,
+              "changes": tray.changes_between(before["tray"], after["tray"]),
+              "cpu": after["cpu"] - before["cpu"]}
+    for name in others:
+        result[name] = after[name] - before[name]
+    return result
+
+
+def desktop_origin():
+    out = subprocess.run(["xdotool", "search", "--name", "^shell - Wine desktop$", "getwindowgeometry", "--shell"],
+                         capture_output=True, text=True, timeout=60).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return int(values.get("X", 0)), int(values.get("Y", 0))
+
+
+def park_cursor(origin):
+    subprocess.run(["xdotool", "mousemove", str(origin[0] + 200), str(origin[1] + 150)], check=True, timeout=60)
+
+
+def start_mover(origin, seconds, work):
+    """xdotool moving the pointer round a circle in the desktop, a step every 10 ms."""
+    steps = int(seconds * 100) + 500
+    cx, cy, radius = origin[0] + 400, origin[1] + 250, 150
+    lines = []
+    for i in range(steps):
+        angle = 2 * math.pi * i / 97
+        lines.append(f"mousemove {cx + round(radius * math.cos(angle))} {cy + round(radius * math.sin(angle))}")
+        lines.append("sleep 0.01")
+    script = work / "mover.xdo"
+    script.write_text("\n".join(lines) + "\n")
+    return subprocess.Popen(["xdotool", str(script)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+
+
+def median(values):
+    return statistics.median(values) if values else float("nan")
+
+
+def ratio(a, b):
+    return a / b if b else float("inf")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", type=Path, required=True)
+    parser.add_argument("--work", type=Path, required=True)
+    parser.add_argument("--runs", type=int, default=5, help="runs of each program for the CPU figures")
+    parser.add_argument("--idle-seconds", type=float, default=30.0)
+    parser.add_argument("--move-seconds", type=float, default=20.0)
+    parser.add_argument("--startup-runs", type=int, default=15)
+    parser.add_argument("--compose-runs", type=int, default=3)
+    parser.add_argument("--variant-runs", type=int, default=3, help="runs of each tick_probe way")
+    parser.add_argument("--xvfb-pid", type=int, help="the X server, whose CPU is reported too")
+    parser.add_argument("--parts", default=",".join(PARTS),
+                        help=f"which measurements to take, of {','.join(PARTS)} (all by default)")
+    args = parser.parse_args()
+    parts = set(args.parts.split(","))
+    if not parts <= set(PARTS):
+        parser.error(f"unknown parts: {', '.join(sorted(parts - set(PARTS)))}")
+
+    build, work = args.build.resolve(), args.work.resolve()
+    if work.exists():
+        shutil.rmtree(work)
+    work.mkdir(parents=True)
+    wine = Wine(build)
+    tovi_dir = work / "tovi"
+    shutil.copytree(build / "tovi", tovi_dir)
+    quiet_dir = work / "tovi-no-blink"
+    shutil.copytree(build / "tovi", quiet_dir)
+    (quiet_dir / "tovi.ini").write_bytes(b"[Eye]\r\nType=0\r\nBlink=0\r\nBlinkInterval=5000\r\n")
+    floor = Program("floor", build / "tools" / "floor.exe", "ToviFloor", "Floor")
+    tovi = Program("tovi", tovi_dir / "tovi.exe", "TFrmMain", "Tovi")
+    tovi_quiet = Program("tovi, no blinking", quiet_dir / "tovi.exe", "TFrmMain", "Tovi")
+    probe = build / "tools" / "tick_probe.exe"
+    variants = [Program(f"tick_probe {mode}", probe, "ToviTickProbe", "Tick probe", mode)
+                for mode in ("search", "tovi")]
+
+    # The holder keeps the desktop up between programs; explorer inherits its
+    # trace settings and its standard error, the log of icon changes.
+    tray_log = work / "explorer.log"
+    with open(tray_log, "wb") as log:
+        holder = wine.start(build / "tools" / "bench_probe.exe", "hold",
+                            env=dict(wine.env, WINEDEBUG="-all,trace+systray"), stdout=log, stderr=log)
+    tray = Tray(tray_log)
+    results = {"idle": [], "variants": [], "moving": [], "startup": [], "compose": []}
+    try:
+        deadline = time.monotonic() + 60
+        while True:
+            try:
+                others = {"wineserver": wine.server_pid(), "explorer": wine.explorer_pid(),
+                          **({"xvfb": args.xvfb_pid} if args.xvfb_pid else {})}
+                break
+            except RuntimeError:
+                if time.monotonic() > deadline:
+                    raise
+                time.sleep(0.5)
+        time.sleep(SETTLE_SECONDS)
+        origin = desktop_origin()
+        park_cursor(origin)
+
+        def progress(text):
+            print(text, file=sys.stderr, flush=True)
+
+        for run in range(args.runs if "idle" in parts else 0):
+            # Turns change order, so a drift of the machine's load falls on each alike.
+            order = [floor, tovi, tovi_quiet]
+            for program in order[run % 3:] + order[:run % 3]:
+                progress(f"idle {run + 1}/{args.runs}: {program.name}")
+                park_cursor(origin)
+                results["idle"].append(measure_window(wine, tray, program, others, args.idle_seconds))
+        for run in range(args.variant_runs if "variants" in parts else 0):
+            for program in [floor] + variants:
+                progress(f"idle {run + 1}/{args.variant_runs}: {program.name}")
+                park_cursor(origin)
+                results["variants"].append(measure_window(wine, tray, program, others, args.idle_seconds))
+        for run in range(args.runs if "moving" in parts else 0):
+            for program in ([floor, tovi] if run % 2 == 0 else [tovi, floor]):
+                progress(f"moving cursor {run + 1}/{args.runs}: {program.name}")
+                results["moving"].append(measure_window(
+                    wine, tray, program, others, args.move_seconds,
+                    during=lambda: start_mover(origin, args.move_seconds + 2, work)))
+        park_cursor(origin)
+
+        if "startup" in parts:
+            progress(f"start-up: {args.startup_runs} starts of each")
+            lines = wine.run(build / "tools" / "bench_probe.exe", "startup", windows_path(floor.exe),
+                             windows_path(tovi.exe), args.startup_runs, windows_path(work / "first-tick.txt"))
+            results["startup"] = [json.loads(line) for line in lines.splitlines() if line.startswith("{")]
+
+        for run in range(args.compose_runs if "compose" in parts else 0):
+            for mode, rounds in (("shell", 2000), ("no-shell", 10000), ("ticks", 20000)):
+                progress(f"compose_bench {run + 1}/{args.compose_runs}: {mode}")
+                before = {name: cpu_seconds(pid) for name, pid in others.items()}
+                text = wine.run(build / "tools" / "compose_bench.exe", mode, rounds)
+                spent = {name: cpu_seconds(pid) - before[name] for name, pid in others.items()}
+                for line in text.splitlines():
+                    if line.startswith("{"):
+                        record = json.loads(line)
+                        record.update(run=run, **{f"{k}_us_per_round": v * 1e6 / rounds for k, v in spent.items()})
+                        results["compose"].append(record)
+    finally:
+        try:
+            wine.close("ToviBenchHold")
+            holder.wait(30)
+        except (RuntimeError, subprocess.TimeoutExpired):
+            holder.kill()
+            holder.wait(30)
+
+    results["size"] = (tovi_dir / "tovi.exe").stat().st_size
+    (work / "results.json").write_text(json.dumps(results, indent=1))
+    report(results, args)
+
+
+def report(results, args):
+    measured = results["idle"] + results["variants"] + results["moving"]
+    helpers = [name for name in ("wineserver", "explorer", "xvfb")
+               if any(name in r for r in measured) or any(f"{name}_us_per_round" in r for r in results["compose"])]
+    verdicts = []
+
+    def rate(records, name, key):
+        return median([r[key] / r["wall"] for r in records if r["program"] == name])
+
+    def with_server(records, name):
+        return median([(r["cpu"] + r["wineserver"]) / r["wall"] for r in records if r["program"] == name])
+
+    def cpu_table(records, names):
+        floor_cpu, floor_both = rate(records, "floor", "cpu"), with_server(records, "floor")
+        print(f"  {'':22} {'own CPU':>9} {'ratio':>6} {'+server':>9} {'ratio':>6}" +
+              "".join(f" {h:>10}" for h in helpers[1:]) + f" {'changes':>8}")
+        for name in names:
+            cpu, both = rate(records, name, "cpu"), with_server(records, name)
+            print(f"  {name:22} {cpu * 1e3:9.2f} {ratio(cpu, floor_cpu):6.2f} {both * 1e3:9.2f} "
+                  f"{ratio(both, floor_both):6.2f}" + "".join(f" {rate(records, name, h) * 1e3:10.2f}"
+                                                          for h in helpers[1:]) +
+                  f" {rate(records, name, 'changes') / 2:8.2f}")
+        return floor_cpu
+
+    idle = results["idle"]
+    if idle:
+        print(f"\n== Idle, cursor still: CPU in ms per second over {args.idle_seconds:g} s, "
+              f"median of {args.runs} runs")
+        print("   (own: the program's Unix process; +server: with the wineserver's CPU in the same window;")
+        print("    changes: compositions per second, from explorer's log)")
+        floor_cpu = cpu_table(idle, ["floor", "tovi", "tovi, no blinking"])
+        verdicts.append(("idle CPU, tovi / floor", ratio(rate(idle, "tovi", "cpu"), floor_cpu), GOALS["idle_cpu"]))
+
+    if results["variants"]:
+        print(f"\n== Idle, the tick's inputs alone (tick_probe), median of {args.variant_runs} runs")
+        cpu_table(results["variants"], ["floor"] + sorted({r["program"] for r in results["variants"]} - {"floor"}))
+
+    moving = results["moving"]
+    tovi_moving = [r for r in moving if r["program"] == "tovi" and r["changes"]]
+    if tovi_moving:
+        print(f"\n== Moving cursor (xdotool, a step every 10 ms): {args.move_seconds:g} s, "
+              f"median of {args.runs} runs")
+        cpu_table(moving, ["floor", "tovi"])
+        compositions = median([r["changes"] / 2 / r["wall"] for r in tovi_moving])
+        per = median([r["cpu"] / (r["changes"] / 2) for r in tovi_moving])
+        print(f"  compositions {compositions:.1f}/s; tovi's CPU per composition {per * 1e6:.0f} us", end="")
+        if idle:
+            idle_rate = rate(idle, "tovi", "cpu")
+            marginal = median([(r["cpu"] - idle_rate * r["wall"]) / (r["changes"] / 2) for r in tovi_moving])
+            print(f" ({marginal * 1e6:.0f} us above its idle ticks)", end="")
+        print()
+        print("  per composition, elsewhere: " + ", ".join(
+            f"{h} {median([r[h] / (r['changes'] / 2) for r in tovi_moving]) * 1e6:.0f} us" for h in helpers))
+
+    compose = results["compose"]
+    if compose:
+        def part(mode, name, key="median_us"):
+            return median([r[key] for r in compose
+                           if r["kind"] == "part" and r["mode"] == mode and r["part"] == name])
+
+        def per_round(mode, key):
+            return median([r[key] for r in compose if r["kind"] == "rounds" and r["mode"] == mode])
+
+        print(f"\n== One change part by part (compose_bench, {args.compose_runs} runs; wall time in us, median)")
+        names = ("compose", "icon", "publish1", "publish2", "change")
+        print(f"  {'':9}" + "".join(f" {n:>9}" for n in names) + f" {'CPU/round':>10}" +
+              "".join(f" {h:>10}" for h in helpers))
+        for mode in ("shell", "no-shell"):
+            print(f"  {mode:9}" + "".join(f" {part(mode, n):9.1f}" for n in names) +
+                  f" {per_round(mode, 'cpu_us_per_round'):10.1f}" +
+                  "".join(f" {per_round(mode, h + '_us_per_round'):10.1f}" for h in helpers))
+        own = part("no-shell", "change")
+        shell = sum(part("shell", n) - part("no-shell", n) for n in ("publish1", "publish2"))
+        share = ratio(own, own + shell)
+        own_cpu = per_round("no-shell", "cpu_us_per_round")
+        all_cpu = per_round("shell", "cpu_us_per_round") + sum(per_round("shell", h + "_us_per_round")
+                                                               for h in helpers if h != "xvfb")
+        print(f"  own code {own:.1f} us (compose {part('no-shell', 'compose'):.1f}, icon "
+              f"{part('no-shell', 'icon'):.1f}, the old icon's end {part('no-shell', 'publish2'):.1f}); "
+              f"two shell calls {shell:.1f} us")
+        print(f"  own share of one change: {share:.3f} of the wall time; by CPU, {own_cpu:.0f} of {all_cpu:.0f} us "
+              f"({ratio(own_cpu, all_cpu):.3f}) counting the process, wineserver and explorer")
+        verdicts.append(("own code / one change", share, GOALS["own_share"]))
+        print("  every tick before anything changes: " + ", ".join(
+            f"{label} {part('ticks', name):.1f} us" for name, label in
+            (("tick-cursor", "cursor"), ("tick-tray-rect", "task bar rectangle"), ("tick-gaze", "gaze test"),
+             ("tick-inputs", "together"))))
+
+    starts = results["startup"]
+    if starts:
+        floor_ms = [r["ms"] for r in starts if r.get("program") == "floor"]
+        tovi_ms = [r["ms"] for r in starts if r.get("program") == "tovi"]
+        print(f"\n== Start-up (ms): floor to its first tick, tovi to both eyes on the task bar, {len(tovi_ms)} runs")
+        print(f"  floor median {median(floor_ms):7.1f}  (runs {', '.join(f'{v:.0f}' for v in floor_ms)})")
+        print(f"  tovi  median {median(tovi_ms):7.1f}  (runs {', '.join(f'{v:.0f}' for v in tovi_ms)})")
+        # Each tovi start follows a floor start at once: the pair saw the same load.
+        print(f"  fastest: floor {min(floor_ms):.1f}, tovi {min(tovi_ms):.1f} (ratio {ratio(min(tovi_ms), min(floor_ms)):.2f});"
+              f" median of the runs' own ratios {median([t / f for f, t in zip(floor_ms, tovi_ms)]):.2f}")
+        verdicts.append(("start-up, tovi / floor", ratio(median(tovi_ms), median(floor_ms)), GOALS["startup"]))
+
+    if idle:
+        floor_peak = median([r["peak_working_set"] for r in idle if r["program"] == "floor"])
+        tovi_peak = median([r["peak_working_set"] for r in idle if r["program"] == "tovi"])
+        print(f"\n== Peak working set (VmHWM): floor {floor_peak / 2**20:.2f} MiB, tovi {tovi_peak / 2**20:.2f} MiB")
+        floor_map = next(r["mappings"] for r in idle if r["program"] == "floor")
+        tovi_map = next(r["mappings"] for r in idle if r["program"] == "tovi")
+        growth = sorted(((tovi_map.get(k, 0) - floor_map.get(k, 0), k) for k in set(floor_map) | set(tovi_map)),
+                        reverse=True)
+        print("  where tovi holds more than the floor (resident, first idle run): " +
+              ", ".join(f"{name} {size / 2**10:.0f} KiB" for size, name in growth[:8] if size > 0))
+        verdicts.append(("peak working set, tovi / floor", ratio(tovi_peak, floor_peak), GOALS["working_set"]))
+    print(f"== tovi.exe: {results['size']} bytes")
+    verdicts.append(("tovi.exe, MiB", results["size"] / 2**20, GOALS["size"] / 2**20))
+
+    print("\n== Goals")
+    for name, value, goal in verdicts:
+        print(f"  {name:32} {value:7.3f}  goal <= {goal:g}  {'met' if value <= goal else 'MISSED'}")
+
+
+if __name__ == "__main__":
+    main()

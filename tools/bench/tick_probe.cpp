@@ -1,0 +1,82 @@
+// tick_probe: the floor program plus the inputs that Tovi's timer gathers on
+// every tick, in one of two ways, so the benchmarks can tell what each way
+// costs while the cursor stands still (when nothing is composed).
+//
+//   tick_probe search   the cursor asked of the window server (GetCursorPos)
+//                       and the notification area searched for anew, on
+//                       every tick
+//   tick_probe tovi     as Timer1Timer does: the cursor the timer message
+//                       brought, the notification area found once and then
+//                       only measured
+//
+// Closing its window (WM_CLOSE) ends it.
+#include <windows.h>
+
+#include <string>
+
+#include "core/eye_motion.h"
+#include "toolkit/seams.h"
+#include "toolkit/task_bar.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"ToviTickProbe";
+constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kTickMilliseconds = 10;
+
+enum class TMode { Search, Tovi };
+
+TMode Mode = TMode::Tovi;
+tovi::TEyeMotion Motion;
+tovi::TNotificationArea NotificationArea;
+
+tovi::TRect SearchedRect() {
+  RECT r{};
+  const HWND area = tovi::FindNotificationArea();
+  if (area == nullptr || !GetWindowRect(area, &r)) return {};
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+void Tick() {
+  tovi::TPoint cursor;
+  tovi::TRect tray;
+  if (Mode == TMode::Search) {
+    POINT asked{};
+    tovi::seams::CursorPos(&asked);
+    cursor = {asked.x, asked.y};
+    tray = SearchedRect();
+  } else {
+    cursor = tovi::MessageCursorPos();
+    tray = NotificationArea.Rect();
+  }
+  Motion.AdvanceBlink(tovi::seams::TickCount(), false, 5000, 7);
+  Motion.ChangedGaze(tray, cursor);
+}
+
+LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER: Tick(); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  const std::wstring mode = commandLine ? commandLine : L"";
+  if (mode == L"search") Mode = TMode::Search;
+  else if (mode != L"tovi") return 2;
+
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = &ProbeWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kClassName;
+  if (!RegisterClassW(&windowClass)) return 1;
+  const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"Tick probe", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                      nullptr, instance, nullptr);
+  if (window == nullptr || !SetTimer(window, kTimerId, kTickMilliseconds, nullptr)) return 1;
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+  return 0;
+}

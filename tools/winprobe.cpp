@@ -17,6 +17,14 @@
 //   winprobe work-area                 the screen and its work area
 //   winprobe tray-icons COUNT MS       show COUNT icons of its own in the notification
 //                                      area until closed (class WinprobeTrayIcons) or MS
+//   winprobe taskbar-created           tell every window the task bar was made anew, as a
+//                                      restarted Explorer does, and wait until all have heard
+//   winprobe tray-delete CLASS ID      take icon ID of every window of CLASS out of the
+//                                      notification area, as a restarted shell has forgotten it
+//   winprobe fake-shell accept|refuse MS
+//                                      stand in for the shell until closed (class
+//                                      Shell_TrayWnd, title "winprobe fake shell") or MS,
+//                                      printing every icon request it answers
 //
 // Exit code: 0 done, 1 nothing matched, 2 bad arguments.
 #include <windows.h>
@@ -27,9 +35,11 @@
 #include <concepts>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cwctype>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -594,6 +604,122 @@ int ShowTrayIcons(int count, int milliseconds) {
   return added == count ? kDone : kNotFound;
 }
 
+// The registered message a newly made task bar sends to every top-level window.
+int BroadcastTaskbarCreated() {
+  const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  // Sent rather than posted: when the probe ends, every window has handled it.
+  DWORD_PTR result = 0;
+  const bool sent = SendMessageTimeoutW(HWND_BROADCAST, message, 0, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+  JsonLine(L"taskbar-created").Add("message", Json(message)).Add("sent", Json(sent)).Print();
+  return sent ? kDone : kNotFound;
+}
+
+int DeleteTrayIcons(const wchar_t* className, UINT id) {
+  int deleted = 0;
+  for (HWND w : TopLevelWindows()) {
+    if (ClassOf(w) != className) continue;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = w;
+    data.uID = id;
+    const bool done = Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
+    JsonLine(L"tray-deleted").Add("window", Json(w)).Add("id", Json(id)).Add("done", Json(done)).Print();
+    if (done) ++deleted;
+  }
+  return deleted ? kDone : kNotFound;
+}
+
+constexpr wchar_t kFakeShellTitle[] = L"winprobe fake shell";
+constexpr UINT_PTR kFakeShellTimeUp = 1;
+
+struct FakeShell {
+  bool Accept = false;
+  LARGE_INTEGER Start{};
+  std::vector<std::pair<HWND, UINT>> Icons;  // what an accepting shell holds
+
+  // Answers as a shell does: an icon is added once, and only an icon it
+  // holds can be changed or deleted. A refusing shell takes nothing.
+  bool Answer(DWORD message, HWND window, UINT id) {
+    const auto icon = std::make_pair(window, id);
+    const auto held = std::find(Icons.begin(), Icons.end(), icon);
+    if (!Accept) return false;
+    switch (message) {
+      case NIM_ADD:
+        if (held != Icons.end()) return false;
+        Icons.push_back(icon);
+        return true;
+      case NIM_MODIFY: return held != Icons.end();
+      case NIM_DELETE:
+        if (held == Icons.end()) return false;
+        Icons.erase(held);
+        return true;
+      default: return false;
+    }
+  }
+};
+
+FakeShell* TheFakeShell = nullptr;
+
+// Wine's Shell_NotifyIcon finds the first window of class Shell_TrayWnd and
+// sends it WM_COPYDATA: dwData the operation, wParam the icon's window, the
+// record starting with that window (32 bits) and the icon's id.
+LRESULT CALLBACK FakeShellProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA && TheFakeShell) {
+    const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    const auto window = reinterpret_cast<HWND>(wParam);
+    UINT id = 0;
+    if (copy->cbData >= 8) std::memcpy(&id, static_cast<const char*>(copy->lpData) + 4, sizeof id);
+    const auto operation = static_cast<DWORD>(copy->dwData);
+    const bool answer = TheFakeShell->Answer(operation, window, id);
+    JsonLine(L"tray-request")
+        .Add("t", JsonMilliseconds(MillisecondsSince(TheFakeShell->Start)))
+        .Add("message", Json(operation))
+        .Add("window", Json(window))
+        .Add("id", Json(id))
+        .Add("answer", Json(answer))
+        .Add("held", Json(TheFakeShell->Icons.size()))
+        .Print();
+    std::fflush(stdout);
+    return answer;
+  }
+  if (message == WM_CLOSE) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(w, message, wParam, lParam);
+}
+
+// A stand-in for the shell's task bar, found before the real one: a shell
+// that is not ready yet (refuse), or one just restarted that holds no icons
+// (accept). Topmost, so that it comes first in the search for the class.
+int RunFakeShell(std::wstring_view mode, int milliseconds) {
+  if ((mode != L"accept" && mode != L"refuse") || milliseconds < 0) return kUsage;
+  FakeShell shell;
+  shell.Accept = mode == L"accept";
+  QueryPerformanceCounter(&shell.Start);
+  TheFakeShell = &shell;
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = &FakeShellProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"Shell_TrayWnd";
+  RegisterClassW(&windowClass);
+  const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, windowClass.lpszClassName, kFakeShellTitle,
+                                      WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) return kUsage;
+  const bool first = FindWindowW(L"Shell_TrayWnd", nullptr) == window;
+  JsonLine(L"fake-shell").Add("hwnd", Json(window)).Add("first", Json(first)).Print();
+  std::fflush(stdout);
+  SetTimer(window, kFakeShellTimeUp, static_cast<UINT>(milliseconds), nullptr);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.hwnd == window && message.message == WM_TIMER && message.wParam == kFakeShellTimeUp) break;
+    DispatchMessageW(&message);
+  }
+  DestroyWindow(window);
+  TheFakeShell = nullptr;
+  return first ? kDone : kNotFound;
+}
+
 bool Coordinate(const wchar_t* text, int& value) {
   wchar_t* end = nullptr;
   value = static_cast<int>(std::wcstol(text, &end, 10));
@@ -603,7 +729,8 @@ bool Coordinate(const wchar_t* text, int& value) {
 int Usage() {
   std::fputs("usage: winprobe windows | processes | menu | message-boxes | close CLASS [TITLE] |\n"
              "       press-button TITLE TEXT | key KEY... | move X Y | click X Y [left|right|middle] |\n"
-             "       kill EXE | watch X Y W H MILLISECONDS | work-area | tray-icons COUNT MILLISECONDS\n",
+             "       kill EXE | watch X Y W H MILLISECONDS | work-area | tray-icons COUNT MILLISECONDS |\n"
+             "       taskbar-created | tray-delete CLASS ID | fake-shell accept|refuse MILLISECONDS\n",
              stderr);
   return kUsage;
 }
@@ -636,6 +763,13 @@ int Run(int argc, wchar_t** argv) {
   }
   if (command == L"tray-icons" && extra == 2 && Coordinate(argv[2], x) && Coordinate(argv[3], milliseconds)) {
     return ShowTrayIcons(x, milliseconds);
+  }
+  if (command == L"taskbar-created" && extra == 0) return BroadcastTaskbarCreated();
+  if (command == L"tray-delete" && extra == 2 && Coordinate(argv[3], x) && x >= 0) {
+    return DeleteTrayIcons(argv[2], static_cast<UINT>(x));
+  }
+  if (command == L"fake-shell" && extra == 2 && Coordinate(argv[3], milliseconds)) {
+    return RunFakeShell(argv[2], milliseconds);
   }
   return Usage();
 }

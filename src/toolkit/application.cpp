@@ -46,6 +46,9 @@ void TApplication::Run() {
   MSG message;
   while (!FTerminated && GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
   FTerminated = true;
+  // Terminate's quit may still wait in the queue; left there, it would end at
+  // once every message box of the shutdown, such as a refused save's report.
+  PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 void TApplication::Terminate() {

@@ -60,6 +60,9 @@ make_prefix() {
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 800x600 /f >/dev/null 2>&1
   # A crash ends the program with a report on the console, not a dialog that waits forever.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # Caption buttons draw their glyphs with Marlett, which a new prefix does not find by itself.
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # Wine's own interface fonts have no Japanese: let them borrow IPA P Gothic's glyphs.
   local font
   for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do

@@ -39,6 +39,7 @@ int TForm::ShowModal() {
   FShowing = true;
   ShowWindow(Handle(), SW_SHOW);
   SetForegroundWindow(Handle());
+  FocusFirstControl();
   MSG message;
   while (FModalResult == mrNone) {
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
@@ -56,6 +57,12 @@ int TForm::ShowModal() {
   ShowWindow(Handle(), SW_HIDE);
   FShowing = false;
   return FModalResult;
+}
+
+// The keyboard starts at the first control Tab reaches, as in any dialog.
+void TForm::FocusFirstControl() {
+  const HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+  if (first && IsChild(Handle(), first) && (GetWindowLongPtrW(first, GWL_STYLE) & WS_TABSTOP)) SetFocus(first);
 }
 
 void TForm::SetFont(const TFont& font) { FFont = MakeFont(font); }

@@ -60,6 +60,7 @@ class TForm : public TComponent, public TWindow {
   void RemoveControl(TStdControl* control);
   TStdControl* ControlWithId(UINT id) const;
   void CentreOnScreen();
+  void FocusFirstControl();
 
   int FModalResult = mrNone;
   bool FShowing = false;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <tuple>
 #include <vector>
 
 namespace tovi {
@@ -27,7 +28,7 @@ struct TTicker {
   }
 };
 
-TEST(EyeMotion, FirstTickAlwaysComposesThenAStillCursorComposesNothing) {
+TEST(EyeMotion, FirstTickAlwaysComposesThenOnlyANewAngleOrBlinkFrameDoes) {
   TTicker t;
   // The first picture is due even with the cursor straight right (angle 0 as at start).
   EXPECT_TRUE(t.Tick());
@@ -35,9 +36,12 @@ TEST(EyeMotion, FirstTickAlwaysComposesThenAStillCursorComposesNothing) {
   EXPECT_EQ(t.motion.FBlinkEndTick, 1000u);
   EXPECT_TRUE(t.Tick()) << "-1 to -2 is a change of blink position";
   for (int i = 0; i < 100; ++i) ASSERT_FALSE(t.Tick()) << "tick " << i;
+  t.Tick({160, 595});
+  EXPECT_FALSE(t.Tick({170, 600})) << "(10, 5) to (20, 10) from the centre keeps the angle";
+  EXPECT_TRUE(t.Tick({170, 601}));
 }
 
-TEST(EyeMotion, BlinkPlaysTheSequenceBackwardsOneFramePerTick) {
+TEST(EyeMotion, AClickPlaysTheSequenceBackwardsOneFramePerTickFromItsEnd) {
   TTicker t;
   t.Tick();
   t.Tick();
@@ -50,55 +54,37 @@ TEST(EyeMotion, BlinkPlaysTheSequenceBackwardsOneFramePerTick) {
   // A click's blink skips the last entry: the tick decrements before drawing.
   EXPECT_EQ(shown, (std::vector<std::int32_t>{3, 2, 1, 0, -1, -2}));
   EXPECT_FALSE(t.Tick()) << "waiting for the next blink changes nothing";
+
+  t.motion.StartBlink(kSequenceLength);
+  t.Tick();
+  t.Tick();
+  t.motion.StartBlink(kSequenceLength);
+  t.Tick();
+  EXPECT_EQ(t.motion.FBlinkPos, 3) << "a click during a blink restarts it from the end";
 }
 
-TEST(EyeMotion, AutomaticBlinkStartsOnTheFirstTickPastTheInterval) {
-  TEyeMotion m;
-  m.FBlinkPos = -2;
-  m.FBlinkEndTick = 10000;
-  struct Case {
-    std::uint32_t now;
-    std::int32_t expectedPos;
-  };
-  for (const Case& c : {Case{15000, -2}, Case{15001, kSequenceLength - 1}}) {
-    TEyeMotion copy = m;
-    copy.AdvanceBlink(c.now, true, 5000, kSequenceLength);
-    EXPECT_EQ(copy.FBlinkPos, c.expectedPos) << "at tick " << c.now;
-  }
-}
-
-TEST(EyeMotion, ElapsedTimeSurvivesTheTickCounterWrap) {
-  struct Case {
+TEST(EyeMotion, AutomaticBlinkStartsOnTheFirstTickPastTheIntervalAcrossTheCounterWrap) {
+  struct TCase {
     const char* name;
     std::uint32_t end, now;
     std::int32_t interval;
     bool starts;
   };
-  const Case cases[] = {
+  const TCase cases[] = {
+      {"at the interval", 10000u, 15000u, 5000, false},
+      {"one past it", 10000u, 15001u, 5000, true},
       {"interval spans the wrap, not yet", 0xFFFFF000u, 0x00000100u, 5000, false},
       {"interval spans the wrap, passed", 0xFFFFF000u, 0x00000389u, 5000, true},
       {"huge interval never passes early", 100u, 0x7FFFFF00u, 0x7FFFFFFF, false},
       {"negative interval blinks at once", 100u, 100u, -1, true},
   };
-  for (const Case& c : cases) {
+  for (const TCase& c : cases) {
     TEyeMotion m;
     m.FBlinkPos = -2;
     m.FBlinkEndTick = c.end;
     m.AdvanceBlink(c.now, true, c.interval, kSequenceLength);
-    EXPECT_EQ(m.FBlinkPos >= 0, c.starts) << c.name;
+    EXPECT_EQ(m.FBlinkPos, c.starts ? kSequenceLength - 1 : -2) << c.name;
   }
-}
-
-TEST(EyeMotion, ClickDuringABlinkRestartsItFromTheEnd) {
-  TTicker t;
-  t.Tick();
-  t.motion.StartBlink(kSequenceLength);
-  t.Tick();
-  t.Tick();
-  EXPECT_EQ(t.motion.FBlinkPos, 2);
-  t.motion.StartBlink(kSequenceLength);
-  t.Tick();
-  EXPECT_EQ(t.motion.FBlinkPos, 3);
 }
 
 TEST(EyeMotion, BlinkingOffRestsAtTheFloorAndKeepsStampingTheEndTime) {
@@ -119,27 +105,18 @@ TEST(EyeMotion, BlinkingOffRestsAtTheFloorAndKeepsStampingTheEndTime) {
 }
 
 TEST(EyeMotion, GazeAngleFollowsTheCursorAroundTheTrayCentre) {
-  struct Case {
-    TPoint cursor;
-    double angle;
-  };
   const double pi = std::numbers::pi;
-  for (const Case& c : {Case{{160, 590}, 0.0}, Case{{150, 600}, pi / 2}, Case{{140, 590}, pi},
-                        Case{{150, 580}, -pi / 2}, Case{{150, 590}, 0.0}, Case{{160, 600}, pi / 4}})
-    EXPECT_DOUBLE_EQ(GazeAngle(kTray, c.cursor), c.angle) << c.cursor.X << "," << c.cursor.Y;
-  // The centre halves towards zero: a 5-wide rectangle from -3 has its centre at -1.
-  EXPECT_DOUBLE_EQ(GazeAngle({-3, 0, 2, 0}, {-1, 0}), 0.0);
-  EXPECT_DOUBLE_EQ(GazeAngle({-3, 0, 2, 0}, {-2, 0}), pi);
-  // No notification area: the eyes look from the screen's top-left corner.
-  EXPECT_DOUBLE_EQ(GazeAngle({}, {0, 10}), pi / 2);
-}
-
-TEST(EyeMotion, CursorMovingOutwardsAlongTheSameLineComposesNothing) {
-  TTicker t;
-  t.Tick({160, 595});
-  t.Tick({160, 595});
-  EXPECT_FALSE(t.Tick({170, 600})) << "(10, 5) to (20, 10) from the centre keeps the angle";
-  EXPECT_TRUE(t.Tick({170, 601}));
+  const std::tuple<TRect, TPoint, double> cases[] = {
+      {kTray, {160, 590}, 0.0},      {kTray, {150, 600}, pi / 2}, {kTray, {140, 590}, pi},
+      {kTray, {150, 580}, -pi / 2},  {kTray, {150, 590}, 0.0},    {kTray, {160, 600}, pi / 4},
+      // The centre halves towards zero: a 5-wide rectangle from -3 has its centre at -1.
+      {{-3, 0, 2, 0}, {-1, 0}, 0.0}, {{-3, 0, 2, 0}, {-2, 0}, pi},
+      // No notification area: the eyes look from the screen's top-left corner.
+      {{}, {0, 10}, pi / 2},
+  };
+  for (const auto& [tray, cursor, angle] : cases)
+    EXPECT_DOUBLE_EQ(GazeAngle(tray, cursor), angle) << "tray " << tray.Left << "-" << tray.Right << ", cursor "
+                                                     << cursor.X << "," << cursor.Y;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace tovi {
@@ -20,13 +21,11 @@ const std::string kDefaultFile = "[Eye]\r\nType=0\r\nBlink=1\r\nBlinkInterval=50
 
 TEST(ParseIniInteger, ConvertsTheWholeTextOrNothing) {
   const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
-      {"0", 0}, {"500", 500}, {"+7", 7}, {"-7", -7}, {"007", 7}, {"-0", 0},
-      {"2147483647", kMax}, {"-2147483648", kMin}, {"2147483648", {}}, {"-2147483649", {}},
-      {"99999999999999999999", {}}, {"0x1F4", 500}, {"0X10", 16}, {"0x0", 0}, {"0xffffffff", -1},
-      {"0x80000000", kMin}, {"0x7FFFFFFF", kMax}, {"0x00000001", 1}, {"0x000000001", {}},
-      {"0x100000000", {}}, {"0x", {}}, {"0X", {}}, {"0x1g", {}}, {"0x-1", {}}, {"0x+1", {}},
-      {"-0x10", {}}, {"+0x10", {}}, {"12abc", {}}, {"", {}}, {"+", {}}, {"-", {}}, {"+-1", {}},
-      {"++1", {}}, {"--1", {}}, {" 7", {}}, {"7 ", {}}, {"1e3", {}}, {"1.0", {}},
+      {"500", 500}, {"+7", 7}, {"-7", -7}, {"007", 7}, {"-0", 0}, {"2147483647", kMax}, {"-2147483648", kMin},
+      {"2147483648", {}}, {"-2147483649", {}}, {"99999999999999999999", {}}, {"0x1F4", 500}, {"0X10", 16},
+      {"0xffffffff", -1}, {"0x80000000", kMin}, {"0x7FFFFFFF", kMax}, {"0x00000001", 1}, {"0x000000001", {}},
+      {"0x100000000", {}}, {"0x", {}}, {"0x1g", {}}, {"0x-1", {}}, {"-0x10", {}}, {"+0x10", {}}, {"12abc", {}},
+      {"", {}}, {"+", {}}, {"+-1", {}}, {"++1", {}}, {" 7", {}}, {"7 ", {}}, {"1e3", {}}, {"1.0", {}},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseIniInteger(text), value) << '"' << text << '"';
 }
@@ -34,56 +33,39 @@ TEST(ParseIniInteger, ConvertsTheWholeTextOrNothing) {
 TEST(ReadEyeSettings, FallsBackToDefaultsValueByValue) {
   const std::pair<std::string, EyeSettings> cases[] = {
       {"", {}},
-      {"[Other]\nType=3\nBlink=0\n", {}},
       {"[Eye]\r\nType=2\r\nBlink=0\r\nBlinkInterval=0x1F4\r\n", {2, false, 500}},
       {"[EYE]\n type = 7 \nblink=2\nblinkinterval=-1", {7, true, -1}},
-      {"[Eye]\nType=12abc\nBlink=abc\nBlinkInterval=0x\n", {0, true, 5000}},
-      {"[Eye]\nType='3'\nBlink=\nBlinkInterval=2147483648\n", {3, true, 5000}},
-      {"[Eye]\nType=-2147483648\nBlink=0x0\nBlinkInterval=0XFFFFFFFF\n", {kMin, false, -1}},
+      {"[Eye]\nType=12abc\nBlink=\nBlinkInterval=0x\n", {0, true, 5000}},
+      {"[Eye]\nType='3'\nBlink=0x0\nBlinkInterval=0XFFFFFFFF\n", {3, false, -1}},
   };
   for (const auto& [text, settings] : cases) EXPECT_EQ(ReadEyeSettings(text), settings) << text;
 }
 
-struct WriteCase {
-  const char* what;
-  std::string before;
-  EyeSettings settings;
-  std::string after;
-};
-
 TEST(WriteEyeSettings, RewritesOurLinesOnly) {
-  const WriteCase cases[] = {
+  const std::tuple<const char*, std::string, EyeSettings, std::string> cases[] = {
       {"new file", "", {}, kDefaultFile},
       {"other sections, comments, LF, no final break",
        "; Tovi\n[Window]\nLeft=10\n\n[Eye]\nType=3\n; keep\nBlink=0\n\n[Zzz]\nodd line\nlast", {1, true, 250},
        "; Tovi\n[Window]\nLeft=10\n\n[Eye]\nType=1\n; keep\nBlink=1\nBlinkInterval=250\r\n\n[Zzz]\nodd line\nlast"},
       {"odd case, first occurrences", "[eYe]\r\nbLiNk = 0\r\nTYPE=9\r\ntype=8\r\n[Eye]\r\nBlinkInterval=1\r\n",
        {4, false, 100}, "[eYe]\r\nBlink=0\r\nType=4\r\ntype=8\r\nBlinkInterval=100\r\n[Eye]\r\nBlinkInterval=1\r\n"},
-      {"section after a last line without break", "[A]\r\nx=1", {}, "[A]\r\nx=1\r\n" + kDefaultFile},
   };
-  for (const WriteCase& c : cases) EXPECT_EQ(WriteEyeSettings(c.before, c.settings), c.after) << c.what;
+  for (const auto& [what, before, settings, after] : cases)
+    EXPECT_EQ(WriteEyeSettings(before, settings), after) << what;
 }
 
-// The lines of a text with their endings, past a byte order mark.
-std::vector<std::string> LinesOf(std::string_view text) {
+// The lines of a text with their endings, past a byte order mark, but for
+// those the writer may touch: headers and keys like ours.
+std::vector<std::string> OtherLines(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-  std::vector<std::string> lines;
+  std::vector<std::string> others;
   while (!text.empty()) {
     std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
     if (end < text.size()) end += text.substr(end).starts_with("\r\n") ? 2 : 1;
-    lines.emplace_back(text.substr(0, end));
-    text.remove_prefix(end);
-  }
-  return lines;
-}
-
-// The lines the writer may not touch: all but headers and keys like ours.
-std::vector<std::string> OtherLines(std::string_view text) {
-  std::vector<std::string> others;
-  for (const std::string& line : LinesOf(text)) {
-    std::string name = line.substr(std::min(line.find_first_not_of(" \t\v\f"), line.size()));
+    std::string line(text.substr(0, end)), name = line.substr(std::min(line.find_first_not_of(" \t\v\f"), end));
     for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (!name.starts_with("type") && !name.starts_with("blink") && !name.starts_with("[eye")) others.push_back(line);
+    text.remove_prefix(end);
   }
   return others;
 }
@@ -123,8 +105,8 @@ TEST(EyeSettingsFile, SurvivesRandomTexts) {
 
 TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {
   const std::pair<std::int32_t, std::int32_t> cases[] = {
-      {kMin, 100}, {-65036, 100}, {-1, 100}, {0, 100}, {99, 100}, {100, 100}, {101, 101},
-      {5000, 5000}, {9999, 9999}, {10000, 10000}, {10001, 10000}, {66036, 10000}, {kMax, 10000},
+      {kMin, 100}, {-65036, 100}, {99, 100}, {100, 100}, {101, 101}, {9999, 9999}, {10000, 10000},
+      {10001, 10000}, {66036, 10000}, {kMax, 10000},
   };
   for (const auto& [interval, clamped] : cases) EXPECT_EQ(ClampBlinkInterval(interval), clamped) << interval;
 }

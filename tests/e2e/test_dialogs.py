@@ -39,9 +39,9 @@ def wait_ini(tovi, expected, what):
 # dialog, and the values OK must store. The pupil list has one entry per
 # picture, eye1 to eye6.
 @pytest.mark.parametrize("before, steps, after", [
-    # No control has the focus at first, so the first Tab reaches the pupil list; the
-    # disabled interval is skipped until the check box is ticked; the arrow keys step it by 100.
-    pytest.param((0, 0, 5000), [keys("TAB", "DOWN", "DOWN", "TAB", "SPACE", "SHIFT+TAB", "UP", "UP")],
+    # The pupil list has the focus on opening; the disabled interval is skipped until
+    # the check box is ticked; the arrow keys step it by 100.
+    pytest.param((0, 0, 5000), [keys("DOWN", "DOWN", "TAB", "SPACE", "SHIFT+TAB", "UP", "UP")],
                  (2, 1, 5200), id="keyboard"),
     pytest.param((0, 0, 3000), [pick(3), click_blink, spin_up, spin_up, spin_up], (3, 1, 3300), id="mouse"),
     # A typed interval counts, and stays when blinking is switched off.
@@ -96,8 +96,8 @@ def test_cancel_and_closing_change_nothing_and_write_nothing(tovi, ini, close):
 
 
 @pytest.mark.parametrize("kind, more_keys, close, stored", [
-    # The focus is on the pupil list by then: Down picks the next pupil, which OK stores.
-    pytest.param(SETTINGS, ["DOWN"], click_ok, settings(pupil_type=1, blink=0), id="settings"),
+    # Shift+Tab brings the focus back to the pupil list: Down picks the next pupil, which OK stores.
+    pytest.param(SETTINGS, ["SHIFT+TAB", "DOWN"], click_ok, settings(pupil_type=1, blink=0), id="settings"),
     # The about box has no control to take keys: the system's close command, Alt+F4, closes it.
     pytest.param(ABOUT, [], system_close_command, None, id="about"),
 ])
@@ -106,8 +106,8 @@ def test_neither_enter_nor_escape_closes_a_dialog(tovi, key, kind, more_keys, cl
     tray = start_and_find_eyes(tovi, settings(blink=0))
     before = folder_state(tovi.folder)
     dialog = open_dialog(tovi, tray, kind)
-    # Once with no control focused, once with the focus on the first tab stop;
-    # then keys that show whether keys reach the dialog at all.
+    # Once on the first tab stop, once on the next; then keys that show whether
+    # keys reach the dialog at all.
     harness.probe("key", key, "TAB", key, *more_keys)
     settle(tray, 0)
     assert dialog.showing(), f"{key} closed {dialog.describe()}"

@@ -1,7 +1,6 @@
-"""Fixtures of the end-to-end tests: each test gets a fresh copy of the
-program in a folder of its own, starts it when it has arranged the files,
-and the program is always ended and reaped afterwards. A failed test's
-folder is kept with a screenshot and the windows that were open."""
+"""Each test gets a fresh copy of the program in a folder of its own; the
+program is always ended afterwards. A failed test's folder is kept with a
+screenshot and the windows that were open."""
 import re
 import shutil
 import tempfile
@@ -17,14 +16,9 @@ _kept_folders = []
 @pytest.hookimpl(hookwrapper=True)
 def pytest_runtest_makereport(item, call):
     # Lets the fixtures see, while tearing down, whether their test failed.
-    outcome = yield
-    report = outcome.get_result()
-    setattr(item, f"report_{report.when}", report)
-
-
-def _failed(node):
-    reports = (getattr(node, f"report_{when}", None) for when in ("setup", "call"))
-    return any(report is not None and report.failed for report in reports)
+    report = (yield).get_result()
+    if report.failed:
+        item.failed = True
 
 
 def pytest_terminal_summary(terminalreporter):
@@ -46,21 +40,20 @@ def run_dir():
 
 @pytest.fixture
 def test_dir(run_dir, request):
-    """A folder for this test's files, removed unless the test failed."""
     path = run_dir / re.sub(r"[^\w.-]+", "_", request.node.name)
     path.mkdir()
     yield path
-    if _failed(request.node):
+    if getattr(request.node, "failed", False):
         _kept_folders.append(path)
     else:
-        # rmtree removes links without following them.
         shutil.rmtree(path)
 
 
 @pytest.fixture
 def tovi_folder(test_dir):
-    """A fresh copy of tovi.exe and its pictures, free to change."""
-    return harness.copy_program(test_dir / harness.FOLDER_NAME)
+    """A fresh copy of tovi.exe and its pictures, without settings a run of the build folder left."""
+    return shutil.copytree(harness.DIST_DIR, test_dir / harness.FOLDER_NAME, symlinks=True,
+                           ignore=lambda _, names: [n for n in names if n.lower() == "tovi.ini"])
 
 
 @pytest.fixture
@@ -68,16 +61,14 @@ def tovi(tovi_folder, test_dir, request):
     """The program in tovi_folder, not started yet."""
     program = harness.ToviProgram(tovi_folder, test_dir / "wine.log")
     yield program
-    failed = _failed(request.node)
+    failed = getattr(request.node, "failed", False)
     if failed:
         try:
             harness.screenshot().save(test_dir / "failure.png")
             (test_dir / "state.txt").write_text(program.describe() + "\n", encoding="utf-8")
-        except Exception as error:  # evidence is a help; its absence must not hide the failure
+        except Exception as error:  # evidence helps; its absence must not hide the failure
             (test_dir / "state.txt").write_text(f"no evidence: {error}\n", encoding="utf-8")
     program.stop()
-    # Wine's crash reporter outlives the program it reports on; a crash while
-    # ending is a fault too, unless the test has already failed.
-    crash_reporters = harness.end_crash_reporters()
-    assert failed or not crash_reporters, \
-        f"{crash_reporters} crash reporter(s) (winedbg) were running: a program crashed"
+    # Wine's crash reporter outlives the program it reports on; a crash while ending is a fault too.
+    crash_reporters = len(harness.probe("kill", "winedbg.exe"))
+    assert failed or not crash_reporters, f"{crash_reporters} crash reporter(s) were running: a program crashed"

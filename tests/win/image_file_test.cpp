@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <tuple>
-#include <utility>
 
 #include "bitmap_bytes.h"
 #include "scratch_folder.h"
@@ -15,9 +13,7 @@
 namespace tovi {
 namespace {
 
-using testing::BmpFile;
-using testing::TBmpKind;
-using testing::TBmpPicture;
+using namespace testing;
 
 constexpr TColorRef kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kMagenta = 0xFF00FF;
 
@@ -26,28 +22,22 @@ const TBmpPicture kFourColours{{kMagenta, kRed, kGreen, kBlue}, {"abcdb", "ddcba
 const TBmpPicture kTwoColours{{kWhite, kBlue}, {"abbab", "babba", "aabbb"}};
 
 TEST(ImageFromFile, ReadsEveryBitmapFormatPixelForPixel) {
-  const std::tuple<const char*, TBmpKind, const TBmpPicture*> cases[] = {
-      {"1 bit", TBmpKind::Bits1, &kTwoColours},     {"4 bits", TBmpKind::Bits4, &kFourColours},
-      {"8 bits", TBmpKind::Bits8, &kFourColours},   {"16 bits", TBmpKind::Bits16, &kFourColours},
-      {"24 bits", TBmpKind::Bits24, &kFourColours}, {"32 bits", TBmpKind::Bits32, &kFourColours},
-      {"RLE 4", TBmpKind::Rle4, &kFourColours},     {"RLE 8", TBmpKind::Rle8, &kFourColours},
-      {"top-down 24 bits", TBmpKind::TopDown24, &kFourColours},
-  };
-  testing::TScratchFolder folder;
+  TScratchFolder folder;
   TFolderImageLoader loader(folder.Path());
-  for (const auto& [name, kind, bmp] : cases) {
-    WriteFileSafely(folder.Path() + L"picture.bmp", BmpFile(*bmp, kind));
-    TRaster picture;
-    ASSERT_EQ(loader.Load("picture.bmp", picture), TLoadStatus::Loaded) << name;
-    ASSERT_EQ(std::pair(picture.Width(), picture.Height()), std::pair(bmp->Width(), bmp->Height())) << name;
-    for (int y = 0; y < picture.Height(); ++y)
-      for (int x = 0; x < picture.Width(); ++x)
-        EXPECT_EQ(picture.Pixel(x, y), bmp->Colour(x, y)) << name << " at " << x << "," << y;
+  for (const TBmpKind kind : {TBmpKind::Bits1, TBmpKind::Bits4, TBmpKind::Bits8, TBmpKind::Bits16, TBmpKind::Bits24,
+                              TBmpKind::Bits32, TBmpKind::Rle4, TBmpKind::Rle8, TBmpKind::TopDown24}) {
+    const TBmpPicture& bmp = kind == TBmpKind::Bits1 ? kTwoColours : kFourColours;
+    WriteFileSafely(folder.Path() + L"picture.bmp", BmpFile(bmp, kind));
+    TRaster picture, expected(bmp.Width(), bmp.Height());
+    for (int y = 0; y < bmp.Height(); ++y)
+      for (int x = 0; x < bmp.Width(); ++x) expected.SetPixel(x, y, bmp.Colour(x, y));
+    EXPECT_EQ(loader.Load("picture.bmp", picture), TLoadStatus::Loaded) << "kind " << static_cast<int>(kind);
+    EXPECT_EQ(picture, expected) << "kind " << static_cast<int>(kind);
   }
 }
 
 TEST(ImageFromFile, TellsMissingFromUnreadableAndLeavesThePictureAlone) {
-  testing::TScratchFolder folder;
+  TScratchFolder folder;
   const std::string good = BmpFile(kFourColours, TBmpKind::Bits24);
   std::string huge = good, zero = good;
   huge[18] = huge[22] = '\x7F';  // claims more than a billion pixels it does not hold
@@ -60,14 +50,9 @@ TEST(ImageFromFile, TellsMissingFromUnreadableAndLeavesThePictureAlone) {
     TLoadStatus Expected;
   };
   const TCase cases[] = {
-      {"none.bmp", {}, TLoadStatus::Missing},
-      {"folder.bmp", {}, TLoadStatus::Unreadable},
-      {"empty.bmp", "", TLoadStatus::Unreadable},
-      {"text.bmp", "this is not a picture\r\n", TLoadStatus::Unreadable},
-      {"header.bmp", good.substr(0, 14), TLoadStatus::Unreadable},
-      {"cut.bmp", good.substr(0, good.size() / 2), TLoadStatus::Unreadable},
-      {"zero.bmp", zero, TLoadStatus::Unreadable},
-      {"huge.bmp", huge, TLoadStatus::Unreadable},
+      {"none.bmp", {}, TLoadStatus::Missing},    {"folder.bmp", {}, TLoadStatus::Unreadable},
+      {"empty.bmp", "", TLoadStatus::Unreadable}, {"zero.bmp", zero, TLoadStatus::Unreadable},
+      {"huge.bmp", huge, TLoadStatus::Unreadable}, {"cut.bmp", good.substr(0, 51), TLoadStatus::Unreadable},
   };
   for (const TCase& c : cases) {
     if (c.Bytes) WriteFileSafely(loader.PathOf(c.Name), *c.Bytes);

@@ -1,7 +1,6 @@
-// Saving killed at random points, many times: the settings file is always
-// the whole old or the whole new text, and a temporary left behind goes at
-// the next start. The killed saver is this test program itself, started
-// again as a child that does nothing but save until it is ended.
+// Saving killed at random points: the settings file is always the whole old or
+// the whole new text, and a temporary left behind goes at the next start. The
+// killed saver is this test program, started again as a child that only saves.
 
 #include <windows.h>
 
@@ -27,8 +26,7 @@ std::string Text(char letter, int lines) {
 }
 const std::string kOldText = Text('o', 200), kNewText = Text('n', 20000);
 
-// As the child, saves the new and the old text in turn until killed; it
-// never returns to start the tests.
+// As the child, saves the new and the old text in turn until killed, never starting the tests.
 [[maybe_unused]] const bool kSavingChild = [] {
   wchar_t value[2048];
   const DWORD length = GetEnvironmentVariableW(kChildVariable, value, 2048);
@@ -37,17 +35,14 @@ const std::string kOldText = Text('o', 200), kNewText = Text('n', 20000);
   const std::size_t bar = eventAndPath.find(L'|');
   if (const HANDLE started = OpenEventW(EVENT_MODIFY_STATE, FALSE, eventAndPath.substr(0, bar).c_str()))
     SetEvent(started);
-  for (bool fresh = true;; fresh = !fresh) {
-    try {
+  for (bool fresh = true;; fresh = !fresh) try {
       WriteFileSafely(eventAndPath.substr(bar + 1), fresh ? kNewText : kOldText);
-    } catch (...) {
-      // A refused save changes nothing; the next one tries again.
+    } catch (...) {  // a refused save changes nothing; the next one tries again
     }
-  }
 }();
 
-// Starts the saving child and, once it runs, ends it after a while at once, as a
-// crash or the task manager does. False when it would not start or not end.
+// Starts the saving child and, once it runs, kills it after a while as a crash
+// would. False when it would not start or not end.
 bool SaveAndKill(const std::wstring& ini, DWORD milliseconds) {
   const std::wstring event = L"ToviSaveStarted-" + std::to_wstring(GetCurrentProcessId());
   const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, event.c_str());
@@ -81,24 +76,20 @@ TEST(InterruptedSave, LeavesTheWholeOldOrTheWholeNewFileAndNoTemporaryAfterTheNe
   int oldSeen = 0, newSeen = 0, temporariesLeft = 0;
   for (int kill = 0; kill < 60; ++kill) {
     const int milliseconds = delay(random);
-    const std::string where = "kill " + std::to_string(kill) + " after " + std::to_string(milliseconds) +
-                              " ms (seed " + std::to_string(seed) + ")";
+    const std::string where = "kill after " + std::to_string(milliseconds) + " ms (seed " + std::to_string(seed) + ")";
     ASSERT_TRUE(SaveAndKill(ini, static_cast<DWORD>(milliseconds))) << where << ": the saving child did not run";
     const std::string left = ReadFileBytes(ini);
     oldSeen += left == kOldText;
     newSeen += left == kNewText;
-    ASSERT_TRUE(left == kOldText || left == kNewText)
-        << where << ": the file holds " << left.size() << " bytes, neither the old " << kOldText.size()
-        << " nor the new " << kNewText.size();
+    ASSERT_TRUE(left == kOldText || left == kNewText) << where << ": the file holds " << left.size() << " bytes";
     temporariesLeft += testing::Exists(temporary);
     RemoveStrayTemporary(ini);  // what the program does first at its next start
-    EXPECT_FALSE(testing::Exists(temporary)) << where << ": the temporary stayed";
+    EXPECT_FALSE(testing::Exists(temporary)) << where;
     EXPECT_EQ(ReadFileBytes(ini), left) << where << ": removing the temporary touched the file";
   }
   // The kills landed between saves and inside them, or the test proved little.
-  EXPECT_GT(oldSeen, 0) << "seed " << seed;
-  EXPECT_GT(newSeen, 0) << "seed " << seed;
-  EXPECT_GT(temporariesLeft, 0) << "no kill left a temporary behind (seed " << seed << ")";
+  EXPECT_TRUE(oldSeen > 0 && newSeen > 0 && temporariesLeft > 0)
+      << oldSeen << " old, " << newSeen << " new, " << temporariesLeft << " temporaries; seed " << seed;
 }
 
 }  // namespace

@@ -28,4 +28,18 @@ class TSurface {
   TSelectGuard Select;
 };
 
+// What a window paints of itself over `fill` when asked by `message`.
+inline TRaster Printed(HWND window, int width, int height, TColorRef fill, UINT message = WM_PRINTCLIENT,
+                       LPARAM flags = PRF_CLIENT) {
+  const TSurface surface(width, height, fill);
+  SendMessageW(window, message, reinterpret_cast<WPARAM>(surface.Dc.Get()), flags);
+  return surface.Picture();
+}
+
+inline TRaster Crop(const TRaster& picture, int left, int top, int width, int height) {
+  TRaster cropped(width, height);
+  cropped.Draw(picture, -left, -top, TRasterOp::Copy);
+  return cropped;
+}
+
 }  // namespace tovi::testing

@@ -12,15 +12,16 @@ namespace tovi::testing {
 
 inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// A fresh empty folder under the temporary folder, its name holding a space and
-// characters beyond ASCII, as a user's may; removed with its files when the object goes.
+// A fresh empty folder whose name holds a space and characters beyond ASCII, as a
+// user's may; removed with its files when the object goes.
 class TScratchFolder {
  public:
   TScratchFolder() {
     static int counter = 0;
-    const std::wstring name = L"目 テスト " + std::to_wstring(GetCurrentProcessId()) + L"-";
-    // A crashed run may have left a folder of the same number behind.
-    do FPath = (std::filesystem::temp_directory_path() / (name + std::to_wstring(++counter))).wstring() + L"\\";
+    // A crashed run may have left a folder of the same name behind.
+    do FPath = (std::filesystem::temp_directory_path() /
+                (L"目 テスト " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter)))
+                   .wstring() + L"\\";
     while (!CreateDirectoryW(FPath.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     if (!Exists(FPath)) throw std::runtime_error("cannot make a scratch folder");
   }
@@ -30,8 +31,6 @@ class TScratchFolder {
       SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file would stay
     std::filesystem::remove_all(FPath, ignored);
   }
-  TScratchFolder(const TScratchFolder&) = delete;
-  TScratchFolder& operator=(const TScratchFolder&) = delete;
   const std::wstring& Path() const { return FPath; }  // ends in "\"
 
  private:

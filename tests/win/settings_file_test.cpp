@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <stdexcept>
 
 #include "scratch_folder.h"
 #include "toolkit/errors.h"
@@ -20,7 +21,7 @@ class SettingsFile : public ::testing::Test {
   const std::wstring FIni = FFolder.Path() + L"tovi.ini";
 };
 
-TEST_F(SettingsFile, KeepsEveryByteOverTheOldFile) {
+TEST_F(SettingsFile, KeepsEveryByteOverTheOldFileAndRemovesAStrayTemporary) {
   std::string bytes;
   for (int i = 0; i < 3 * 256; ++i) bytes += static_cast<char>(i);
   for (const std::string& sent : {bytes, std::string(), std::string("[Eye]\nType=1")}) {
@@ -28,6 +29,10 @@ TEST_F(SettingsFile, KeepsEveryByteOverTheOldFile) {
     EXPECT_EQ(ReadFileBytes(FIni), sent);
     EXPECT_FALSE(Exists(FIni + L".tmp"));
   }
+  WriteFileSafely(FIni + L".tmp", "half a");
+  RemoveStrayTemporary(FIni);
+  EXPECT_FALSE(Exists(FIni + L".tmp"));
+  EXPECT_EQ(ReadFileBytes(FIni), "[Eye]\nType=1");
 }
 
 TEST_F(SettingsFile, ReadsNothingFromAFileItCannotRead) {
@@ -39,9 +44,8 @@ TEST_F(SettingsFile, ReadsNothingFromAFileItCannotRead) {
   CloseHandle(locked);
 }
 
-TEST_F(SettingsFile, RefusesAndKeepsTheOldFile) {
-  const std::wstring readOnly = FFolder.Path() + L"読み取り専用.ini";
-  const std::wstring folder = FFolder.Path() + L"フォルダ.ini";
+TEST_F(SettingsFile, RefusesWithTheFullPathAndKeepsTheOldFile) {
+  const std::wstring readOnly = FFolder.Path() + L"読み取り専用.ini", folder = FFolder.Path() + L"フォルダ.ini";
   WriteFileSafely(readOnly, "old");
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
   CreateDirectoryW(folder.c_str(), nullptr);
@@ -49,8 +53,8 @@ TEST_F(SettingsFile, RefusesAndKeepsTheOldFile) {
     std::optional<std::wstring> refusal;
     try {
       WriteFileSafely(path, "new");
-    } catch (const EToviError& e) {
-      refusal = e.Message();
+    } catch (...) {
+      refusal = ExceptionText(std::current_exception());
     }
     EXPECT_EQ(refusal, path + L" に書き込めません");
     EXPECT_FALSE(Exists(path + L".tmp"));
@@ -58,13 +62,10 @@ TEST_F(SettingsFile, RefusesAndKeepsTheOldFile) {
   EXPECT_EQ(ReadFileBytes(readOnly), "old");
 }
 
-TEST_F(SettingsFile, RemovesAStrayTemporary) {
-  WriteFileSafely(FIni, "kept");
-  WriteFileSafely(FIni + L".tmp", "half a");
-  RemoveStrayTemporary(FIni);
-  EXPECT_FALSE(Exists(FIni + L".tmp"));
-  EXPECT_EQ(ReadFileBytes(FIni), "kept");
-  RemoveStrayTemporary(FIni);
+TEST(ExceptionText, GivesTheUserTheRightText) {
+  EXPECT_EQ(ExceptionText(std::make_exception_ptr(std::runtime_error("\xE7\x9B\xAE"))), L"目");
+  EXPECT_EQ(ExceptionText(std::make_exception_ptr(42)), L"不明なエラーが起きました");
+  EXPECT_STREQ(EToviError(L"目").what(), "\xE7\x9B\xAE");
 }
 
 }  // namespace

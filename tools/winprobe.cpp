@@ -551,8 +551,19 @@ int PrintWorkArea() {
   return kDone;
 }
 
+constexpr UINT_PTR kTimeUp = 1;
+
+// Runs the window's messages until it is closed or its time is up.
+void RunFor(HWND window, int milliseconds) {
+  SetTimer(window, kTimeUp, static_cast<UINT>(milliseconds), nullptr);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.hwnd == window && message.message == WM_TIMER && message.wParam == kTimeUp) break;
+    DispatchMessageW(&message);
+  }
+}
+
 constexpr wchar_t kTrayIconsClass[] = L"WinprobeTrayIcons";
-constexpr UINT_PTR kTrayIconsTimeUp = 1;
 
 // Other programs' icons in the notification area, so that a test can see
 // the eyes where they are not the last icons at the right end. They stay
@@ -590,12 +601,7 @@ int ShowTrayIcons(int count, int milliseconds) {
   }
   JsonLine(L"tray-icons").Add("added", Json(added)).Print();
   std::fflush(stdout);
-  SetTimer(window, kTrayIconsTimeUp, static_cast<UINT>(milliseconds), nullptr);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (message.hwnd == window && message.message == WM_TIMER && message.wParam == kTrayIconsTimeUp) break;
-    DispatchMessageW(&message);
-  }
+  RunFor(window, milliseconds);
   for (int id = 1; id <= count; ++id) {
     NOTIFYICONDATAW data = record(id);
     Shell_NotifyIconW(NIM_DELETE, &data);
@@ -630,7 +636,6 @@ int DeleteTrayIcons(const wchar_t* className, UINT id) {
 }
 
 constexpr wchar_t kFakeShellTitle[] = L"winprobe fake shell";
-constexpr UINT_PTR kFakeShellTimeUp = 1;
 
 struct FakeShell {
   bool Accept = false;
@@ -709,12 +714,7 @@ int RunFakeShell(std::wstring_view mode, int milliseconds) {
   const bool first = FindWindowW(L"Shell_TrayWnd", nullptr) == window;
   JsonLine(L"fake-shell").Add("hwnd", Json(window)).Add("first", Json(first)).Print();
   std::fflush(stdout);
-  SetTimer(window, kFakeShellTimeUp, static_cast<UINT>(milliseconds), nullptr);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (message.hwnd == window && message.message == WM_TIMER && message.wParam == kFakeShellTimeUp) break;
-    DispatchMessageW(&message);
-  }
+  RunFor(window, milliseconds);
   DestroyWindow(window);
   TheFakeShell = nullptr;
   return first ? kDone : kNotFound;

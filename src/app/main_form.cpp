@@ -44,6 +44,13 @@ TFrmMain::TFrmMain()
 }
 
 TFrmMain::~TFrmMain() {
+  // The dialogs are gone already, and a refused save's report below runs a
+  // message loop: from here on the tray reaches nothing and nothing ticks.
+  Timer1.SetEnabled(false);
+  for (TTaskTrayIcon* icon : {&TaskTrayIcon1, &TaskTrayIcon2}) {
+    icon->SetPopUpMenuR(nullptr);
+    icon->OnClick = nullptr;
+  }
   // The exit goes on whatever saving answers.
   try {
     FormDestroy();
@@ -96,7 +103,7 @@ void TFrmMain::UpdateEyes() {
   if (const auto theta = FMotion.ChangedGaze(GetTrayRect(), cursor)) ShowEye(*theta, FMotion.FBlinkPos);
 }
 
-TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(); }
+TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(seams::TickCount()); }
 
 void TFrmMain::ShowEye(double theta, std::int32_t blinkPos) {
   const TRaster picture = ComposeEye(FImages, FIconMask, FSettings.FType, theta, blinkPos);
@@ -115,8 +122,18 @@ void TFrmMain::TaskTrayIcon2Click(TObject*) {
   FMotion.StartBlink(static_cast<std::int32_t>(FImages.FBlinkSequence.size()));
 }
 
+bool TFrmMain::BringOpenDialogForward() {
+  for (TForm* dialog : {static_cast<TForm*>(DlgSetting), static_cast<TForm*>(DlgAbout)}) {
+    if (dialog != nullptr && dialog->Showing()) {
+      SetForegroundWindow(dialog->Handle());
+      return true;
+    }
+  }
+  return false;
+}
+
 void TFrmMain::MnuConfigClick(TObject*) {
-  if (DlgSetting == nullptr || DlgSetting->Showing()) return;
+  if (DlgSetting == nullptr || BringOpenDialogForward()) return;
   DlgSetting->SetEyeList(&FImages.FEyeList);
   DlgSetting->SetValues(FSettings.FType, FSettings.FBlink, FSettings.FBlinkInterval);
   if (DlgSetting->ShowModal() == mrCancel) return;
@@ -125,7 +142,7 @@ void TFrmMain::MnuConfigClick(TObject*) {
 }
 
 void TFrmMain::MnuAboutClick(TObject*) {
-  if (DlgAbout != nullptr && !DlgAbout->Showing()) DlgAbout->ShowModal();
+  if (DlgAbout != nullptr && !BringOpenDialogForward()) DlgAbout->ShowModal();
 }
 
 void TFrmMain::MnuExitClick(TObject*) { Close(); }

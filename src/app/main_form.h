@@ -52,6 +52,8 @@ class TFrmMain final : public TForm {
   void UpdateEyes();
   TRect GetTrayRect();
   void ShowEye(double theta, std::int32_t blinkPos);
+  // One dialog at a time: an open one comes to the front instead of another.
+  bool BringOpenDialogForward();
 
   std::wstring FFolder;
   TImageSet FImages;

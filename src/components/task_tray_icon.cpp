@@ -145,8 +145,10 @@ LRESULT CALLBACK TTaskTrayIcon::WindowProc(HWND window, UINT message, WPARAM wPa
 
 void TTaskTrayIcon::WndProc(TMessage& message) {
   if (message.Msg == WM_QUERYENDSESSION) {
-    NotifyTray(NIM_DELETE);
+    // Another program may still cancel the log-off: the icon stays until it really happens.
     message.Result = 1;
+  } else if (message.Msg == WM_ENDSESSION) {
+    if (message.WParam) NotifyTray(NIM_DELETE);
   } else if (message.Msg == kCallbackMessage) {
     try {
       HandleCallback(message.LParam);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cassert>
 
 #include "toolkit/errors.h"
@@ -29,6 +30,7 @@ TApplication::TApplication() {
 TApplication::~TApplication() {
   // The last created goes first, so the main form outlives the dialogs.
   while (!FForms.empty()) FForms.pop_back();
+  FMainForm = nullptr;
   TheApplication = nullptr;
 }
 
@@ -75,11 +77,21 @@ void TApplication::HandleException(TObject* sender) {
     OnException(sender, text);
     return;
   }
+  ShowError(text);
+}
+
+void TApplication::ShowError(const std::wstring& text) {
   // A failure that repeats on every tick must not stack up message boxes.
-  if (FReporting) return;
-  FReporting = true;
-  MessageBoxW(nullptr, text.c_str(), Title.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-  FReporting = false;
+  if (std::ranges::find(FErrors, text) != FErrors.end()) return;
+  FErrors.push_back(text);
+  // The box's own loop may report more: the outermost call shows them in turn.
+  if (FErrors.size() > 1) return;
+  while (!FErrors.empty()) {
+    // Owned by the hidden main form, the box gets no task-bar button of its own.
+    MessageBoxW(FMainForm ? FMainForm->Handle() : nullptr, FErrors.front().c_str(), Title.c_str(),
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    FErrors.pop_front();
+  }
 }
 
 }  // namespace tovi

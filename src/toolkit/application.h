@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -49,7 +50,9 @@ class TApplication {
   void ProcessMessages();
 
   // Reports the exception being handled: OnException when assigned, else a
-  // message box with the error's text. Call it only inside a catch block.
+  // message box with the error's text, owned by the main form. Call it only
+  // inside a catch block. Boxes come one at a time: an error raised while one
+  // is open waits its turn, unless it is the same as one showing or waiting.
   void HandleException(TObject* sender);
 
   std::wstring Title;
@@ -58,11 +61,13 @@ class TApplication {
  private:
   void AddForm(std::unique_ptr<TForm> form);
   void Dispatch(MSG& message);
+  void ShowError(const std::wstring& text);
 
   std::vector<std::unique_ptr<TForm>> FForms;
   TForm* FMainForm = nullptr;
   bool FTerminated = false;
-  bool FReporting = false;
+  // The error in the open box, then those waiting for it to close.
+  std::deque<std::wstring> FErrors;
 };
 
 // The application object of this process.

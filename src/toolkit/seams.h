@@ -5,7 +5,6 @@
 
 #include <utility>
 
-
 namespace tovi {
 
 // The few platform calls that tests observe or steer. Each is a function
@@ -17,10 +16,20 @@ namespace seams {
 // chosen command, or 0, once the menu has closed.
 UINT TrackPopupMenuAt(HMENU menu, HWND owner, POINT at);
 
+// The notification area's window: the "TrayNotifyWnd" child of the task bar,
+// or, where the shell has none (Wine's has none), the task bar itself; no
+// window with no task bar at all.
+struct TTrayWindow {
+  HWND Window = nullptr;
+  bool IsTaskBar = false;
+};
+TTrayWindow FindTrayWindow();
+
 inline BOOL(WINAPI* ShellNotifyIcon)(DWORD operation, PNOTIFYICONDATAA data) = &::Shell_NotifyIconA;
 inline BOOL(WINAPI* CursorPos)(LPPOINT point) = &::GetCursorPos;
 inline DWORD(WINAPI* TickCount)() = &::GetTickCount;
 inline UINT (*OpenPopupMenu)(HMENU menu, HWND owner, POINT at) = &TrackPopupMenuAt;
+inline TTrayWindow (*FindNotificationArea)() = &FindTrayWindow;
 
 }  // namespace seams
 

@@ -4,22 +4,30 @@
 
 #include <cstring>
 
+#include "toolkit/seams.h"
+
 namespace tovi {
 
-HWND FindNotificationArea() {
+seams::TTrayWindow seams::FindTrayWindow() {
   const HWND taskBar = FindWindowA("Shell_TrayWnd", nullptr);
-  if (taskBar == nullptr) return nullptr;
+  if (taskBar == nullptr) return {};
   for (HWND child = GetWindow(taskBar, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
     char className[256];
-    if (GetClassNameA(child, className, 255) > 0 && std::strcmp(className, "TrayNotifyWnd") == 0) return child;
+    if (GetClassNameA(child, className, 255) > 0 && std::strcmp(className, "TrayNotifyWnd") == 0)
+      return {child, false};
   }
-  return taskBar;
+  return {taskBar, true};
 }
 
-TRect TNotificationArea::Rect() {
+TRect TNotificationArea::Rect(std::uint32_t now) {
   RECT r{};
-  if (FWindow == nullptr || !GetWindowRect(FWindow, &r)) {
-    FWindow = FindNotificationArea();
+  const bool gone = FWindow != nullptr && !GetWindowRect(FWindow, &r);
+  if (gone || (FStandIn && (!FSearched || now - FSearchedAt >= kSearchAgainMilliseconds))) {
+    const seams::TTrayWindow found = seams::FindNotificationArea();
+    FWindow = found.Window;
+    FStandIn = found.Window == nullptr || found.IsTaskBar;
+    FSearched = true;
+    FSearchedAt = now;
     if (FWindow == nullptr || !GetWindowRect(FWindow, &r)) return {};
   }
   return {r.left, r.top, r.right, r.bottom};

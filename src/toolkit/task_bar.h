@@ -2,25 +2,30 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "core/raster.h"
 
 namespace tovi {
 
-// The notification area's window: the "TrayNotifyWnd" child of the task bar,
-// or, where the shell has none (Wine's has none), the task bar itself; null
-// with no task bar at all.
-HWND FindNotificationArea();
-
 // The notification area's screen rectangle, (0, 0, 0, 0) when there is none.
 // The window is searched for once and then only measured, which follows every
 // move of the task bar at the cost of one call; it is searched for again when
-// it has gone, as when the shell restarts.
+// it has gone, as when the shell restarts. While only a stand-in was found
+// (the task bar itself, or nothing), the search is repeated once a second: a
+// shell still starting at logon may add its notification area later.
 class TNotificationArea {
  public:
-  TRect Rect();
+  static constexpr std::uint32_t kSearchAgainMilliseconds = 1000;
+
+  // now: the millisecond tick count.
+  TRect Rect(std::uint32_t now);
 
  private:
   HWND FWindow = nullptr;
+  bool FStandIn = true;
+  bool FSearched = false;
+  std::uint32_t FSearchedAt = 0;
 };
 
 // Where the cursor was when the message being handled was taken from the

@@ -138,8 +138,10 @@ class TaskTrayIcon : public ::testing::Test {
       else if (step == "NoIcon") t.SetIcon(nullptr);
       else if (step == "Hint" || step == "NoHint") t.SetHint(step == "Hint" ? "eyes" : "");
       else if (step == "Free") tray.reset();
-      else if (step == "EndSession")
+      else if (step == "QueryEndSession")
         EXPECT_EQ(SendMessageA(t.WindowHandle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 1) << "held up the logoff";
+      else if (step == "EndSession" || step == "EndCancelled")
+        SendMessageA(t.WindowHandle(), WM_ENDSESSION, step == "EndSession", ENDSESSION_LOGOFF);
       else if (step == "TaskbarCreated") SendMessageA(t.WindowHandle(), TaskbarCreated, 0, 0);
       else if (step == "Tick") SendMessageA(t.WindowHandle(), WM_TIMER, kRetryTimer, 0);
       else if (step == "Refuse" || step == "RefuseAdd" || step == "Accept") {
@@ -212,7 +214,9 @@ TEST_F(TaskTrayIcon, TalksToTheShellOnlyWhenSomethingChangesAndRetriesARefusedAd
       {"Loaded Icon Icon", "add modify modify"}, {"Loaded OwnIcon", "add"}, {"Loaded NoIcon", "add modify"},
       {"Loaded Hint Hint", "add modify"}, {"Loaded NoHint", "add"}, {"Hide Icon Hint", "delete"},
       {"Loaded Free", "add delete"}, {"Loaded Hide Free", "add delete"},
-      {"Loaded EndSession Icon Free", "add delete modify delete"},
+      // The icon goes when the session really ends, not when another program may still cancel it.
+      {"Loaded QueryEndSession EndCancelled Icon", "add modify"},
+      {"Loaded QueryEndSession EndSession Free", "add delete delete"},
       {"Loaded TaskbarCreated", "add add"}, {"Loaded Hide TaskbarCreated", "add delete"}, {"Loaded Tick", "add"},
       // A shell that already holds the icon refuses the add but takes a modify.
       {"RefuseAdd Loaded Tick", "add modify"},

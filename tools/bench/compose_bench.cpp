@@ -143,7 +143,7 @@ int RunTicks(int rounds) {
     const LONGLONG t0 = Now();
     const TPoint cursor = MessageCursorPos();
     const LONGLONG t1 = Now();
-    const TRect tray = notificationArea.Rect();
+    const TRect tray = notificationArea.Rect(seams::TickCount());
     const LONGLONG t2 = Now();
     motion.ChangedGaze(tray, cursor);
     const LONGLONG t3 = Now();

@@ -32,7 +32,7 @@ tovi::TNotificationArea NotificationArea;
 
 tovi::TRect SearchedRect() {
   RECT r{};
-  const HWND area = tovi::FindNotificationArea();
+  const HWND area = tovi::seams::FindTrayWindow().Window;
   if (area == nullptr || !GetWindowRect(area, &r)) return {};
   return {r.left, r.top, r.right, r.bottom};
 }
@@ -47,7 +47,7 @@ void Tick() {
     tray = SearchedRect();
   } else {
     cursor = tovi::MessageCursorPos();
-    tray = NotificationArea.Rect();
+    tray = NotificationArea.Rect(tovi::seams::TickCount());
   }
   Motion.AdvanceBlink(tovi::seams::TickCount(), false, 5000, 7);
   Motion.ChangedGaze(tray, cursor);

@@ -14,7 +14,8 @@
 //   winprobe click X Y [left|right|middle]
 //   winprobe kill EXE                  end every process of that file name
 //   winprobe watch X Y W H MS          watch a screen rectangle for MS milliseconds
-//   winprobe work-area                 the screen and its work area
+//   winprobe work-area                 the screen, its work area and the double-click time
+//   winprobe hold MS                   keep Wine's desktop open for MS milliseconds or until killed
 //   winprobe tray-icons COUNT MS       show COUNT icons of its own in the notification
 //                                      area until closed (class WinprobeTrayIcons) or MS
 //   winprobe taskbar-created           tell every window the task bar was made anew, as a
@@ -186,7 +187,8 @@ JsonLine WindowLine(std::wstring_view kind, HWND w) {
       .Add("exe", Json(ImagePathOf(pid)))
       .Add("style", Json(static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE))))
       .Add("exstyle", Json(static_cast<DWORD>(GetWindowLongW(w, GWL_EXSTYLE))))
-      .Add("owner", Json(GetWindow(w, GW_OWNER)));
+      .Add("owner", Json(GetWindow(w, GW_OWNER)))
+      .Add("foreground", Json(w == GetForegroundWindow()));
   return line;
 }
 
@@ -547,7 +549,11 @@ int PrintWorkArea() {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  JsonLine(L"work-area").Add("rect", Json(work)).Add("screen", Json(screen)).Print();
+  JsonLine(L"work-area")
+      .Add("rect", Json(work))
+      .Add("screen", Json(screen))
+      .Add("double_click_ms", Json(GetDoubleClickTime()))
+      .Print();
   return kDone;
 }
 
@@ -561,6 +567,20 @@ void RunFor(HWND window, int milliseconds) {
     if (message.hwnd == window && message.message == WM_TIMER && message.wParam == kTimeUp) break;
     DispatchMessageW(&message);
   }
+}
+
+// Wine closes a desktop a second after its last program has ended, and a
+// program started while it closes cannot show itself: a test run holds it
+// open from its first test to its last.
+int HoldDesktop(int milliseconds) {
+  const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"winprobe hold", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!window || milliseconds < 0) return kUsage;
+  JsonLine(L"hold").Print();
+  std::fflush(stdout);
+  RunFor(window, milliseconds);
+  DestroyWindow(window);
+  return kDone;
 }
 
 constexpr wchar_t kTrayIconsClass[] = L"WinprobeTrayIcons";
@@ -729,7 +749,8 @@ bool Coordinate(const wchar_t* text, int& value) {
 int Usage() {
   std::fputs("usage: winprobe windows | processes | menu | message-boxes | close CLASS [TITLE] |\n"
              "       press-button TITLE TEXT | key KEY... | move X Y | click X Y [left|right|middle] |\n"
-             "       kill EXE | watch X Y W H MILLISECONDS | work-area | tray-icons COUNT MILLISECONDS |\n"
+             "       kill EXE | watch X Y W H MILLISECONDS | work-area | hold MILLISECONDS |\n"
+             "       tray-icons COUNT MILLISECONDS |\n"
              "       taskbar-created | tray-delete CLASS ID | fake-shell accept|refuse MILLISECONDS\n",
              stderr);
   return kUsage;
@@ -761,6 +782,7 @@ int Run(int argc, wchar_t** argv) {
       Coordinate(argv[6], milliseconds)) {
     return WatchScreen(x, y, width, height, milliseconds);
   }
+  if (command == L"hold" && extra == 1 && Coordinate(argv[2], milliseconds)) return HoldDesktop(milliseconds);
   if (command == L"tray-icons" && extra == 2 && Coordinate(argv[2], x) && Coordinate(argv[3], milliseconds)) {
     return ShowTrayIcons(x, milliseconds);
   }

@@ -33,7 +33,11 @@ def run_dir():
         pytest.fail(problem, pytrace=False)
     harness.WORK_ROOT.mkdir(parents=True, exist_ok=True)
     path = Path(tempfile.mkdtemp(prefix="run-", dir=harness.WORK_ROOT))
-    yield path
+    # Wine closes its desktop a second after the last program of a test has
+    # ended; the next test's program, started while it closes, would not show.
+    with harness.Winprobe("hold", 6 * 3600 * 1000) as holder:
+        holder.wait_record("hold")
+        yield path
     if not any(path.iterdir()):
         path.rmdir()
 

@@ -5,6 +5,7 @@ whose programs share one 800x600 desktop with a task bar. winprobe, built
 beside the program, lists windows and sends input from inside that desktop;
 xdotool and ImageMagick's import act on it from outside.
 """
+import functools
 import io
 import json
 import math
@@ -138,7 +139,8 @@ def is_crash_window(window):
 
 def describe_windows(records):
     return "\n".join(f"  {w['class']!r} {w['title']!r} visible={w['visible']} rect={w['rect']} "
-                     f"exe={PureWindowsPath(w['exe']).name}" for w in records) or "  (none)"
+                     f"foreground={w.get('foreground')} exe={PureWindowsPath(w['exe']).name}"
+                     for w in records) or "  (none)"
 
 
 def screenshot():
@@ -170,9 +172,24 @@ def x_move(x, y):
     xdotool("mousemove", left + x, top + y)
 
 
+_last_click = {}
+
+
+@functools.cache
+def double_click_seconds():
+    """The system's double-click time, with a margin for a busy machine."""
+    return probe("work-area")[0]["double_click_ms"] / 1000 + 0.2
+
+
 def x_click(x, y, button=1):
+    """One click. A second press of the same button on the same place within
+    the double-click time would be a double click, which opens no menu: it waits."""
     left, top, _, _ = desktop_geometry()
+    last = _last_click.get(button)
+    if last and abs(last[0] - x) <= 2 and abs(last[1] - y) <= 2:
+        time.sleep(max(0.0, last[2] + double_click_seconds() - time.monotonic()))
     xdotool("mousemove", left + x, top + y, "click", button)
+    _last_click[button] = (x, y, time.monotonic())
 
 
 def taskbar_rect():

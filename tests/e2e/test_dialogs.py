@@ -179,22 +179,24 @@ def test_neither_enter_nor_escape_closes_a_dialog(tovi, kind, more_keys, close, 
 
 
 @pytest.mark.parametrize("kind", ["settings", "about"])
-def test_choosing_the_item_again_does_nothing_and_exit_still_ends_the_program(tovi, kind):
+def test_while_a_dialog_is_open_either_item_brings_it_forward_and_exit_still_ends_the_program(tovi, kind):
     tray = Tray(tovi, STILL)
     dialog = Dialog(tovi, kind, tray.eye_centre(0))
     if kind == "settings":
         # A change that opening the dialog once more would undo, and that the exit must not hand over.
         click_blink(dialog)
-    for eye in (0, 1):
+    for eye, item in ((0, "settings"), (1, "about")):
         harness.x_click(*tray.eye_centre(eye), 3)
         wait_until(tovi.menus, "the eyes' menu while a dialog is open", details=tovi.describe)
-        harness.probe("key", Dialog.KINDS[kind][2])
+        harness.probe("key", Dialog.KINDS[item][2])
         wait_until(lambda: not tovi.menus(), "the menu to close", details=tovi.describe)
         # The menu's own loop has ended once the eyes move again; a click before may fall into it.
         tray.settle(0)
-    visible = tovi.own_windows(visible=True)
-    assert [(w["hwnd"], tuple(w["rect"])) for w in visible] == [(dialog.record["hwnd"], dialog.rect)], \
-        "expected only the first dialog to show:\n" + harness.describe_windows(visible)
+        visible = tovi.own_windows(visible=True)
+        assert [(w["hwnd"], tuple(w["rect"]), w["foreground"]) for w in visible] == \
+            [(dialog.record["hwnd"], dialog.rect, True)], \
+            f"after choosing the {item} item, expected only the first dialog, in front:\n" \
+            + harness.describe_windows(visible)
     harness.x_click(*tray.eye_centre(0), 3)
     wait_until(tovi.menus, "the eyes' menu while a dialog is open", details=tovi.describe)
     harness.probe("key", "X")

@@ -71,6 +71,11 @@ def test_a_refused_save_is_reported_and_the_program_runs_on(tovi, read_only):
         assert harness.wait_two_eyes(tovi, taskbar) == eyes, "the eyes moved or went"
         # At close the save is refused once more; shutting down goes on after the report.
         tovi.close()
+        tovi.one_message()
+        # The dialogs are gone by now: while the report is open the eyes offer no menu.
+        harness.x_click(eyes[1][0] + 8, eyes[1][1] + 8, 3)
+        time.sleep(2)
+        assert not tovi.menus(), "the eyes' menu opened while the program was ending"
         check_refusal(tovi)
         assert tovi.wait_exit() == 0
     finally:

@@ -28,8 +28,8 @@ constexpr std::int32_t ClampBlinkInterval(std::int32_t interval) {
                                       : interval > kMaxBlinkInterval ? kMaxBlinkInterval : interval;
 }
 
-// A setting's text as a 32-bit integer: "0x" or "0X" and one to eight
-// hexadecimal digits (the bit pattern: "0xFFFFFFFF" is -1), or decimal digits
+// A setting's text as a 32-bit integer: "$", "0x" or "0X" and one to eight
+// hexadecimal digits (the bit pattern: "$FFFFFFFF" is -1), or decimal digits
 // with an optional sign. Nothing when the whole text does not convert.
 std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 

@@ -48,8 +48,8 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
   return WholeNumber<std::int32_t>(text, 10);
 }
 
-EyeSettings ReadEyeSettings(std::string_view iniText) {
-  const TIniDocument ini{std::string(iniText)};
+EyeSettings ReadEyeSettings(std::string_view iniBytes) {
+  const TIniDocument ini{iniBytes};
   EyeSettings settings;
   settings.FType = ReadInteger(ini, kTypeKey, settings.FType);
   settings.FBlink = ReadInteger(ini, kBlinkKey, 1) != 0;
@@ -57,8 +57,8 @@ EyeSettings ReadEyeSettings(std::string_view iniText) {
   return settings;
 }
 
-std::string WriteEyeSettings(std::string_view iniText, const EyeSettings& settings) {
-  TIniDocument ini{std::string(iniText)};
+std::string WriteEyeSettings(std::string_view iniBytes, const EyeSettings& settings) {
+  TIniDocument ini{iniBytes};
   ini.WriteString(kSection, kTypeKey, std::to_string(settings.FType));
   ini.WriteString(kSection, kBlinkKey, settings.FBlink ? "1" : "0");
   ini.WriteString(kSection, kBlinkIntervalKey, std::to_string(settings.FBlinkInterval));

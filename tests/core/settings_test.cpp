@@ -56,7 +56,7 @@ TEST(WriteEyeSettings, RewritesOurLinesOnly) {
 // back, and saving it again changes nothing.
 TEST(EyeSettingsFile, SurvivesRandomTexts) {
   const std::vector<std::string> pieces = {"[", "]", "=", ";", "\r", "\n", "\r\n", " ", "\t", "\"", "'", "Eye",
-                                           "eYE", "Type", "Blink", "BlinkInterval", "0x", "-", "7", "\xEF\xBB\xBF"};
+                                           "eYE", "Type", "Blink", "BlinkInterval", "0x", "-", "7", "\xEF\xBB\xBF", "\xFF\xFE"};
   std::mt19937 random(20240601);
   auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
   for (int round = 0; round < 10000; ++round) {

@@ -34,6 +34,8 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
+EToviError WriteRefusal(const std::wstring& path) { return EToviError(FullPath(path) + L" に書き込めません"); }
+
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     // WriteFile counts in DWORDs; a megabyte at a time is plenty.
@@ -57,22 +59,26 @@ bool WriteNewFile(const std::wstring& path, std::string_view bytes) {
 
 }  // namespace
 
-std::string ReadFileBytes(const std::wstring& path) {
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   const TUniqueFile file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     OPEN_EXISTING);
-  if (!file) return {};
+  if (!file) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::string();
+    return std::nullopt;
+  }
   std::string bytes;
   char buffer[64 * 1024];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return {};
+    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
     if (got == 0) return bytes;
     bytes.append(buffer, got);
   }
 }
 
 void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
-  const EToviError refusal(FullPath(path) + L" に書き込めません");
+  const EToviError refusal = WriteRefusal(path);
   // Windows's own profile writer fails on a read-only file; Wine run as root
   // could replace it all the same, so the attribute is asked for itself.
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -86,5 +92,24 @@ void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
 }
 
 void RemoveStrayTemporary(const std::wstring& path) { DeleteFileW(TemporaryOf(path).c_str()); }
+
+EyeSettings TSettingsStore::Load() {
+  RemoveStrayTemporary(FPath);
+  const std::optional<std::string> bytes = ReadFileBytes(FPath);
+  FMayReplace = bytes.has_value();
+  return ReadEyeSettings(bytes.value_or(""));
+}
+
+void TSettingsStore::Save(const EyeSettings& settings) {
+  // Without the file's bytes its other lines would be lost.
+  const std::optional<std::string> bytes = ReadFileBytes(FPath);
+  if (!bytes) throw WriteRefusal(FPath);
+  WriteFileSafely(FPath, WriteEyeSettings(*bytes, settings));
+  FMayReplace = true;
+}
+
+void TSettingsStore::SaveAtExit(const EyeSettings& settings) {
+  if (FMayReplace) Save(settings);
+}
 
 }  // namespace tovi

@@ -64,6 +64,20 @@ TEST_F(SettingsFile, KeepsEveryByteOverTheOldFileAndRemovesAStrayTemporary) {
   EXPECT_EQ(ReadFileBytes(FIni), "[Eye]\nType=1");
 }
 
+TEST_F(SettingsFile, KeepsTheFilesAttributes) {
+  const DWORD kHidden = FILE_ATTRIBUTE_HIDDEN, kSystem = FILE_ATTRIBUTE_SYSTEM, kArchive = FILE_ATTRIBUTE_ARCHIVE;
+  for (const DWORD attributes : {kArchive, kHidden | kArchive, kSystem | kArchive, kHidden | kSystem | kArchive}) {
+    SetFileAttributesW(FIni.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteFileSafely(FIni, "old");
+    SetFileAttributesW(FIni.c_str(), attributes);
+    for (const char* sent : {"new", "newer"}) {
+      WriteFileSafely(FIni, sent);
+      EXPECT_EQ(GetFileAttributesW(FIni.c_str()), attributes) << "after saving " << sent;
+      EXPECT_EQ(ReadFileBytes(FIni), sent);
+    }
+  }
+}
+
 TEST_F(SettingsFile, ReadsNoBytesFromAMissingFileAndNothingFromOneItCannotRead) {
   EXPECT_EQ(ReadFileBytes(FIni), "") << "no file";
   EXPECT_EQ(ReadFileBytes(FFolder.Path() + L"無い\\tovi.ini"), "") << "no folder";

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -17,21 +18,12 @@ namespace {
 
 using testing::Exists;
 
-// Another program's hold on a file that lets nobody else read or write it, nor
-// delete it unless allowed.
-class THeldFile {
- public:
-  explicit THeldFile(const std::wstring& path, DWORD share = 0)
-      : FFile(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {
-    if (FFile == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot hold the file");
-  }
-  ~THeldFile() { CloseHandle(FFile); }
-  THeldFile(const THeldFile&) = delete;
-  THeldFile& operator=(const THeldFile&) = delete;
-
- private:
-  HANDLE FFile;
-};
+// Another program's hold on a file: nobody else may read or write it, nor delete it unless shared.
+using THold = std::unique_ptr<void, decltype(&CloseHandle)>;
+THold Hold(const std::wstring& path, DWORD share = 0) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  return THold(file == INVALID_HANDLE_VALUE ? nullptr : file, &CloseHandle);
+}
 
 std::optional<std::wstring> Refusal(const std::function<void()>& save) {
   try {
@@ -83,7 +75,7 @@ TEST_F(SettingsFile, ReadsNoBytesFromAMissingFileAndNothingFromOneItCannotRead) 
   EXPECT_EQ(ReadFileBytes(FFolder.Path() + L"無い\\tovi.ini"), "") << "no folder";
   EXPECT_EQ(ReadFileBytes(FFolder.Path()), std::nullopt) << "a folder";
   WriteFileSafely(FIni, "[Eye]");
-  const THeldFile held(FIni);
+  const THold held = Hold(FIni);
   EXPECT_EQ(ReadFileBytes(FIni), std::nullopt) << "a file another program holds";
 }
 
@@ -110,7 +102,7 @@ TEST_F(SettingsFile, WritesAtExitOnlySettingsThatWereReadOrSaved) {
     if (c.Before) WriteFileSafely(FIni, *c.Before);
     TSettingsStore store(FIni);
     {
-      const std::optional<THeldFile> held = c.HeldAtLoad ? std::optional<THeldFile>(std::in_place, FIni) : std::nullopt;
+      const THold held = c.HeldAtLoad ? Hold(FIni) : THold(nullptr, &CloseHandle);
       EXPECT_EQ(store.Load(), c.Loaded) << c.What;
     }
     if (c.UserSaves) {
@@ -127,7 +119,7 @@ TEST_F(SettingsFile, RefusesToSaveIntoAFileItCannotRead) {
   TSettingsStore store(FIni);
   store.Load();
   for (const DWORD share : {0, FILE_SHARE_DELETE}) {
-    const THeldFile held(FIni, share);
+    const THold held = Hold(FIni, share);
     EXPECT_EQ(Refusal([&] { store.Save({}); }), FIni + L" に書き込めません") << "asked by the user, share " << share;
     EXPECT_EQ(Refusal([&] { store.SaveAtExit({}); }), FIni + L" に書き込めません") << "at exit, share " << share;
   }

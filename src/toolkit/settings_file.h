@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/settings.h"
 
@@ -25,7 +26,7 @@ void RemoveStrayTemporary(const std::wstring& path);
 // The settings file as the program reads and saves it.
 class TSettingsStore {
  public:
-  TSettingsStore() = default;
+  TSettingsStore() = default;  // the main form learns its folder only once it is made
   explicit TSettingsStore(std::wstring path) : FPath(std::move(path)) {}
 
   // The settings in the file, or their defaults where it is missing or cannot

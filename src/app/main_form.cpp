@@ -65,18 +65,14 @@ void TFrmMain::FormCreate() {
   LoadImages();
 }
 
-void TFrmMain::FormDestroy() { SaveSettings(); }
+void TFrmMain::FormDestroy() { FSettingsStore.SaveAtExit(FSettings); }
 
 void TFrmMain::LoadSettings() {
-  const std::wstring path = FFolder + kSettingsFile;
-  RemoveStrayTemporary(path);
-  FSettings = ReadEyeSettings(ReadFileBytes(path));
+  FSettingsStore = TSettingsStore(FFolder + kSettingsFile);
+  FSettings = FSettingsStore.Load();
 }
 
-void TFrmMain::SaveSettings() {
-  const std::wstring path = FFolder + kSettingsFile;
-  WriteFileSafely(path, WriteEyeSettings(ReadFileBytes(path), FSettings));
-}
+void TFrmMain::SaveSettings() { FSettingsStore.Save(FSettings); }
 
 void TFrmMain::LoadImages() {
   TFolderImageLoader loader(FFolder);

@@ -10,6 +10,7 @@
 #include "dialogs/setting_dialog.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
+#include "toolkit/settings_file.h"
 #include "toolkit/task_bar.h"
 #include "toolkit/timer.h"
 
@@ -56,6 +57,7 @@ class TFrmMain final : public TForm {
   bool BringOpenDialogForward();
 
   std::wstring FFolder;
+  TSettingsStore FSettingsStore;
   TImageSet FImages;
   TRaster FIconMask;
   TNotificationArea FNotificationArea;

@@ -7,6 +7,7 @@ namespace tovi {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16ByteOrderMark = "\xFF\xFE";
 constexpr std::string_view kBlanks = " \t\v\f";
 constexpr char kNewLine[] = "\r\n";
 
@@ -100,7 +101,91 @@ std::string_view Unquoted(std::string_view value) {
   return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
+bool IsSurrogate(char32_t unit, char32_t first) { return unit >= first && unit < first + 0x400; }
+
+void AppendUtf8(std::string& text, char32_t code) {
+  auto byte = [](char32_t value) { return static_cast<char>(value); };
+  if (code < 0x80) {
+    text += byte(code);
+  } else if (code < 0x800) {
+    text += {byte(0xC0 | code >> 6), byte(0x80 | (code & 0x3F))};
+  } else if (code < 0x10000) {
+    text += {byte(0xE0 | code >> 12), byte(0x80 | (code >> 6 & 0x3F)), byte(0x80 | (code & 0x3F))};
+  } else {
+    text += {byte(0xF0 | code >> 18), byte(0x80 | (code >> 12 & 0x3F)), byte(0x80 | (code >> 6 & 0x3F)),
+             byte(0x80 | (code & 0x3F))};
+  }
+}
+
+// Little-endian code units as UTF-8; an unpaired surrogate as if it were a
+// character, so that Utf16FromUtf8 gives it back. An odd last byte is left out.
+std::string Utf8FromUtf16(std::string_view bytes) {
+  std::string text;
+  auto unit = [&](std::size_t i) -> char32_t {
+    return static_cast<unsigned char>(bytes[2 * i]) | static_cast<unsigned char>(bytes[2 * i + 1]) << 8;
+  };
+  const std::size_t units = bytes.size() / 2;
+  for (std::size_t i = 0; i < units; ++i) {
+    const char32_t high = unit(i);
+    if (IsSurrogate(high, 0xD800) && i + 1 < units && IsSurrogate(unit(i + 1), 0xDC00)) {
+      AppendUtf8(text, 0x10000 + ((high - 0xD800) << 10) + (unit(++i) - 0xDC00));
+    } else {
+      AppendUtf8(text, high);
+    }
+  }
+  return text;
+}
+
+// The length of the UTF-8 sequence a byte starts; 0 for one that starts none.
+std::size_t SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead < 0xC2) return 0;  // a continuation byte, or the start of an overlong form
+  if (lead < 0xE0) return 2;
+  if (lead < 0xF0) return 3;
+  return lead < 0xF5 ? 4 : 0;
+}
+
+// UTF-8 as little-endian code units. Any bytes that are not UTF-8 (which
+// Utf8FromUtf16 never makes) become U+FFFD, one for each byte.
+std::string Utf16FromUtf8(std::string_view text) {
+  std::string bytes;
+  auto append = [&](char32_t unit) { bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)}; };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = SequenceLength(lead);
+    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    std::size_t taken = 1;
+    while (taken < length && i + taken < text.size() && (text[i + taken] & 0xC0) == 0x80)
+      code = code << 6 | (text[i + taken++] & 0x3F);
+    if (length == 0 || taken < length || code > 0x10FFFF) {
+      append(0xFFFD);
+      ++i;
+      continue;
+    }
+    if (code < 0x10000) {
+      append(code);
+    } else {
+      append(0xD800 + ((code - 0x10000) >> 10));
+      append(0xDC00 + ((code - 0x10000) & 0x3FF));
+    }
+    i += length;
+  }
+  return bytes;
+}
+
 }  // namespace
+
+TIniDocument::TIniDocument(std::string_view bytes) : FUtf16(bytes.starts_with(kUtf16ByteOrderMark)) {
+  if (!FUtf16) {
+    FText = bytes;
+    return;
+  }
+  // The byte order mark becomes UTF-8's, which the lines are read past.
+  FText = Utf8FromUtf16(bytes);
+  if (bytes.size() % 2 != 0) FOddByte = bytes.back();
+}
+
+std::string TIniDocument::Text() const { return FUtf16 ? Utf16FromUtf8(FText) + FOddByte : FText; }
 
 std::optional<std::string> TIniDocument::ReadString(std::string_view section, std::string_view key) const {
   const std::vector<TLine> lines = SplitLines(FText);

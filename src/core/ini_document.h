@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace tovi {
 
@@ -16,14 +15,21 @@ namespace tovi {
 // Names match without regard to ASCII case, white space around names and
 // values is ignored, and the first section and the first key of a name win.
 // A UTF-8 byte order mark at the start is kept and otherwise ignored.
+//
+// A file that starts with the UTF-16 LE byte order mark FF FE (Notepad's
+// "Unicode") is read as UTF-16, its values handed out in UTF-8, and written
+// back in UTF-16. Nothing is lost on the way: an unpaired surrogate goes
+// through as the three bytes UTF-8 would give its number, and an odd last byte
+// stays the last byte of the file.
 class TIniDocument {
  public:
   // The longest value the program reads: the platform fills a 2048-byte buffer.
   static constexpr std::size_t kMaxValueBytes = 2047;
 
-  explicit TIniDocument(std::string text) : FText(std::move(text)) {}
+  explicit TIniDocument(std::string_view bytes);
 
-  const std::string& Text() const noexcept { return FText; }
+  // The file's bytes, in the encoding it came in.
+  std::string Text() const;
 
   // The value as GetPrivateProfileString hands it out: trimmed, ended by a NUL
   // byte, one pair of matching quotes removed, cut to kMaxValueBytes. Nothing when the section
@@ -38,7 +44,9 @@ class TIniDocument {
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
  private:
-  std::string FText;
+  std::string FText;     // UTF-8 where the file is UTF-16
+  bool FUtf16 = false;
+  std::string FOddByte;  // the last byte of a UTF-16 file of odd length
 };
 
 }  // namespace tovi

@@ -21,6 +21,13 @@ std::optional<Integer> WholeNumber(std::string_view text, int base) {
   return value;
 }
 
+// The digits after "$", or after "0x" or "0X" where some follow; nothing for any other text.
+std::optional<std::string_view> HexadecimalDigits(std::string_view text) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) return text.substr(2);
+  if (text.starts_with('$')) return text.substr(1);
+  return std::nullopt;
+}
+
 std::int32_t ReadInteger(const TIniDocument& ini, std::string_view key, std::int32_t fallback) {
   const std::optional<std::string> text = ini.ReadString(kSection, key);
   return text ? ParseIniInteger(*text).value_or(fallback) : fallback;
@@ -29,11 +36,10 @@ std::int32_t ReadInteger(const TIniDocument& ini, std::string_view key, std::int
 }  // namespace
 
 std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    const std::string_view digits = text.substr(2);
-    if (digits.size() > 8) return std::nullopt;
-    // from_chars takes no sign for an unsigned number, so "0x-1" fails as it should.
-    const std::optional<std::uint32_t> bits = WholeNumber<std::uint32_t>(digits, 16);
+  if (const std::optional<std::string_view> digits = HexadecimalDigits(text)) {
+    if (digits->size() > 8) return std::nullopt;
+    // from_chars takes no sign for an unsigned number, so "$-1" and "0x-1" fail as they should.
+    const std::optional<std::uint32_t> bits = WholeNumber<std::uint32_t>(*digits, 16);
     if (!bits) return std::nullopt;
     return static_cast<std::int32_t>(*bits);
   }
@@ -42,8 +48,8 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
   return WholeNumber<std::int32_t>(text, 10);
 }
 
-EyeSettings ReadEyeSettings(std::string_view iniText) {
-  const TIniDocument ini{std::string(iniText)};
+EyeSettings ReadEyeSettings(std::string_view iniBytes) {
+  const TIniDocument ini{iniBytes};
   EyeSettings settings;
   settings.FType = ReadInteger(ini, kTypeKey, settings.FType);
   settings.FBlink = ReadInteger(ini, kBlinkKey, 1) != 0;
@@ -51,8 +57,8 @@ EyeSettings ReadEyeSettings(std::string_view iniText) {
   return settings;
 }
 
-std::string WriteEyeSettings(std::string_view iniText, const EyeSettings& settings) {
-  TIniDocument ini{std::string(iniText)};
+std::string WriteEyeSettings(std::string_view iniBytes, const EyeSettings& settings) {
+  TIniDocument ini{iniBytes};
   ini.WriteString(kSection, kTypeKey, std::to_string(settings.FType));
   ini.WriteString(kSection, kBlinkKey, settings.FBlink ? "1" : "0");
   ini.WriteString(kSection, kBlinkIntervalKey, std::to_string(settings.FBlinkInterval));

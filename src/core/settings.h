@@ -28,15 +28,15 @@ constexpr std::int32_t ClampBlinkInterval(std::int32_t interval) {
                                       : interval > kMaxBlinkInterval ? kMaxBlinkInterval : interval;
 }
 
-// A setting's text as a 32-bit integer: "0x" or "0X" and one to eight
-// hexadecimal digits (the bit pattern: "0xFFFFFFFF" is -1), or decimal digits
+// A setting's text as a 32-bit integer: "$", "0x" or "0X" and one to eight
+// hexadecimal digits (the bit pattern: "$FFFFFFFF" is -1), or decimal digits
 // with an optional sign. Nothing when the whole text does not convert.
 std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 
-// The settings in the file's text; a missing or unusable value takes its default.
-EyeSettings ReadEyeSettings(std::string_view iniText);
+// The settings in the file's bytes (8-bit or UTF-16 text); a missing or unusable value takes its default.
+EyeSettings ReadEyeSettings(std::string_view iniBytes);
 
-// The file's text with the three settings written in and all else kept.
-std::string WriteEyeSettings(std::string_view iniText, const EyeSettings& settings);
+// The file's bytes with the three settings written in, in the file's encoding, and all else kept.
+std::string WriteEyeSettings(std::string_view iniBytes, const EyeSettings& settings);
 
 }  // namespace tovi

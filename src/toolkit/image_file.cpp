@@ -30,7 +30,7 @@ TLoadStatus ImageFromFile(const std::wstring& path, TRaster& picture) {
   // The platform's file loader trusts the headers and reads past the end of a
   // short file; the headers are checked against the bytes first, and only then
   // does the platform's decoder turn the pixels, of whatever format, into ours.
-  const std::string bytes = ReadFileBytes(path);
+  const std::string bytes = ReadFileBytes(path).value_or("");
   const auto file = std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   const std::optional<TBitmapLayout> layout = CheckBitmapFile(file);
   if (!layout) return TLoadStatus::Unreadable;

@@ -16,9 +16,14 @@ struct TFileTraits {
 };
 using TUniqueFile = TUniqueHandle<TFileTraits>;
 
+// The attributes a user gives the file, which a save carries over.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 // CreateFileW fails with INVALID_HANDLE_VALUE, where the owner knows only null.
-TUniqueFile OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
-  const HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+TUniqueFile OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                     DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+  const HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, disposition, attributes, nullptr);
   return TUniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
@@ -34,6 +39,8 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
+EToviError WriteRefusal(const std::wstring& path) { return EToviError(FullPath(path) + L" に書き込めません"); }
+
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     // WriteFile counts in DWORDs; a megabyte at a time is plenty.
@@ -46,8 +53,8 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 }
 
 // Writes and flushes a whole new file; false, with nothing left behind, when that fails.
-bool WriteNewFile(const std::wstring& path, std::string_view bytes) {
-  TUniqueFile file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+bool WriteNewFile(const std::wstring& path, std::string_view bytes, DWORD attributes) {
+  TUniqueFile file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes);
   if (!file) return false;
   const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
   file.Reset();
@@ -57,28 +64,38 @@ bool WriteNewFile(const std::wstring& path, std::string_view bytes) {
 
 }  // namespace
 
-std::string ReadFileBytes(const std::wstring& path) {
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   const TUniqueFile file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     OPEN_EXISTING);
-  if (!file) return {};
+  if (!file) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::string();
+    return std::nullopt;
+  }
   std::string bytes;
   char buffer[64 * 1024];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return {};
+    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
     if (got == 0) return bytes;
     bytes.append(buffer, got);
   }
 }
 
 void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
-  const EToviError refusal(FullPath(path) + L" に書き込めません");
+  const EToviError refusal = WriteRefusal(path);
   // Windows's own profile writer fails on a read-only file; Wine run as root
   // could replace it all the same, so the attribute is asked for itself.
   const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) throw refusal;
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) throw refusal;
+  // The new file is made with the old one's attributes, so that the one
+  // rename that puts it in place keeps them. ReplaceFileW would not do: it
+  // moves the old file aside first, and Wine's keeps no attributes and leaves
+  // an empty file when the save is killed.
+  const DWORD kept = exists ? attributes & kKeptAttributes : 0;
   const std::wstring temporary = TemporaryOf(path);
-  if (!WriteNewFile(temporary, bytes)) throw refusal;
+  if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL)) throw refusal;
   if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(temporary.c_str());
     throw refusal;
@@ -86,5 +103,24 @@ void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
 }
 
 void RemoveStrayTemporary(const std::wstring& path) { DeleteFileW(TemporaryOf(path).c_str()); }
+
+EyeSettings TSettingsStore::Load() {
+  RemoveStrayTemporary(FPath);
+  const std::optional<std::string> bytes = ReadFileBytes(FPath);
+  FMayReplace = bytes.has_value();
+  return ReadEyeSettings(bytes.value_or(""));
+}
+
+void TSettingsStore::Save(const EyeSettings& settings) {
+  // Without the file's bytes its other lines would be lost.
+  const std::optional<std::string> bytes = ReadFileBytes(FPath);
+  if (!bytes) throw WriteRefusal(FPath);
+  WriteFileSafely(FPath, WriteEyeSettings(*bytes, settings));
+  FMayReplace = true;
+}
+
+void TSettingsStore::SaveAtExit(const EyeSettings& settings) {
+  if (FMayReplace) Save(settings);
+}
 
 }  // namespace tovi

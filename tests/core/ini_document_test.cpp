@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
 
 namespace tovi {
 namespace {
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 const std::string kLong(3000, 'v');
 
@@ -58,6 +60,50 @@ TEST(IniDocument, WritesOneLineAndKeepsTheRest) {
     TIniDocument ini(before);
     ini.WriteString("Eye", "Type", "1");
     EXPECT_EQ(ini.Text(), after) << what;
+  }
+}
+
+// A UTF-16 LE file's bytes: what Notepad saves as "Unicode" when the text starts with u"\uFEFF".
+std::string Utf16(std::u16string_view units, std::string oddByte = "") {
+  std::string bytes;
+  for (const char16_t unit : units) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  return bytes + oddByte;
+}
+
+TEST(IniDocument, ReadsAUtf16FileAndWritesItBackAsItCame) {
+  // What, file, the value of Type in section Eye, and the file after writing Type=1 in it.
+  const std::tuple<const char*, std::string, std::optional<std::string>, std::string> cases[] = {
+      {"plain", Utf16(u"\uFEFF[Eye]\r\nType=7\r\n"), "7", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
+      {"beyond ASCII and a pair", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType= \u00E9\u76EE\U0001F441 \n"),
+       "\xC3\xA9\xE7\x9B\xAE\xF0\x9F\x91\x81", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType=1\n")},
+      {"unpaired surrogates", Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=\xDFFF\r;\xD83D"), "\xED\xBF\xBF",
+       Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=1\r;\xD83D")},
+      {"NUL", Utf16(u"\uFEFF[Eye]\r\nType=4\0\0\r\n"sv), "4", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
+      {"odd last byte", Utf16(u"\uFEFF[Eye]\r\nType=5", "\x0A"), "5", Utf16(u"\uFEFF[Eye]\r\nType=1", "\x0A")},
+      {"odd last byte stays last", Utf16(u"\uFEFF[A]", "\xD8"), std::nullopt,
+       Utf16(u"\uFEFF[A]\r\n[Eye]\r\nType=1\r\n", "\xD8")},
+      {"byte order mark only", Utf16(u"\uFEFF"), std::nullopt, Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
+      {"8-bit without FF FE", "\xFE\xFF[Eye]\nType=6", std::nullopt, "\xFE\xFF[Eye]\nType=6\r\n[Eye]\r\nType=1\r\n"},
+  };
+  for (const auto& [what, before, type, after] : cases) {
+    TIniDocument ini(before);
+    EXPECT_EQ(ini.Text(), before) << what << ": read and written back unchanged";
+    EXPECT_EQ(ini.ReadString("Eye", "Type"), type) << what;
+    ini.WriteString("Eye", "Type", "1");
+    EXPECT_EQ(ini.Text(), after) << what;
+  }
+}
+
+// Any code units, paired surrogates or not, and an odd last byte come back as they were.
+TEST(IniDocument, KeepsEveryUtf16FileByteForByte) {
+  const char16_t units[] = {u'\r', u'\n', u'=', u'a', 0x00E9, 0x76EE, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF, 0};
+  std::mt19937 random(20240602);
+  auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+  for (int round = 0; round < 10000; ++round) {
+    std::u16string text = u"\uFEFF";
+    for (std::size_t n = below(12); n > 0; --n) text += units[below(std::size(units))];
+    const std::string bytes = Utf16(text, below(2) ? std::string(1, static_cast<char>(below(256))) : "");
+    ASSERT_EQ(TIniDocument(bytes).Text(), bytes) << ::testing::PrintToString(bytes);
   }
 }
 

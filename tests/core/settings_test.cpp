@@ -22,6 +22,8 @@ TEST(ParseIniInteger, ConvertsTheWholeTextOrNothing) {
       {"-2147483649", {}}, {"0x1F4", 500}, {"0X10", 16}, {"0xffffffff", -1}, {"0x80000000", kMin},
       {"0x00000001", 1}, {"0x000000001", {}}, {"0x100000000", {}}, {"0x", {}}, {"0x1g", {}}, {"0x-1", {}},
       {"-0x10", {}}, {"+0x10", {}}, {"12abc", {}}, {"", {}}, {"+", {}}, {"+-1", {}}, {" 7", {}}, {"7 ", {}},
+      {"$1F4", 500}, {"$ffffffff", -1}, {"$00000001", 1}, {"$000000001", {}}, {"$", {}}, {"$-1", {}},
+      {"-$10", {}}, {"$$1", {}}, {"0x$1", {}}, {"$0x1", {}},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseIniInteger(text), value) << '"' << text << '"';
 }
@@ -54,7 +56,7 @@ TEST(WriteEyeSettings, RewritesOurLinesOnly) {
 // back, and saving it again changes nothing.
 TEST(EyeSettingsFile, SurvivesRandomTexts) {
   const std::vector<std::string> pieces = {"[", "]", "=", ";", "\r", "\n", "\r\n", " ", "\t", "\"", "'", "Eye",
-                                           "eYE", "Type", "Blink", "BlinkInterval", "0x", "-", "7", "\xEF\xBB\xBF"};
+                                           "eYE", "Type", "Blink", "BlinkInterval", "0x", "-", "7", "\xEF\xBB\xBF", "\xFF\xFE"};
   std::mt19937 random(20240601);
   auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
   for (int round = 0; round < 10000; ++round) {

@@ -79,8 +79,8 @@ class TGallery {
  public:
   TGallery() : FDc(CreateCompatibleDC(nullptr)), FBitmap(MakeSection()), FSelect(FDc.Get(), FBitmap.Get()) {
     const RECT all{0, 0, kPictureWidth, kPictureHeight};
-    const TUniqueGdiObject face(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
-    FillRect(FDc.Get(), &all, static_cast<HBRUSH>(face.Get()));
+    const TUniqueBrush face(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+    FillRect(FDc.Get(), &all, face.Get());
     SetBkMode(FDc.Get(), TRANSPARENT);
   }
 

@@ -9,14 +9,14 @@ namespace {
 constexpr int kDefaultSize = 25;
 
 void FillSolid(HDC dc, const RECT& r, TColorRef colour) {
-  const TUniqueGdiObject brush(CreateSolidBrush(colour));
-  FillRect(dc, &r, static_cast<HBRUSH>(brush.Get()));
+  const TUniqueBrush brush(CreateSolidBrush(colour));
+  FillRect(dc, &r, brush.Get());
 }
 
 // What the form designer would show of a flat button at rest: an outline
 // in the face colour under a focus rectangle.
 void DrawDesignOutline(HDC dc, const RECT& r) {
-  const TUniqueGdiObject pen(CreatePen(PS_SOLID, 1, ColorToRGB(clBtnFace)));
+  const TUniquePen pen(CreatePen(PS_SOLID, 1, ColorToRGB(clBtnFace)));
   const TSelectGuard selectPen(dc, pen.Get());
   const TSelectGuard selectBrush(dc, GetStockObject(NULL_BRUSH));
   Rectangle(dc, r.left, r.top, r.right, r.bottom);
@@ -48,7 +48,7 @@ void DrawRoundFrame(HDC dc, const RECT& r, TColorRef face, std::int64_t step, bo
   }
   const TRoundFrame frame = RoundFrameLines(bounds, face, step, sunken);
   for (const TPolyline& line : frame.Lines) {
-    const TUniqueGdiObject pen(CreatePen(PS_SOLID, 1, line.Colour));
+    const TUniquePen pen(CreatePen(PS_SOLID, 1, line.Colour));
     const TSelectGuard select(dc, pen.Get());
     MoveToEx(dc, line.Points.front().X, line.Points.front().Y, nullptr);
     for (std::size_t i = 1; i < line.Points.size(); ++i) LineTo(dc, line.Points[i].X, line.Points[i].Y);

@@ -16,7 +16,7 @@ class TDlgAbout final : public TForm {
 
  private:
   // Made before the controls and freed after them, as the title uses it.
-  TUniqueGdiObject FTitleFont;
+  TUniqueFont FTitleFont;
 
  public:
   TImage Image1{*this, {8, 8, 32, 32}, 1};

@@ -3,22 +3,7 @@
 #include <windows.h>
 
 namespace tovi {
-
-EToviError::EToviError(std::wstring message) : FMessage(std::move(message)), FUtf8(Utf8FromWide(FMessage)) {}
-
-std::wstring ExceptionText(const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const EToviError& e) {
-    return e.Message();
-  } catch (const std::bad_alloc&) {
-    return L"メモリが足りません";
-  } catch (const std::exception& e) {
-    return WideFromUtf8(e.what());
-  } catch (...) {
-    return L"不明なエラーが起きました";
-  }
-}
+namespace {
 
 std::wstring WideFromUtf8(const std::string& text) {
   if (text.empty()) return {};
@@ -35,6 +20,24 @@ std::string Utf8FromWide(const std::wstring& text) {
   std::string utf8(static_cast<std::size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
   return utf8;
+}
+
+}  // namespace
+
+EToviError::EToviError(std::wstring message) : FMessage(std::move(message)), FUtf8(Utf8FromWide(FMessage)) {}
+
+std::wstring ExceptionText(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const EToviError& e) {
+    return e.Message();
+  } catch (const std::bad_alloc&) {
+    return L"メモリが足りません";
+  } catch (const std::exception& e) {
+    return WideFromUtf8(e.what());
+  } catch (...) {
+    return L"不明なエラーが起きました";
+  }
 }
 
 }  // namespace tovi

@@ -21,7 +21,4 @@ class EToviError : public std::exception {
 // another (taken as UTF-8), a plain notice for anything else.
 std::wstring ExceptionText(const std::exception_ptr& error);
 
-std::wstring WideFromUtf8(const std::string& text);
-std::string Utf8FromWide(const std::wstring& text);
-
 }  // namespace tovi

@@ -46,7 +46,7 @@ class TForm : public TComponent, public TWindow {
 
   // The font of the form, handed to every control placed on it afterwards.
   void SetFont(const TFont& font);
-  HFONT FontHandle() const { return static_cast<HFONT>(FFont.Get()); }
+  HFONT FontHandle() const { return FFont.Get(); }
 
  protected:
   // Runs each time the form is about to be shown.
@@ -64,7 +64,7 @@ class TForm : public TComponent, public TWindow {
 
   int FModalResult = mrNone;
   bool FShowing = false;
-  TUniqueGdiObject FFont;
+  TUniqueFont FFont;
   std::vector<TStdControl*> FControls;
   int FNextControlId = 100;  // clear of IDOK and IDCANCEL, which Enter and Escape send
 };

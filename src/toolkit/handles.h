@@ -6,60 +6,45 @@
 
 namespace tovi {
 
-// Move-only owner of one platform handle; Traits::Close frees it.
-template <typename Traits>
-class TUniqueHandle {
+// Move-only owner of one platform handle of type THandle, freed by Close.
+// Copying does not compile: two owners of one handle would free it twice.
+template <typename THandle, auto Close>
+class TUnique {
  public:
-  using THandle = typename Traits::THandle;
-
-  TUniqueHandle() = default;
-  explicit TUniqueHandle(THandle handle) : FHandle(handle) {}
-  ~TUniqueHandle() { Reset(); }
-  TUniqueHandle(TUniqueHandle&& other) noexcept : FHandle(other.Release()) {}
-  TUniqueHandle& operator=(TUniqueHandle&& other) noexcept {
+  TUnique() = default;
+  explicit TUnique(THandle handle) : FHandle(handle) {}
+  ~TUnique() { Reset(); }
+  TUnique(TUnique&& other) noexcept : FHandle(other.Release()) {}
+  TUnique& operator=(TUnique&& other) noexcept {
     Reset(other.Release());
     return *this;
   }
-  TUniqueHandle(const TUniqueHandle&) = delete;
-  TUniqueHandle& operator=(const TUniqueHandle&) = delete;
+  TUnique(const TUnique&) = delete;
+  TUnique& operator=(const TUnique&) = delete;
 
   THandle Get() const { return FHandle; }
   explicit operator bool() const { return FHandle != THandle{}; }
   THandle Release() { return std::exchange(FHandle, THandle{}); }
   void Reset(THandle handle = THandle{}) {
-    if (THandle old = std::exchange(FHandle, handle)) Traits::Close(old);
+    if (THandle old = std::exchange(FHandle, handle)) Close(old);
   }
 
  private:
   THandle FHandle{};
 };
 
-struct TIconTraits {
-  using THandle = HICON;
-  static void Close(HICON h) { DestroyIcon(h); }
-};
-struct TGdiObjectTraits {
-  using THandle = HGDIOBJ;
-  static void Close(HGDIOBJ h) { DeleteObject(h); }
-};
-struct TBitmapTraits {
-  using THandle = HBITMAP;
-  static void Close(HBITMAP h) { DeleteObject(h); }
-};
-struct TMemoryDcTraits {
-  using THandle = HDC;
-  static void Close(HDC h) { DeleteDC(h); }
-};
-struct TMenuTraits {
-  using THandle = HMENU;
-  static void Close(HMENU h) { DestroyMenu(h); }
-};
+inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 
-using TUniqueIcon = TUniqueHandle<TIconTraits>;
-using TUniqueGdiObject = TUniqueHandle<TGdiObjectTraits>;
-using TUniqueBitmap = TUniqueHandle<TBitmapTraits>;
-using TUniqueMemoryDc = TUniqueHandle<TMemoryDcTraits>;
-using TUniqueMenu = TUniqueHandle<TMenuTraits>;
+using TUniqueIcon = TUnique<HICON, &DestroyIcon>;
+using TUniqueFont = TUnique<HFONT, &DeleteGdiObject>;
+using TUniqueBrush = TUnique<HBRUSH, &DeleteGdiObject>;
+using TUniquePen = TUnique<HPEN, &DeleteGdiObject>;
+using TUniqueBitmap = TUnique<HBITMAP, &DeleteGdiObject>;
+using TUniqueMemoryDc = TUnique<HDC, &DeleteDC>;
+using TUniqueMenu = TUnique<HMENU, &DestroyMenu>;
+using TUniqueWindow = TUnique<HWND, &DestroyWindow>;
+// Null, not INVALID_HANDLE_VALUE, stands for no file: see OpenFile's callers.
+using TUniqueFile = TUnique<HANDLE, &CloseHandle>;
 
 // A device context borrowed from a window (or the screen) and given back.
 class TWindowDc {
@@ -75,6 +60,20 @@ class TWindowDc {
  private:
   HWND FWindow;
   HDC FDc;
+};
+
+// The paint of one WM_PAINT, ended whatever the painting does.
+class TPaintDc {
+ public:
+  explicit TPaintDc(HWND window) : FWindow(window) { BeginPaint(window, &FPaint); }
+  ~TPaintDc() { EndPaint(FWindow, &FPaint); }
+  TPaintDc(const TPaintDc&) = delete;
+  TPaintDc& operator=(const TPaintDc&) = delete;
+  HDC Get() const { return FPaint.hdc; }
+
+ private:
+  HWND FWindow;
+  PAINTSTRUCT FPaint{};
 };
 
 // Selects an object into a device context and puts the previous one back.

@@ -10,12 +10,6 @@
 namespace tovi {
 namespace {
 
-struct TFileTraits {
-  using THandle = HANDLE;
-  static void Close(HANDLE h) { CloseHandle(h); }
-};
-using TUniqueFile = TUniqueHandle<TFileTraits>;
-
 // The attributes a user gives the file, which a save carries over.
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;

@@ -13,20 +13,6 @@ namespace {
 
 constexpr TColor kSystemColorFlag = 0x80000000;
 
-// The paint of one WM_PAINT, ended whatever the painting does.
-class TPaintDc {
- public:
-  explicit TPaintDc(HWND window) : FWindow(window) { BeginPaint(window, &FPaint); }
-  ~TPaintDc() { EndPaint(FWindow, &FPaint); }
-  TPaintDc(const TPaintDc&) = delete;
-  TPaintDc& operator=(const TPaintDc&) = delete;
-  HDC Dc() const { return FPaint.hdc; }
-
- private:
-  HWND FWindow;
-  PAINTSTRUCT FPaint{};
-};
-
 TShiftState ShiftStateOf(WPARAM keys) {
   TShiftState shift = 0;
   if (keys & MK_SHIFT) shift |= ssShift;
@@ -47,13 +33,13 @@ TFont FontOf(HFONT font, TColor color) {
 
 }  // namespace
 
-TUniqueGdiObject MakeFont(const TFont& font) {
+TUniqueFont MakeFont(const TFont& font) {
   LOGFONTW description{};
   description.lfHeight = font.Height;
   description.lfWeight = FW_NORMAL;
   description.lfCharSet = font.CharSet;
   wcsncpy(description.lfFaceName, font.Name.c_str(), LF_FACESIZE - 1);
-  TUniqueGdiObject handle(CreateFontIndirectW(&description));
+  TUniqueFont handle(CreateFontIndirectW(&description));
   if (!handle) throw EToviError(L"フォントを作れません");
   return handle;
 }
@@ -163,8 +149,8 @@ void TWinControl::Paint(HDC dc) { FillBackground(dc); }
 
 void TWinControl::FillBackground(HDC dc) const {
   const RECT all{0, 0, FWidth, FHeight};
-  const TUniqueGdiObject brush(CreateSolidBrush(ColorToRGB(FColor)));
-  FillRect(dc, &all, static_cast<HBRUSH>(brush.Get()));
+  const TUniqueBrush brush(CreateSolidBrush(ColorToRGB(FColor)));
+  FillRect(dc, &all, brush.Get());
 }
 
 void TWinControl::Click() {
@@ -247,7 +233,7 @@ LRESULT TWinControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
       const TPaintDc paint(Handle());
-      Paint(paint.Dc());
+      Paint(paint.Get());
       return 0;
     }
     case WM_PRINTCLIENT:

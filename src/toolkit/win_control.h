@@ -36,7 +36,7 @@ struct TFont {
 };
 
 // A font of that description, of normal weight. Throws EToviError.
-TUniqueGdiObject MakeFont(const TFont& font);
+TUniqueFont MakeFont(const TFont& font);
 
 // A child window of ours that paints itself completely. It keeps its state
 // (bounds, caption, font, colour, enabled) whether or not its window exists
@@ -74,7 +74,7 @@ class TWinControl : public TComponent, public TWindow {
   // Until it is set, the control takes its parent's font, else the GUI font.
   const TFont& Font() const { return FFont; }
   void SetFont(const TFont& value);
-  HFONT FontHandle() const { return static_cast<HFONT>(FFontHandle.Get()); }
+  HFONT FontHandle() const { return FFontHandle.Get(); }
 
   // Repaint later: the platform merges such requests into its next paint.
   // The background is not erased: the control paints every pixel it owns.
@@ -130,7 +130,7 @@ class TWinControl : public TComponent, public TWindow {
   TColor FColor = clBtnFace;
   TFont FFont;
   bool FFontSet = false;
-  TUniqueGdiObject FFontHandle;
+  TUniqueFont FFontHandle;
   bool FClicked = false;
   bool FMouseInside = false;
 };

@@ -11,6 +11,8 @@ set -e
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/native -j "$(nproc)"
 build_windows
+# The end-to-end tier unpacks the release zip.
+build_windows package
 set +e
 
 reports=$TOVI_ROOT/build/reports

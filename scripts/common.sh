@@ -2,8 +2,9 @@
 # and a Wine prefix of the run's own under the build tree.
 
 TOVI_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-TOVI_PACKAGES=(cmake make g++ python3 g++-mingw-w64-x86-64 wine wine64 xvfb xdotool
-               imagemagick fonts-ipafont-gothic)
+# What building the Windows program and its release takes (git dates the zip), then what running it here takes.
+TOVI_BUILD_PACKAGES=(cmake make python3 g++-mingw-w64-x86-64 git)
+TOVI_PACKAGES=("${TOVI_BUILD_PACKAGES[@]}" g++ wine wine64 xvfb xdotool imagemagick fonts-ipafont-gothic)
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts, no menu entries written into the user's desktop.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -85,8 +86,11 @@ stop_wine() {
   true
 }
 
+# Configures the Windows build and builds everything, or only the targets given.
 build_windows() {
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
   cmake -S "$TOVI_ROOT" -B "$TOVI_ROOT/build/windows" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$TOVI_ROOT/cmake/mingw-w64.cmake" >/dev/null
-  cmake --build "$TOVI_ROOT/build/windows" -j "$(nproc)"
+  cmake --build "$TOVI_ROOT/build/windows" -j "$(nproc)" "${targets[@]}"
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/bitmap_file.h"
@@ -17,15 +18,15 @@ constexpr std::uint64_t kMaxFileBytes = static_cast<std::uint64_t>(TRaster::kMax
 
 }  // namespace
 
-TLoadStatus ImageFromFile(const std::wstring& path, TRaster& picture) {
+TLoadStatus ImageFromFile(const std::wstring& path, int size, TKeyedPicture& picture) {
   WIN32_FILE_ATTRIBUTE_DATA about{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &about)) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TLoadStatus::Missing
                                                                           : TLoadStatus::Unreadable;
   }
-  const std::uint64_t size = (std::uint64_t{about.nFileSizeHigh} << 32) | about.nFileSizeLow;
-  if ((about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || size > kMaxFileBytes) return TLoadStatus::Unreadable;
+  const std::uint64_t fileBytes = (std::uint64_t{about.nFileSizeHigh} << 32) | about.nFileSizeLow;
+  if ((about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || fileBytes > kMaxFileBytes) return TLoadStatus::Unreadable;
 
   // The platform's file loader trusts the headers and reads past the end of a
   // short file; the headers are checked against the bytes first, and only then
@@ -49,12 +50,15 @@ TLoadStatus ImageFromFile(const std::wstring& path, TRaster& picture) {
   std::memcpy(loaded.Bits().data(), targetBits, loaded.Bits().size_bytes());
   // Colours are whole 0x00BBGGRR values; a 32-bit file's fourth byte is no part of them.
   for (std::uint32_t& pixel : loaded.Bits()) pixel &= 0x00FFFFFF;
-  picture = std::move(loaded);
+  // No more than the top-left part can ever be drawn; the key is the whole picture's.
+  TRaster kept(std::min(loaded.Width(), size), std::min(loaded.Height(), size));
+  kept.Draw(loaded, 0, 0, TRasterOp::Copy);
+  picture = {std::move(kept), loaded.Pixel(0, loaded.Height() - 1)};
   return TLoadStatus::Loaded;
 }
 
-TLoadStatus TFolderImageLoader::Load(const std::string& fileName, TRaster& picture) {
-  return ImageFromFile(PathOf(fileName), picture);
+TLoadStatus TFolderImageLoader::Load(const std::string& fileName, int size, TKeyedPicture& picture) {
+  return ImageFromFile(PathOf(fileName), size, picture);
 }
 
 std::wstring TFolderImageLoader::PathOf(const std::string& fileName) const {

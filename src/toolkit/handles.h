@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 namespace tovi {
@@ -55,11 +56,29 @@ struct TMenuTraits {
   static void Close(HMENU h) { DestroyMenu(h); }
 };
 
+// Files and file mappings.
+struct TKernelObjectTraits {
+  using THandle = HANDLE;
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct TFileViewTraits {
+  using THandle = const void*;
+  static void Close(const void* view) { UnmapViewOfFile(view); }
+};
+
 using TUniqueIcon = TUniqueHandle<TIconTraits>;
 using TUniqueGdiObject = TUniqueHandle<TGdiObjectTraits>;
 using TUniqueBitmap = TUniqueHandle<TBitmapTraits>;
 using TUniqueMemoryDc = TUniqueHandle<TMemoryDcTraits>;
 using TUniqueMenu = TUniqueHandle<TMenuTraits>;
+using TUniqueKernelObject = TUniqueHandle<TKernelObjectTraits>;
+using TUniqueFileView = TUniqueHandle<TFileViewTraits>;
+
+// CreateFileW fails with INVALID_HANDLE_VALUE, where the owner knows only null.
+inline TUniqueKernelObject OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
+  const HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return TUniqueKernelObject(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
 
 // A device context borrowed from a window (or the screen) and given back.
 class TWindowDc {

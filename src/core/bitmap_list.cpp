@@ -4,10 +4,8 @@
 
 namespace tovi {
 
-TRaster MakeMask(TRaster& picture) {
+TRaster MakeMask(TRaster& picture, TColorRef key) {
   TRaster mask(picture.Width(), picture.Height());
-  if (picture.Empty()) return mask;
-  const TColorRef key = picture.Pixel(0, picture.Height() - 1);
   for (int y = 0; y < picture.Height(); ++y) {
     for (int x = 0; x < picture.Width(); ++x) {
       if (picture.Pixel(x, y) == key) {
@@ -19,13 +17,18 @@ TRaster MakeMask(TRaster& picture) {
   return mask;
 }
 
-void TBitmapList::Add(TRaster bitmap) {
-  TRaster mask = MakeMask(bitmap);
+void TBitmapList::Add(TKeyedPicture picture) {
+  TRaster mask = MakeMask(picture.Bitmap, picture.Key);
   // Room in both first, so that the two lists never differ in length.
   FBitmaps.reserve(FBitmaps.size() + 1);
   FMasks.reserve(FMasks.size() + 1);
-  FBitmaps.push_back(std::move(bitmap));
+  FBitmaps.push_back(std::move(picture.Bitmap));
   FMasks.push_back(std::move(mask));
+}
+
+void TBitmapList::Add(TRaster whole) {
+  const TColorRef key = whole.Empty() ? kBlack : whole.Pixel(0, whole.Height() - 1);
+  Add({std::move(whole), key});
 }
 
 void TBitmapList::Draw(TCanvas& canvas, std::int32_t x, std::int32_t y, std::int32_t index) const {

@@ -8,16 +8,25 @@
 
 namespace tovi {
 
-// Derives the transparency mask of a picture whose bottom-left pixel gives the
-// transparent colour: the mask is white where the picture has that colour and
-// black elsewhere, and the picture's transparent pixels become black.
-TRaster MakeMask(TRaster& picture);
+// A picture whose pixels of the key colour are transparent. The key is the
+// colour of the bottom-left pixel of the whole picture, of which Bitmap may
+// be only the top-left part.
+struct TKeyedPicture {
+  TRaster Bitmap;
+  TColorRef Key = kBlack;
+};
+
+// Derives the transparency mask of a picture: white where the picture has the
+// key colour and black elsewhere; the picture's transparent pixels become black.
+TRaster MakeMask(TRaster& picture, TColorRef key);
 
 // Numbered small pictures drawn with their key colour transparent. The mask
 // is made once when a picture is added, so a draw is two plain raster copies.
 class TBitmapList {
  public:
-  void Add(TRaster bitmap);
+  void Add(TKeyedPicture picture);
+  // A whole picture: its own bottom-left pixel gives the key.
+  void Add(TRaster whole);
   std::int32_t Count() const { return static_cast<std::int32_t>(FBitmaps.size()); }
   // An index outside the list draws nothing. The canvas keeps its copy mode.
   void Draw(TCanvas& canvas, std::int32_t x, std::int32_t y, std::int32_t index) const;

@@ -5,19 +5,19 @@
 namespace tovi {
 namespace {
 
-TRaster Required(TImageLoader& loader, const std::string& fileName) {
-  TRaster picture;
-  const TLoadStatus status = loader.Load(fileName, picture);
+TKeyedPicture Required(TImageLoader& loader, const std::string& fileName, int size) {
+  TKeyedPicture picture;
+  const TLoadStatus status = loader.Load(fileName, size, picture);
   if (status != TLoadStatus::Loaded) throw EImageSetError(status, fileName);
   return picture;
 }
 
 // Adds prefix1.bmp, prefix2.bmp, … until the first number with no file.
-void LoadSeries(TImageLoader& loader, const std::string& prefix, TBitmapList& list) {
+void LoadSeries(TImageLoader& loader, const std::string& prefix, int size, TBitmapList& list) {
   for (int i = 1;; ++i) {
     const std::string fileName = prefix + std::to_string(i) + ".bmp";
-    TRaster picture;
-    switch (loader.Load(fileName, picture)) {
+    TKeyedPicture picture;
+    switch (loader.Load(fileName, size, picture)) {
       case TLoadStatus::Missing:
         return;
       case TLoadStatus::Unreadable:
@@ -40,15 +40,16 @@ std::vector<std::int32_t> BlinkSequence(std::int32_t frameCount) {
   return sequence;
 }
 
-TImageSet LoadImageSet(TImageLoader& loader) {
+TImageSet LoadImageSet(TImageLoader& loader, int size) {
   TImageSet images;
-  images.FBaseBitmap = Required(loader, "base.bmp");
-  images.FBaseMask = MakeMask(images.FBaseBitmap);
-  LoadSeries(loader, "cap", images.FCapList);
+  TKeyedPicture base = Required(loader, "base.bmp", size);
+  images.FBaseMask = MakeMask(base.Bitmap, base.Key);
+  images.FBaseBitmap = std::move(base.Bitmap);
+  LoadSeries(loader, "cap", size, images.FCapList);
   // Without an eyelid frame there is no blink to play.
   if (images.FCapList.Count() == 0) throw EImageSetError(TLoadStatus::Missing, "cap1.bmp");
   images.FBlinkSequence = BlinkSequence(images.FCapList.Count());
-  LoadSeries(loader, "eye", images.FEyeList);
+  LoadSeries(loader, "eye", size, images.FEyeList);
   return images;
 }
 

@@ -21,11 +21,12 @@ struct TImageSet {
 
 enum class TLoadStatus { Loaded, Missing, Unreadable };
 
-// Reads one picture file of the image folder by its bare file name.
+// Reads one picture file of the image folder by its bare file name, keeping
+// no more of it than its top-left size by size pixels.
 class TImageLoader {
  public:
   virtual ~TImageLoader() = default;
-  virtual TLoadStatus Load(const std::string& fileName, TRaster& picture) = 0;
+  virtual TLoadStatus Load(const std::string& fileName, int size, TKeyedPicture& picture) = 0;
 };
 
 // The image set cannot be used: a required picture is missing, or a picture
@@ -42,8 +43,9 @@ class EImageSetError : public std::runtime_error {
 std::vector<std::int32_t> BlinkSequence(std::int32_t frameCount);
 
 // Loads "base.bmp", the "cap" series (at least cap1.bmp) and the "eye" series
-// (perhaps empty); a series ends at the first number with no file. Throws
+// (perhaps empty) for eyes of size by size pixels, of which no picture can
+// show more; a series ends at the first number with no file. Throws
 // EImageSetError.
-TImageSet LoadImageSet(TImageLoader& loader);
+TImageSet LoadImageSet(TImageLoader& loader, int size);
 
 }  // namespace tovi

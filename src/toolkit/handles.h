@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 namespace tovi {
@@ -43,8 +44,16 @@ using TUniqueBitmap = TUnique<HBITMAP, &DeleteGdiObject>;
 using TUniqueMemoryDc = TUnique<HDC, &DeleteDC>;
 using TUniqueMenu = TUnique<HMENU, &DestroyMenu>;
 using TUniqueWindow = TUnique<HWND, &DestroyWindow>;
-// Null, not INVALID_HANDLE_VALUE, stands for no file: see OpenFile's callers.
-using TUniqueFile = TUnique<HANDLE, &CloseHandle>;
+// Files and file mappings; null, not INVALID_HANDLE_VALUE, stands for none.
+using TUniqueKernelObject = TUnique<HANDLE, &CloseHandle>;
+using TUniqueFileView = TUnique<const void*, &UnmapViewOfFile>;
+
+// CreateFileW fails with INVALID_HANDLE_VALUE, where the owner knows only null.
+inline TUniqueKernelObject OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                                    DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+  const HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, disposition, attributes, nullptr);
+  return TUniqueKernelObject(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
 
 // A device context borrowed from a window (or the screen) and given back.
 class TWindowDc {

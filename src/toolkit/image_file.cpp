@@ -2,59 +2,45 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "core/bitmap_file.h"
-#include "toolkit/dc_canvas.h"
 #include "toolkit/handles.h"
-#include "toolkit/settings_file.h"
 
 namespace tovi {
 namespace {
 
-// Room for the largest picture we keep, at 32 bits a pixel, with its headers.
+// Room for the largest picture we agree to read, at 32 bits a pixel, with its headers.
 constexpr std::uint64_t kMaxFileBytes = static_cast<std::uint64_t>(TRaster::kMaxPixels) * 4 + 65536;
 
 }  // namespace
 
-TLoadStatus ImageFromFile(const std::wstring& path, TRaster& picture) {
-  WIN32_FILE_ATTRIBUTE_DATA about{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &about)) {
+TLoadStatus ImageFromFile(const std::wstring& path, int size, TKeyedPicture& picture) {
+  const TUniqueKernelObject file =
+      OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+  if (!file) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TLoadStatus::Missing
                                                                           : TLoadStatus::Unreadable;
   }
-  const std::uint64_t size = (std::uint64_t{about.nFileSizeHigh} << 32) | about.nFileSizeLow;
-  if ((about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || size > kMaxFileBytes) return TLoadStatus::Unreadable;
-
-  // The platform's file loader trusts the headers and reads past the end of a
-  // short file; the headers are checked against the bytes first, and only then
-  // does the platform's decoder turn the pixels, of whatever format, into ours.
-  const std::string bytes = ReadFileBytes(path).value_or("");
-  const auto file = std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-  const std::optional<TBitmapLayout> layout = CheckBitmapFile(file);
-  if (!layout) return TLoadStatus::Unreadable;
-
-  TRaster loaded(layout->Width, layout->Height);
-  const BITMAPINFO target = DibHeaderFor(loaded);
-  void* targetBits = nullptr;
-  const TUniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-  const TUniqueBitmap section(CreateDIBSection(dc.Get(), &target, DIB_RGB_COLORS, &targetBits, nullptr, 0));
-  if (!dc || !section) return TLoadStatus::Unreadable;
-  const auto* source = reinterpret_cast<const BITMAPINFO*>(layout->Info.data());
-  if (SetDIBits(dc.Get(), section.Get(), 0, static_cast<UINT>(layout->Height), file.data() + layout->PixelOffset,
-                source, DIB_RGB_COLORS) == 0)
+  LARGE_INTEGER bytes{};
+  // A mapping of an empty file cannot be made; the file is no picture anyway.
+  if (!GetFileSizeEx(file.Get(), &bytes) || bytes.QuadPart == 0 ||
+      static_cast<std::uint64_t>(bytes.QuadPart) > kMaxFileBytes)
     return TLoadStatus::Unreadable;
-  GdiFlush();
-  std::memcpy(loaded.Bits().data(), targetBits, loaded.Bits().size_bytes());
-  // Colours are whole 0x00BBGGRR values; a 32-bit file's fourth byte is no part of them.
-  for (std::uint32_t& pixel : loaded.Bits()) pixel &= 0x00FFFFFF;
-  picture = std::move(loaded);
+
+  // Mapped rather than read, so that of a huge file only the pages the
+  // decoder touches (the headers and the rows it keeps) come into memory.
+  const TUniqueKernelObject mapping(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  const TUniqueFileView view(mapping ? MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0) : nullptr);
+  if (!view) return TLoadStatus::Unreadable;
+  std::optional<TKeyedPicture> read = ReadBitmapFile(
+      std::span(static_cast<const std::uint8_t*>(view.Get()), static_cast<std::size_t>(bytes.QuadPart)), size);
+  if (!read) return TLoadStatus::Unreadable;
+  picture = std::move(*read);
   return TLoadStatus::Loaded;
 }
 
-TLoadStatus TFolderImageLoader::Load(const std::string& fileName, TRaster& picture) {
-  return ImageFromFile(PathOf(fileName), picture);
+TLoadStatus TFolderImageLoader::Load(const std::string& fileName, int size, TKeyedPicture& picture) {
+  return ImageFromFile(PathOf(fileName), size, picture);
 }
 
 std::wstring TFolderImageLoader::PathOf(const std::string& fileName) const {

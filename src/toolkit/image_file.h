@@ -7,15 +7,16 @@
 
 namespace tovi {
 
-// Reads a Windows bitmap file of any format the platform's loader knows
-// (1 to 32 bits per pixel, RLE) into a picture.
-TLoadStatus ImageFromFile(const std::wstring& path, TRaster& picture);
+// Reads the top-left size by size pixels of a Windows bitmap file of any of
+// its formats (1 to 32 bits per pixel, bit fields, RLE), with the key colour
+// of the whole picture. A picture that fails to load is left as it was.
+TLoadStatus ImageFromFile(const std::wstring& path, int size, TKeyedPicture& picture);
 
 // Loads the pictures of one folder, which ends in a path separator.
 class TFolderImageLoader final : public TImageLoader {
  public:
   explicit TFolderImageLoader(std::wstring folder) : FFolder(std::move(folder)) {}
-  TLoadStatus Load(const std::string& fileName, TRaster& picture) override;
+  TLoadStatus Load(const std::string& fileName, int size, TKeyedPicture& picture) override;
   std::wstring PathOf(const std::string& fileName) const;
 
  private:

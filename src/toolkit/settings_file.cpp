@@ -14,13 +14,6 @@ namespace {
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// CreateFileW fails with INVALID_HANDLE_VALUE, where the owner knows only null.
-TUniqueFile OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
-                     DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-  const HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, disposition, attributes, nullptr);
-  return TUniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
-}
-
 std::wstring TemporaryOf(const std::wstring& path) { return path + L".tmp"; }
 
 std::wstring FullPath(const std::wstring& path) {
@@ -48,7 +41,7 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 
 // Writes and flushes a whole new file; false, with nothing left behind, when that fails.
 bool WriteNewFile(const std::wstring& path, std::string_view bytes, DWORD attributes) {
-  TUniqueFile file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes);
+  TUniqueKernelObject file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes);
   if (!file) return false;
   const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
   file.Reset();
@@ -59,7 +52,7 @@ bool WriteNewFile(const std::wstring& path, std::string_view bytes, DWORD attrib
 }  // namespace
 
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-  const TUniqueFile file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  const TUniqueKernelObject file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     OPEN_EXISTING);
   if (!file) {
     const DWORD error = GetLastError();

@@ -32,6 +32,10 @@ TEST(BitmapList, TheBottomLeftColourIsTransparentWhereverItLies) {
   TRasterCanvas canvas(target);
   list.Draw(canvas, 0, 0, 0);
   EXPECT_EQ(target, Picture("gen", "ebk"));
+
+  list.Add(TKeyedPicture{Picture("grn", "rbk"), 0x00FF00});  // part of a picture whose bottom-left is green
+  EXPECT_EQ(std::tuple(list.Bitmap(1), list.Mask(1)), std::tuple(Picture("krn", "rbk"), Picture("wkk", "kkk")))
+      << "the key given, not the part's own bottom-left colour";
 }
 
 TEST(BitmapList, DrawsByIndexNothingOutsideTheListAndKeepsTheCopyMode) {

@@ -37,7 +37,7 @@ TImageSet Eye() {
   images.FBaseBitmap = TRaster(16, 16, kEyeWhite);
   images.FBaseBitmap.Draw(TRaster(2, 16, kOutline), 0, 0, TRasterOp::Copy);
   images.FBaseBitmap.Draw(TRaster(1, 16, kKey), 0, 0, TRasterOp::Copy);
-  images.FBaseMask = MakeMask(images.FBaseBitmap);
+  images.FBaseMask = MakeMask(images.FBaseBitmap, kKey);
   for (int rows : {4, 8, 15}) {
     TRaster lid(16, 16, kKey);
     lid.Draw(TRaster(16, rows, kLid), 0, 0, TRasterOp::Copy);

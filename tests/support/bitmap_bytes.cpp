@@ -56,30 +56,40 @@ std::string RleRows(const TBmpPicture& p, int bits) {
 
 }  // namespace
 
+std::string ColourTable(const std::vector<TColorRef>& colours) {
+  std::string table;
+  for (const TColorRef c : colours)
+    table += {static_cast<char>((c >> 16) & 0xFF), static_cast<char>((c >> 8) & 0xFF), static_cast<char>(c & 0xFF),
+              '\0'};
+  return table;
+}
+
+std::string BmpFileOf(std::int32_t width, std::int32_t height, int bits, std::uint32_t compression,
+                      const std::string& table, const std::string& pixels) {
+  const auto offset = static_cast<std::uint32_t>(14 + 40 + table.size());
+  const auto colours = static_cast<std::uint32_t>(bits <= 8 ? table.size() / 4 : 0);
+  std::string file = "BM";
+  for (std::uint32_t v : {offset + static_cast<std::uint32_t>(pixels.size()), 0u, offset, 40u,
+                          static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)})
+    Put32(file, v);
+  Put16(file, 1);
+  Put16(file, static_cast<unsigned>(bits));
+  for (std::uint32_t v : {compression, static_cast<std::uint32_t>(pixels.size()), 2835u, 2835u, colours, 0u})
+    Put32(file, v);
+  return file + table + pixels;
+}
+
 std::string BmpFile(const TBmpPicture& picture, TBmpKind kind) {
   static constexpr int kBits[] = {1, 4, 8, 16, 24, 32, 4, 8, 24};
   const int bits = kBits[static_cast<int>(kind)];
   const std::uint32_t compression = kind == TBmpKind::Rle8 ? 1 : kind == TBmpKind::Rle4 ? 2 : 0;
   const bool topDown = kind == TBmpKind::TopDown24, paletted = bits <= 8;
-  std::string palette;
-  for (std::size_t i = 0; paletted && i < (std::size_t{1} << bits); ++i) {
-    const TColorRef c = i < picture.palette.size() ? picture.palette[i] : 0;
-    palette += {static_cast<char>((c >> 16) & 0xFF), static_cast<char>((c >> 8) & 0xFF),
-                static_cast<char>(c & 0xFF), '\0'};
-  }
+  std::vector<TColorRef> colours = picture.palette;
+  colours.resize(paletted ? std::size_t{1} << bits : 0);
+  const std::string palette = ColourTable(colours);
   const std::string pixels = compression == 0 ? PixelRows(picture, bits, topDown) : RleRows(picture, bits);
-  const auto offset = static_cast<std::uint32_t>(14 + 40 + palette.size());
-  std::string file = "BM";
-  for (std::uint32_t v : {offset + static_cast<std::uint32_t>(pixels.size()), 0u, offset, 40u,
-                          static_cast<std::uint32_t>(picture.Width()),
-                          static_cast<std::uint32_t>(topDown ? -picture.Height() : picture.Height())})
-    Put32(file, v);
-  Put16(file, 1);
-  Put16(file, static_cast<unsigned>(bits));
-  for (std::uint32_t v : {compression, static_cast<std::uint32_t>(pixels.size()), 2835u, 2835u,
-                          paletted ? 1u << bits : 0u, 0u})
-    Put32(file, v);
-  return file + palette + pixels;
+  return BmpFileOf(picture.Width(), topDown ? -picture.Height() : picture.Height(), bits, compression, palette,
+                   pixels);
 }
 
 }  // namespace tovi::testing

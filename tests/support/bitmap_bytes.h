@@ -24,4 +24,12 @@ enum class TBmpKind { Bits1, Bits4, Bits8, Bits16, Bits24, Bits32, Rle4, Rle8, T
 
 std::string BmpFile(const TBmpPicture& picture, TBmpKind kind);
 
+// The colours as a file's colour table holds them.
+std::string ColourTable(const std::vector<TColorRef>& colours);
+
+// A file of a 40-byte header (a negative height: top-down), the colour table
+// or the bit-field masks as given, then the pixel rows or runs as given.
+std::string BmpFileOf(std::int32_t width, std::int32_t height, int bits, std::uint32_t compression,
+                      const std::string& table, const std::string& pixels);
+
 }  // namespace tovi::testing

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 
 #include "bitmap_bytes.h"
+#include "core/eye_picture.h"
 #include "scratch_folder.h"
 #include "toolkit/settings_file.h"
 
@@ -17,24 +19,7 @@ using namespace testing;
 
 constexpr TColorRef kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kMagenta = 0xFF00FF;
 
-// Five wide, so that every format pads its rows; three high, bottom-left magenta.
 const TBmpPicture kFourColours{{kMagenta, kRed, kGreen, kBlue}, {"abcdb", "ddcba", "abbbc"}};
-const TBmpPicture kTwoColours{{kWhite, kBlue}, {"abbab", "babba", "aabbb"}};
-
-TEST(ImageFromFile, ReadsEveryBitmapFormatPixelForPixel) {
-  TScratchFolder folder;
-  TFolderImageLoader loader(folder.Path());
-  for (const TBmpKind kind : {TBmpKind::Bits1, TBmpKind::Bits4, TBmpKind::Bits8, TBmpKind::Bits16, TBmpKind::Bits24,
-                              TBmpKind::Bits32, TBmpKind::Rle4, TBmpKind::Rle8, TBmpKind::TopDown24}) {
-    const TBmpPicture& bmp = kind == TBmpKind::Bits1 ? kTwoColours : kFourColours;
-    WriteFileSafely(folder.Path() + L"picture.bmp", BmpFile(bmp, kind));
-    TRaster picture, expected(bmp.Width(), bmp.Height());
-    for (int y = 0; y < bmp.Height(); ++y)
-      for (int x = 0; x < bmp.Width(); ++x) expected.SetPixel(x, y, bmp.Colour(x, y));
-    EXPECT_EQ(loader.Load("picture.bmp", picture), TLoadStatus::Loaded) << "kind " << static_cast<int>(kind);
-    EXPECT_EQ(picture, expected) << "kind " << static_cast<int>(kind);
-  }
-}
 
 TEST(ImageFromFile, TellsMissingFromUnreadableAndLeavesThePictureAlone) {
   TScratchFolder folder;
@@ -56,10 +41,31 @@ TEST(ImageFromFile, TellsMissingFromUnreadableAndLeavesThePictureAlone) {
   };
   for (const TCase& c : cases) {
     if (c.Bytes) WriteFileSafely(loader.PathOf(c.Name), *c.Bytes);
-    TRaster picture(2, 2, 0x123456);
-    EXPECT_EQ(loader.Load(c.Name, picture), c.Expected) << c.Name;
-    EXPECT_EQ(picture, TRaster(2, 2, 0x123456)) << c.Name << ": a failed load changed it";
+    TKeyedPicture picture{TRaster(2, 2, 0x123456), 0x123456};
+    EXPECT_EQ(loader.Load(c.Name, 16, picture), c.Expected) << c.Name;
+    EXPECT_EQ(std::tuple(picture.Bitmap, picture.Key), std::tuple(TRaster(2, 2, 0x123456), 0x123456u))
+        << c.Name << ": a failed load changed it";
   }
+}
+
+// An 8192 by 8192 base.bmp of 8 MB was kept whole at 32 bits a pixel. Only
+// its top-left 16 by 16 can be drawn; read from the mapped file, with the
+// key still the colour of the whole picture's bottom-left pixel.
+TEST(LoadImageSet, KeepsTheTopLeftOfAHugeBaseWithTheKeyOfItsBottomLeft) {
+  constexpr int kSide = 8192;
+  // White, the key, but for a green 12 by 12 corner at the top left (the file's last rows).
+  std::string rows(kSide * kSide / 8, '\xFF');
+  for (int y = 0; y < 12; ++y) rows.replace((kSide - 1 - y) * kSide / 8, 2, {'\0', '\x0F'});
+  TScratchFolder folder;
+  WriteFileSafely(folder.Path() + L"base.bmp", BmpFileOf(kSide, kSide, 1, 0, ColourTable({kGreen, kWhite}), rows));
+  WriteFileSafely(folder.Path() + L"cap1.bmp", BmpFile(kFourColours, TBmpKind::Bits8));
+  TFolderImageLoader loader(folder.Path());
+  const TImageSet images = LoadImageSet(loader, kEyeSize);
+
+  TRaster base(16, 16), mask(16, 16, kWhite);
+  base.Draw(TRaster(12, 12, kGreen), 0, 0, TRasterOp::Copy);
+  mask.Draw(TRaster(12, 12, kBlack), 0, 0, TRasterOp::Copy);
+  EXPECT_EQ(std::tuple(images.FBaseBitmap, images.FBaseMask), std::tuple(base, mask));
 }
 
 }  // namespace

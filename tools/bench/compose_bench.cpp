@@ -73,7 +73,7 @@ void PrintPart(const char* mode, const char* part, std::vector<double> samples) 
 int Run(bool realShell, int rounds) {
   const char* mode = realShell ? "shell" : "no-shell";
   TFolderImageLoader loader(PictureFolder());
-  const TImageSet images = LoadImageSet(loader);
+  const TImageSet images = LoadImageSet(loader, kEyeSize);
   const TRaster mask = IconMask(images.FBaseMask);
   const auto sequence = static_cast<std::int32_t>(images.FBlinkSequence.size());
 

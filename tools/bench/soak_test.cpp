@@ -132,7 +132,7 @@ TEST(PrivateBytes, SeeFourMegabytesWrittenAndGivenBack) {
 TEST(Soak, TwoHundredThousandPublicationsLeaveNothingBehind) {
   ASSERT_TRUE(WaitForTaskBar()) << "no task bar (Shell_TrayWnd) to publish the icons to";
   TFolderImageLoader loader(PictureFolder());
-  const TImageSet images = LoadImageSet(loader);
+  const TImageSet images = LoadImageSet(loader, kEyeSize);
   const TRaster mask = IconMask(images.FBaseMask);
   const auto sequence = static_cast<std::int32_t>(images.FBlinkSequence.size());
   ASSERT_GT(images.FEyeList.Count(), 0);

@@ -533,6 +533,9 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
           .Print();
       std::fflush(stdout);
     }
+    // A frame of the eyes lasts 10 ms: a sample a millisecond sees each one
+    // and leaves the machine to the program watched.
+    Sleep(1);
     elapsed = MillisecondsSince(start);
   } while (elapsed < milliseconds);
   JsonLine(L"watched")

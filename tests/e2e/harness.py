@@ -426,13 +426,11 @@ def wait_two_eyes(tovi, taskbar, expected=None):
 
 def end_and_see_the_eyes_go(tovi, taskbar, end, expected=None):
     """Ends the program with end() and waits until its eyes have left the task bar."""
-    # The watch keeps Wine's desktop open after the program has gone.
-    with ScreenWatch(taskbar, TIMEOUT * 2000) as watch:
-        assert find_eyes(watch.frames()[-1][1], watch.area, expected), "the watch does not see the eyes"
-        end()
-        assert tovi.wait_exit() == 0
-        wait_until(lambda: not find_eyes(watch.frames()[-1][1], watch.area, expected),
-                   "the eyes to leave the task bar", details=tovi.describe)
+    assert find_eyes(desktop_screenshot(), taskbar, expected), "the eyes do not show"
+    end()
+    assert tovi.wait_exit() == 0
+    wait_until(lambda: not find_eyes(desktop_screenshot(), taskbar, expected), "the eyes to leave the task bar",
+               details=tovi.describe)
 
 
 class ScreenWatch(Winprobe):

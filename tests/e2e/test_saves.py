@@ -99,39 +99,37 @@ def test_killing_the_program_while_it_saves_leaves_the_old_or_the_new_file(tovi_
     seed = random.randrange(1 << 32)
     chance = random.Random(seed)
     outcomes, window = [], None
-    # A watch holds Wine's desktop open between the runs: a program started while it closes cannot show itself.
-    with harness.ScreenWatch((0, 0, 1, 1), harness.TIMEOUT * 8000):
-        for number in range(KILLS + 2):
-            ini.write_bytes(BIG_OLD)
-            program = harness.ToviProgram(tovi_folder, test_dir / f"wine-{number}.log")
-            kill_after = None
-            try:
-                program.start()
-                program.wait_main_window()
-                wait_until(lambda: not stray.exists(), "the stray temporary to go at start", details=program.describe)
-                assert ini.read_bytes() == BIG_OLD, "the start took the temporary for the settings"
-                started = time.monotonic()
-                program.close()
-                if window is None or number == KILLS + 1:
-                    seen = None
-                    while program.running():
-                        if seen is None and stray.exists():
-                            seen = time.monotonic() - started
-                        time.sleep(0.001)
-                    assert program.wait_exit() == 0
-                    ended = time.monotonic() - started
-                    window = window or (max(0.0, (ended if seen is None else seen) - 0.1), ended)
-                else:
-                    kill_after = chance.uniform(*window)
-                    time.sleep(max(0.0, started + kill_after - time.monotonic()))
-                    program.process.kill()
-                    program.process.wait(60)
-            finally:
-                program.stop()
-            left = ini.read_bytes()
-            where = f"run {number}, killed {kill_after and round(kill_after, 3)} s after the close (seed {seed})"
-            assert left in (BIG_OLD, BIG_NEW), f"{where}: tovi.ini holds {len(left)} bytes, neither the old nor the new"
-            assert kill_after is not None or left == BIG_NEW, f"{where}: the close did not save"
-            outcomes.append(("new" if left == BIG_NEW else "old") + (" and a temporary" if stray.exists() else ""))
+    for number in range(KILLS + 2):
+        ini.write_bytes(BIG_OLD)
+        program = harness.ToviProgram(tovi_folder, test_dir / f"wine-{number}.log")
+        kill_after = None
+        try:
+            program.start()
+            program.wait_main_window()
+            wait_until(lambda: not stray.exists(), "the stray temporary to go at start", details=program.describe)
+            assert ini.read_bytes() == BIG_OLD, "the start took the temporary for the settings"
+            started = time.monotonic()
+            program.close()
+            if window is None or number == KILLS + 1:
+                seen = None
+                while program.running():
+                    if seen is None and stray.exists():
+                        seen = time.monotonic() - started
+                    time.sleep(0.001)
+                assert program.wait_exit() == 0
+                ended = time.monotonic() - started
+                window = window or (max(0.0, (ended if seen is None else seen) - 0.1), ended)
+            else:
+                kill_after = chance.uniform(*window)
+                time.sleep(max(0.0, started + kill_after - time.monotonic()))
+                program.process.kill()
+                program.process.wait(60)
+        finally:
+            program.stop()
+        left = ini.read_bytes()
+        where = f"run {number}, killed {kill_after and round(kill_after, 3)} s after the close (seed {seed})"
+        assert left in (BIG_OLD, BIG_NEW), f"{where}: tovi.ini holds {len(left)} bytes, neither the old nor the new"
+        assert kill_after is not None or left == BIG_NEW, f"{where}: the close did not save"
+        outcomes.append(("new" if left == BIG_NEW else "old") + (" and a temporary" if stray.exists() else ""))
     print(f"seed {seed}, kills from {window[0]:.3f} to {window[1]:.3f} s after the close: {outcomes}")
     assert not harness.probe("kill", "winedbg.exe"), "a crash reporter was running"

@@ -21,7 +21,7 @@ class TDlgAbout final : public TForm {
  public:
   TImage Image1{*this, {8, 8, 32, 32}, 1};
   TLabel Label1{*this, {48, 8, 0, 33}, L"Tovi"};
-  TLabel Label2{*this, {48, 44, 0, 12}, L"トヴィ Ver.1.20"};
+  TLabel Label2{*this, {48, 44, 0, 12}, L"トヴィ Ver." TOVI_VERSION_TEXT};
   TLabel LblCopyright{*this, {48, 58, 0, 12}, L"© 2026 Tovi の開発者"};
   TBevel Bevel1{*this, {12, 76, 229, 5}};
   TQuickButton OK{this};

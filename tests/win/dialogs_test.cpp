@@ -386,7 +386,7 @@ TEST(DlgAboutTest, FrameControlsRuleAndIcon) {
                    {"Image1", about.Image1.Handle(), L"Static", {8, 8, 32, 32}, L"", {}},
                    {"Label1", about.Label1.Handle(), L"Static", {48, 8}, L"Tovi",
                     TFontSeen{L"Century Gothic", -27, ANSI_CHARSET}},
-                   {"Label2", about.Label2.Handle(), L"Static", {48, 44}, L"トヴィ Ver.1.20"},
+                   {"Label2", about.Label2.Handle(), L"Static", {48, 44}, L"トヴィ Ver." TOVI_VERSION_TEXT},
                    {"LblCopyright", about.LblCopyright.Handle(), L"Static", {48, 58}, L"© 2026 Tovi の開発者"},
                    {"Bevel1", about.Bevel1.Handle(), L"Static", {12, 76, 229, 5}, L"", {}},
                    {"OK", about.OK.Handle(), L"TQuickButton", {84, 84, 89, 25}, L"OK"},

@@ -13,16 +13,6 @@ void FillSolid(HDC dc, const RECT& r, TColorRef colour) {
   FillRect(dc, &r, brush.Get());
 }
 
-// What the form designer would show of a flat button at rest: an outline
-// in the face colour under a focus rectangle.
-void DrawDesignOutline(HDC dc, const RECT& r) {
-  const TUniquePen pen(CreatePen(PS_SOLID, 1, ColorToRGB(clBtnFace)));
-  const TSelectGuard selectPen(dc, pen.Get());
-  const TSelectGuard selectBrush(dc, GetStockObject(NULL_BRUSH));
-  Rectangle(dc, r.left, r.top, r.right, r.bottom);
-  DrawFocusRect(dc, &r);
-}
-
 void DrawFrame(HDC dc, TFrameKind kind, const RECT& r, const TButtonColours& colours, bool sunken) {
   // DrawEdge moves its copy in; where the content goes is the frame's inset.
   RECT edge = r;
@@ -32,7 +22,6 @@ void DrawFrame(HDC dc, TFrameKind kind, const RECT& r, const TButtonColours& col
     case TFrameKind::SunkenEdge: DrawEdge(dc, &edge, EDGE_SUNKEN, BF_RECT | BF_ADJUST); break;
     case TFrameKind::RaisedInnerEdge: DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT | BF_ADJUST); break;
     case TFrameKind::SunkenInnerEdge: DrawEdge(dc, &edge, BDR_SUNKENINNER, BF_RECT | BF_ADJUST); break;
-    case TFrameKind::DesignOutline: DrawDesignOutline(dc, r); break;
     case TFrameKind::Round:
     case TFrameKind::RoundTooSmall: DrawRoundFrame(dc, r, colours.Face, colours.Step, sunken); break;
   }
@@ -146,8 +135,7 @@ TButtonLookState TQuickButton::LookState() const {
           .MouseInControl = FMouseInControl,
           .Down = FDown,
           .Pressed = FPressed,
-          .Enabled = Enabled(),
-          .Designing = Designing()};
+          .Enabled = Enabled()};
 }
 
 void TQuickButton::Paint(HDC dc) {

@@ -3,15 +3,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <utility>
-
-#include "toolkit/errors.h"
 
 namespace tovi {
 namespace {
-
-constexpr TColor kSystemColorFlag = 0x80000000;
 
 TShiftState ShiftStateOf(WPARAM keys) {
   TShiftState shift = 0;
@@ -32,22 +27,6 @@ TFont FontOf(HFONT font, TColor color) {
 }
 
 }  // namespace
-
-TUniqueFont MakeFont(const TFont& font) {
-  LOGFONTW description{};
-  description.lfHeight = font.Height;
-  description.lfWeight = FW_NORMAL;
-  description.lfCharSet = font.CharSet;
-  wcsncpy(description.lfFaceName, font.Name.c_str(), LF_FACESIZE - 1);
-  TUniqueFont handle(CreateFontIndirectW(&description));
-  if (!handle) throw EToviError(L"フォントを作れません");
-  return handle;
-}
-
-TColorRef ColorToRGB(TColor color) {
-  if (color & kSystemColorFlag) return GetSysColor(static_cast<int>(color & 0xFF));
-  return color;
-}
 
 TWinControl::TWinControl(TComponent* owner, const wchar_t* className) : TComponent(owner), FClassName(className) {
   ApplyFont(FontOf(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), clWindowText));

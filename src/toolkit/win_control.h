@@ -2,41 +2,15 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
-#include "core/raster.h"
+#include "toolkit/color.h"
 #include "toolkit/component.h"
+#include "toolkit/font.h"
 #include "toolkit/handles.h"
 #include "toolkit/window.h"
 
 namespace tovi {
-
-// A colour as controls hold it: 0x00BBGGRR, or with the top bit set a system
-// colour whose index is the low byte.
-using TColor = std::uint32_t;
-inline constexpr TColor clBlack = 0x000000;
-inline constexpr TColor clWhite = 0xFFFFFF;
-inline constexpr TColor clWindowText = 0x80000000 | COLOR_WINDOWTEXT;
-inline constexpr TColor clBtnFace = 0x80000000 | COLOR_BTNFACE;
-inline constexpr TColor clBtnShadow = 0x80000000 | COLOR_BTNSHADOW;
-inline constexpr TColor clBtnHighlight = 0x80000000 | COLOR_BTNHIGHLIGHT;
-
-// The plain colour a control colour stands for now.
-TColorRef ColorToRGB(TColor color);
-
-// What a control's text is drawn in. Height is a LOGFONT height: a negative
-// value is the characters' height in pixels.
-struct TFont {
-  std::wstring Name;
-  int Height = 0;
-  BYTE CharSet = DEFAULT_CHARSET;
-  TColor Color = clWindowText;
-  friend bool operator==(const TFont&, const TFont&) = default;
-};
-
-// A font of that description, of normal weight. Throws EToviError.
-TUniqueFont MakeFont(const TFont& font);
 
 // A child window of ours that paints itself completely. It keeps its state
 // (bounds, caption, font, colour, enabled) whether or not its window exists

@@ -12,10 +12,7 @@ namespace tovi {
 // colour whose index is the low byte.
 using TColor = std::uint32_t;
 inline constexpr TColor kSystemColor = 0x80000000;
-inline constexpr TColor clWindowText = kSystemColor | COLOR_WINDOWTEXT;
 inline constexpr TColor clBtnFace = kSystemColor | COLOR_BTNFACE;
-inline constexpr TColor clBtnShadow = kSystemColor | COLOR_BTNSHADOW;
-inline constexpr TColor clBtnHighlight = kSystemColor | COLOR_BTNHIGHLIGHT;
 
 // The plain colour a control colour stands for now.
 inline TColorRef ColorToRGB(TColor color) {

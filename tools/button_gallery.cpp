@@ -19,6 +19,7 @@
 #include "components/quick_button.h"
 #include "toolkit/application.h"
 #include "toolkit/dc_canvas.h"
+#include "toolkit/form.h"
 #include "toolkit/handles.h"
 
 namespace tovi {
@@ -34,14 +35,16 @@ constexpr int kColumn = 98;
 constexpr TColorRef kKey = 0xFF00FF;
 constexpr int kMagnify = 8;
 
-// The dialogs' font is MS P Gothic, which Wine does not have; IPA P Gothic
-// is its stand-in with the same metrics.
-const TFont kDialogFont{.Name = L"IPAPGothic", .Height = -12, .CharSet = SHIFTJIS_CHARSET, .Color = clWindowText};
-
-class THost : public TWindow {
- public:
-  THost() { CreateHandle({.ClassName = L"ToviButtonGalleryHost", .Style = WS_POPUP, .Bounds = {0, 0, 100, 100}}); }
-};
+// A hidden form in the dialogs' font. That font is MS P Gothic, which Wine
+// does not have; IPA P Gothic is its stand-in with the same metrics.
+TForm::TFormParams HostParams() {
+  return {.ClassName = L"ToviButtonGalleryHost",
+          .Caption = L"",
+          .Style = WS_POPUP,
+          .ClientWidth = 100,
+          .ClientHeight = 100,
+          .Font = TFont{L"IPAPGothic", -12, SHIFTJIS_CHARSET}};
+}
 
 // Thick strokes between points, for glyphs drawn in code.
 void Stroke(TRaster& picture, int left, std::vector<TPoint> points, TColorRef colour) {
@@ -90,14 +93,10 @@ class TGallery {
   }
 
   // Makes a button, lets set prepare it, brings it into the state and paints it at (x, y).
-  TQuickButton& Button(int x, int y, int width, int height, TState state,
+  TQuickButton& Button(int x, int y, int width, int height, TState state, const wchar_t* caption,
                        const std::function<void(TQuickButton&)>& set) {
-    auto& button = *FButtons.emplace_back(std::make_unique<TQuickButton>(nullptr));
-    button.SetBounds(0, 0, width, height);
-    button.SetFont(kDialogFont);
+    auto& button = *FButtons.emplace_back(std::make_unique<TQuickButton>(FHost, TBounds{0, 0, width, height}, caption));
     set(button);
-    button.SetParent(FHost.Handle());
-    button.Loaded();
     const LPARAM inside = MAKELPARAM(2, 2);
     switch (state) {
       case TState::Normal: break;
@@ -167,7 +166,7 @@ class TGallery {
     return section;
   }
 
-  THost FHost;
+  TForm FHost{HostParams()};
   const std::uint32_t* FBits = nullptr;
   TUniqueMemoryDc FDc;
   TUniqueBitmap FBitmap;
@@ -207,9 +206,8 @@ void PaintGallery(TGallery& gallery) {
   for (const TRow& row : rows) {
     gallery.Label(6, y + 6, row.name);
     for (int column = 0; column < 6; ++column)
-      gallery.Button(kLabelWidth + column * kColumn, y, 89, 25, states[column], [&](TQuickButton& b) {
+      gallery.Button(kLabelWidth + column * kColumn, y, 89, 25, states[column], row.caption, [&](TQuickButton& b) {
         b.SetStyle(row.style);
-        b.SetCaption(row.caption);
         b.SetGlyph(row.glyph);
         b.SetFlat(row.flat);
         b.SetContrast(row.contrast);
@@ -228,8 +226,7 @@ void PaintGallery(TGallery& gallery) {
       gallery.Label(6, y + 16, std::wstring(margin == -1 ? L"centred" : L"Margin 4") +
                                    (state == TState::Pressed ? L", pressed" : L""));
       for (int column = 0; column < 4; ++column)
-        gallery.Button(kLabelWidth + column * 140, y, 130, 46, state, [&](TQuickButton& b) {
-          b.SetCaption(L"設定");
+        gallery.Button(kLabelWidth + column * 140, y, 130, 46, state, L"設定", [&](TQuickButton& b) {
           b.SetGlyph(&check);
           b.SetLayout(static_cast<TQuickButtonLayout>(column));
           b.SetMargin(margin);
@@ -245,9 +242,9 @@ void PaintGallery(TGallery& gallery) {
   gallery.Label(6, y + 44, L"5x5, glyph only");
   gallery.Label(6, y + 58, L"(magnified 8x)");
   const int smallX = kLabelWidth;
-  gallery.Button(smallX, y, 16, 12, TState::Normal, [](TQuickButton& b) { b.SetStyle(qbsRound); });
-  gallery.Button(smallX + 20, y, 16, 12, TState::Down, [](TQuickButton& b) { b.SetStyle(qbsRound); });
-  gallery.Button(smallX + 40, y, 5, 5, TState::Normal, [](TQuickButton& b) {
+  gallery.Button(smallX, y, 16, 12, TState::Normal, L"", [](TQuickButton& b) { b.SetStyle(qbsRound); });
+  gallery.Button(smallX + 20, y, 16, 12, TState::Down, L"", [](TQuickButton& b) { b.SetStyle(qbsRound); });
+  gallery.Button(smallX + 40, y, 5, 5, TState::Normal, L"", [](TQuickButton& b) {
     b.SetStyle(qbsRound);
     b.SetBaseColor(0xD0B090);
   });
@@ -257,8 +254,8 @@ void PaintGallery(TGallery& gallery) {
   const TState glyphStates[] = {TState::Normal, TState::Pressed, TState::Down, TState::Disabled};
   const int glyphX = smallX + 37 * kMagnify + 24;
   for (int i = 0; i < 4; ++i)
-    gallery.Button(glyphX + i * 30, y, 25, 25, glyphStates[i], [&](TQuickButton& b) { b.SetGlyph(&check); });
-  gallery.Button(glyphX + 120, y, 25, 25, TState::Disabled, [&](TQuickButton& b) { b.SetGlyph(&cross); });
+    gallery.Button(glyphX + i * 30, y, 25, 25, glyphStates[i], L"", [&](TQuickButton& b) { b.SetGlyph(&check); });
+  gallery.Button(glyphX + 120, y, 25, 25, TState::Disabled, L"", [&](TQuickButton& b) { b.SetGlyph(&cross); });
   gallery.Magnify(glyphX + 120, y, 25, 25, glyphX, y + 30);
 }
 

@@ -52,7 +52,6 @@ TButtonFrame ChooseFrame(const TButtonLookState& state, int width, int height) {
   if (!state.Flat) return {sunken ? TFrameKind::SunkenEdge : TFrameKind::RaisedEdge, 2};
   if (state.MouseInControl || state.Down)
     return {sunken ? TFrameKind::SunkenInnerEdge : TFrameKind::RaisedInnerEdge, 1};
-  if (state.Designing) return {TFrameKind::DesignOutline, 1};
   return {TFrameKind::None, 0};
 }
 

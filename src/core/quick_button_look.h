@@ -24,7 +24,6 @@ struct TButtonLookState {
   bool Down = false;
   bool Pressed = false;
   bool Enabled = true;
-  bool Designing = false;
 };
 
 // The colours the look starts from, already resolved to 0x00BBGGRR.
@@ -49,7 +48,6 @@ enum class TFrameKind {
   SunkenEdge,       // DrawEdge EDGE_SUNKEN
   RaisedInnerEdge,  // DrawEdge BDR_RAISEDINNER: a flat button under the mouse
   SunkenInnerEdge,  // DrawEdge BDR_SUNKENINNER
-  DesignOutline,    // a face-coloured rectangle with a focus rectangle over it
   Round,            // the octagon of DrawRoundFrame
   RoundTooSmall,    // the face colour alone: no room for the octagon
 };

@@ -6,16 +6,12 @@
 namespace tovi {
 
 TDlgSetting::TDlgSetting() : TForm(DialogFrame(L"TDlgSetting", L"設定", 283, 86)) {
-  // Where the font is wider than the one the layout was drawn with, the
-  // labels grow rather than cut their text.
-  for (TLabel* label : {&Label1, &LblBlinkIvl, &LblBlinkIvlUnit}) label->SizeToText();
   CmbTovi.OnDrawItem = [this](TObject* control, int index, const RECT& rect, UINT state, HDC dc) {
     CmbToviDrawItem(control, index, rect, state, dc);
   };
   ChkBlink.OnClick = [this](TObject* sender) { ChkBlinkClick(sender); };
-  PlaceDialogButton(OK, *this, {180, 12, 89, 25}, L"OK", [this](TObject* sender) { OKClick(sender); });
-  PlaceDialogButton(QuickButton1, *this, {180, 44, 89, 25}, L"キャンセル",
-                    [this](TObject* sender) { QuickButton1Click(sender); });
+  OK.OnClick = [this](TObject* sender) { OKClick(sender); };
+  QuickButton1.OnClick = [this](TObject* sender) { QuickButton1Click(sender); };
 }
 
 void TDlgSetting::SetValues(const std::int32_t& type, const bool& blink, const std::int32_t& interval) {

@@ -28,16 +28,16 @@ class TDlgSetting final : public TForm {
   void OKClick(TObject* sender);
   void QuickButton1Click(TObject* sender);
 
-  // The controls, in the order the dialog creates them; the combo box, the
-  // edit and the check box are the tab stops, in this order.
+  // Every control of the dialog, placed at 96 DPI, in the order it is made;
+  // the combo box, the edit and the check box are the tab stops, in this order.
   TLabel Label1{*this, {12, 12, 57, 12}, L"ひとみの色"};
   TLabel LblBlinkIvl{*this, {28, 60, 24, 12}, L"間隔"};
   TLabel LblBlinkIvlUnit{*this, {132, 60, 29, 12}, L"ミリ秒"};
   TOwnerDrawComboBox CmbTovi{*this, {96, 8, 53, 19}, 13, 8};
   TEdit EdtBlinkIvl{*this, {60, 56, 53, 20}, L"100"};
   TCheckBox ChkBlink{*this, {12, 36, 97, 17}, L"まばたきする"};
-  TQuickButton OK{this};
-  TQuickButton QuickButton1{this};
+  TQuickButton OK{*this, {180, 12, 89, 25}, L"OK", TQuickButtonStyle::qbsRound};
+  TQuickButton QuickButton1{*this, {180, 44, 89, 25}, L"キャンセル", TQuickButtonStyle::qbsRound};
   TUpDown UdbBlinkIvl{*this, {113, 56, 15, 20}, EdtBlinkIvl, kMinBlinkInterval, kMaxBlinkInterval,
                       kBlinkIntervalStep};
 

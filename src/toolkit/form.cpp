@@ -1,9 +1,6 @@
 #include "toolkit/form.h"
 
-#include <algorithm>
-
 #include "toolkit/application.h"
-#include "toolkit/std_controls.h"
 
 namespace tovi {
 
@@ -15,7 +12,7 @@ TForm::TForm(const TFormParams& params) : TComponent(nullptr) {
   CreateHandle({.ClassName = params.ClassName, .Title = params.Caption, .Style = params.Style,
                 .ExStyle = params.ExStyle, .Parent = mainForm ? mainForm->Handle() : nullptr,
                 .Bounds = {0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top}});
-  if (params.Font) SetFont(*params.Font);
+  if (params.Font) FFont = MakeFont(*params.Font);
 }
 
 void TForm::Close() {
@@ -65,20 +62,6 @@ void TForm::FocusFirstControl() {
   if (first && IsChild(Handle(), first) && (GetWindowLongPtrW(first, GWL_STYLE) & WS_TABSTOP)) SetFocus(first);
 }
 
-void TForm::SetFont(const TFont& font) { FFont = MakeFont(font); }
-
-int TForm::AddControl(TStdControl* control) {
-  FControls.push_back(control);
-  return FNextControlId++;
-}
-
-void TForm::RemoveControl(TStdControl* control) { std::erase(FControls, control); }
-
-TStdControl* TForm::ControlWithId(UINT id) const {
-  const auto found = std::ranges::find_if(FControls, [id](const TStdControl* c) { return c->FId == int(id); });
-  return found == FControls.end() ? nullptr : *found;
-}
-
 LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
@@ -87,24 +70,11 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(FontHandle());
     case WM_COMMAND:
-      if (TStdControl* control = lParam ? ControlWithId(LOWORD(wParam)) : nullptr) {
-        control->Command(HIWORD(wParam));
-        return 0;
-      }
-      break;
-    case WM_MEASUREITEM:
-      // Comes while the control's window is being made, before it has a handle.
-      if (TStdControl* control = ControlWithId(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID)) {
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = control->FItemHeight;
-        return TRUE;
-      }
+      if (lParam) return SendMessageW(reinterpret_cast<HWND>(lParam), kReflectedMessage + message, wParam, lParam);
       break;
     case WM_DRAWITEM:
-      if (TStdControl* control = ControlWithId(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->CtlID)) {
-        control->DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-      }
-      break;
+      return SendMessageW(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem, kReflectedMessage + message, wParam,
+                          lParam);
     default:
       break;
   }

@@ -1,21 +1,22 @@
 #pragma once
 
 #include <optional>
-#include <vector>
 
 #include "toolkit/component.h"
+#include "toolkit/font.h"
 #include "toolkit/handles.h"
-#include "toolkit/win_control.h"
 #include "toolkit/window.h"
 
 namespace tovi {
-
-class TStdControl;
 
 // The integer a modal form closes with.
 inline constexpr int mrNone = 0;
 inline constexpr int mrOK = 1;
 inline constexpr int mrCancel = 2;
+
+// What a control reports to its form about itself (WM_COMMAND, WM_DRAWITEM)
+// the form hands back to the control's own window as this plus the message.
+inline constexpr UINT kReflectedMessage = WM_APP + 0x100;
 
 // A top-level window described by its own class. Closing the main form ends
 // the application; closing a modal form ends its modal loop with mrCancel.
@@ -30,7 +31,7 @@ class TForm : public TComponent, public TWindow {
     int ClientWidth = 0;
     int ClientHeight = 0;
     // The form's font, which every control placed on it takes.
-    std::optional<TFont> Font;
+    std::optional<TFont> Font = std::nullopt;
   };
   explicit TForm(const TFormParams& params);
 
@@ -44,8 +45,7 @@ class TForm : public TComponent, public TWindow {
   void SetModalResult(int result) { FModalResult = result; }
   bool Showing() const { return FShowing; }
 
-  // The font of the form, handed to every control placed on it afterwards.
-  void SetFont(const TFont& font);
+  // The font every control placed on the form takes, or null for the platform's.
   HFONT FontHandle() const { return FFont.Get(); }
 
  protected:
@@ -55,18 +55,12 @@ class TForm : public TComponent, public TWindow {
   TObject* ErrorSender() override { return this; }
 
  private:
-  friend class TStdControl;
-  int AddControl(TStdControl* control);
-  void RemoveControl(TStdControl* control);
-  TStdControl* ControlWithId(UINT id) const;
   void CentreOnScreen();
   void FocusFirstControl();
 
   int FModalResult = mrNone;
   bool FShowing = false;
   TUniqueFont FFont;
-  std::vector<TStdControl*> FControls;
-  int FNextControlId = 100;  // clear of IDOK and IDCANCEL, which Enter and Escape send
 };
 
 }  // namespace tovi

@@ -5,87 +5,38 @@
 #include <functional>
 #include <string>
 
-#include "toolkit/component.h"
+#include "toolkit/control.h"
 #include "toolkit/handles.h"
 
 namespace tovi {
 
-class TForm;
-
-// Where a control sits in its form's client area, in pixels.
-struct TBounds {
-  int Left = 0;
-  int Top = 0;
-  int Width = 0;
-  int Height = 0;
-};
-
-// A control of one of the platform's own window classes, placed on a form
-// when it is constructed. The form passes the control's notifications on.
-class TStdControl : public TComponent {
+// Static text, as large as its text in its font (the form's unless given):
+// where a font is wider than the one the layout was drawn with, the label
+// grows rather than cut its text.
+class TLabel final : public TControl {
  public:
-  ~TStdControl() override;
-
-  HWND Handle() const { return FHandle; }
-  bool Enabled() const { return IsWindowEnabled(FHandle) != FALSE; }
-  // Disabling first moves the keyboard focus away, which a disabled window
-  // would otherwise keep.
-  void SetEnabled(bool value);
-  void SetFont(HFONT font);
-  std::wstring Text() const;
-  void SetText(const std::wstring& text);
-
- protected:
-  struct TParams {
-    const wchar_t* ClassName;
-    DWORD Style;
-    DWORD ExStyle = 0;
-    TBounds Bounds;
-    std::wstring Text;
-    UINT ItemHeight = 0;  // of owner-drawn entries
-  };
-  TStdControl(TForm& form, const TParams& params);
-
- private:
-  friend class TForm;
-  virtual void Command(WORD) {}
-  virtual void DrawItem(const DRAWITEMSTRUCT&) {}
-
-  TForm& FForm;
-  int FId;
-  UINT FItemHeight;
-  HWND FHandle = nullptr;
+  TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font = nullptr);
 };
 
-// Static text.
-class TLabel final : public TStdControl {
- public:
-  TLabel(TForm& form, TBounds bounds, const std::wstring& text);
-  // Makes the label as wide and as high as its text in its font.
-  void SizeToText();
-};
-
-class TEdit final : public TStdControl {
+class TEdit final : public TControl {
  public:
   TEdit(TForm& form, TBounds bounds, const std::wstring& text);
 };
 
 // Arrows beside an edit that own its number: they write their position into
 // the edit, with the locale's thousands separator, and read it back from there.
-class TUpDown final : public TStdControl {
+class TUpDown final : public TControl {
  public:
   TUpDown(TForm& form, TBounds bounds, TEdit& buddy, int minimum, int maximum, int step);
   int Position() const;
   void SetPosition(int value);
-  int Minimum() const { return FMinimum; }
-  int Maximum() const { return FMaximum; }
 
  private:
   int FMinimum;
   int FMaximum;
 };
 
-class TCheckBox final : public TStdControl {
+class TCheckBox final : public TControl {
  public:
   TCheckBox(TForm& form, TBounds bounds, const std::wstring& text);
   bool Checked() const;
@@ -103,7 +54,7 @@ class TCheckBox final : public TStdControl {
 using TDrawItemEvent = std::function<void(TObject* control, int index, const RECT& rect, UINT state, HDC dc)>;
 
 // A drop-down list whose entries all have one height and are drawn by OnDrawItem.
-class TOwnerDrawComboBox final : public TStdControl {
+class TOwnerDrawComboBox final : public TControl {
  public:
   TOwnerDrawComboBox(TForm& form, TBounds bounds, UINT itemHeight, int visibleItems);
   void Clear();
@@ -119,7 +70,7 @@ class TOwnerDrawComboBox final : public TStdControl {
 };
 
 // An icon of the program's own resources, at its own size.
-class TImage final : public TStdControl {
+class TImage final : public TControl {
  public:
   TImage(TForm& form, TBounds bounds, int iconResource);
 
@@ -128,7 +79,7 @@ class TImage final : public TStdControl {
 };
 
 // A sunken rule along the top of its bounds.
-class TBevel final : public TStdControl {
+class TBevel final : public TControl {
  public:
   TBevel(TForm& form, TBounds bounds);
 

@@ -1,5 +1,7 @@
 #include "toolkit/window.h"
 
+#include <utility>
+
 #include "toolkit/application.h"
 #include "toolkit/errors.h"
 
@@ -10,7 +12,7 @@ TWindow::~TWindow() { DestroyHandle(); }
 void TWindow::CreateHandle(const TCreateParams& params) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
-  if (!GetClassInfoExW(instance, params.ClassName, &windowClass)) {
+  if (!params.PlatformClass && !GetClassInfoExW(instance, params.ClassName, &windowClass)) {
     windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = params.ClassStyle;
@@ -22,9 +24,16 @@ void TWindow::CreateHandle(const TCreateParams& params) {
     if (!RegisterClassExW(&windowClass)) throw EToviError(L"ウィンドウクラスを登録できません");
   }
   const RECT& b = params.Bounds;
-  if (!CreateWindowExW(params.ExStyle, params.ClassName, params.Title, params.Style, b.left, b.top,
-                       b.right - b.left, b.bottom - b.top, params.Parent, nullptr, instance, this))
-    throw EToviError(L"ウィンドウを作れません");
+  const HWND window = CreateWindowExW(params.ExStyle, params.ClassName, params.Title, params.Style, b.left, b.top,
+                                      b.right - b.left, b.bottom - b.top, params.Parent, nullptr, instance,
+                                      params.PlatformClass ? nullptr : this);
+  if (!window) throw EToviError(L"ウィンドウを作れません");
+  if (params.PlatformClass) {
+    FHandle = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    FClassProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWindow::WindowProc)));
+  }
 }
 
 void TWindow::DestroyHandle() {
@@ -32,6 +41,7 @@ void TWindow::DestroyHandle() {
 }
 
 LRESULT TWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (FClassProc) return CallWindowProcW(FClassProc, FHandle, message, wParam, lParam);
   return DefWindowProcW(FHandle, message, wParam, lParam);
 }
 
@@ -46,6 +56,8 @@ LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, L
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     self->FHandle = nullptr;
+    if (const WNDPROC classProc = std::exchange(self->FClassProc, nullptr))
+      return CallWindowProcW(classProc, window, message, wParam, lParam);
     return DefWindowProcW(window, message, wParam, lParam);
   }
   // No exception may cross the platform's frames on its way back to the loop.

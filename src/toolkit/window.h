@@ -8,7 +8,9 @@ class TObject;
 
 // A window of ours: one object per window, its messages handled by the
 // member HandleMessage. An exception that leaves HandleMessage goes to the
-// application's error report and the message counts as handled.
+// application's error report and the message counts as handled. A window of
+// one of the platform's classes (a standard control) comes through here too:
+// its class's own procedure then answers what HandleMessage leaves alone.
 class TWindow {
  public:
   TWindow() = default;
@@ -28,6 +30,7 @@ class TWindow {
     RECT Bounds = {0, 0, 0, 0};
     // Taken by the first window of its class, which registers the class.
     UINT ClassStyle = 0;
+    bool PlatformClass = false;
   };
   // Registers the window class on its first use. Throws EToviError on failure.
   void CreateHandle(const TCreateParams& params);
@@ -41,6 +44,7 @@ class TWindow {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND FHandle = nullptr;
+  WNDPROC FClassProc = nullptr;
 };
 
 }  // namespace tovi

@@ -52,7 +52,6 @@ TEST(ChooseFrame, FollowsStyleStateAndSizeAndAPressShiftsTheContent) {
       {{.Flat = true, .MouseInControl = true}, 25, 25, RaisedInnerEdge, 1, 0},
       {{.Flat = true, .MouseInControl = true, .Pressed = true}, 25, 25, SunkenInnerEdge, 1, 1},
       {{.Flat = true, .Down = true}, 25, 25, SunkenInnerEdge, 1, 1},
-      {{.Flat = true, .Designing = true}, 25, 25, DesignOutline, 1, 0},
       {{.Style = qbsRound, .Flat = true, .MouseInControl = true}, 6, 6, Round, 4, 0},
       {{.Style = qbsRound}, 5, 25, RoundTooSmall, 0, 0},
       {{.Style = qbsRound, .Down = true}, 25, 5, RoundTooSmall, 0, 1},

@@ -73,11 +73,6 @@ std::vector<HWND> ChildrenOf(HWND parent, LONG_PTR style = 0) {
   return children;
 }
 
-TRaster PrintedClient(HWND window, UINT message = WM_PRINTCLIENT, LPARAM flags = PRF_CLIENT) {
-  const SIZE size = ClientSize(window);
-  return Printed(window, size.cx, size.cy, kUnpainted, message, flags);
-}
-
 // ---- Input, as the platform would deliver it.
 
 void PostClick(HWND control, int x = 10, int y = 10) {
@@ -150,7 +145,7 @@ void ExpectLayout(const TForm& form, const std::wstring& caption, SIZE client, P
             std::tuple(caption, client.cx, client.cy, kDialogFont));
   const LONG_PTR kinds = WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
   EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & (kinds | WS_THICKFRAME), WS_CAPTION | WS_SYSMENU) << "frame";
-  EXPECT_EQ(PrintedClient(window, WM_PRINT, PRF_CLIENT | PRF_ERASEBKGND).Pixel(bare.x, bare.y),
+  EXPECT_EQ(Printed(window, kUnpainted, WM_PRINT, PRF_CLIENT | PRF_ERASEBKGND).Pixel(bare.x, bare.y),
             GetSysColor(COLOR_BTNFACE));
   std::vector<HWND> listed;
   for (const TControlRow& row : rows) {
@@ -255,7 +250,7 @@ TEST_F(DlgSettingTest, PupilListDropsUpToEightEntriesUnderTheFieldWhichShowsTheP
     EXPECT_EQ(dropped, std::tuple(LONG{8 + 19}, LONG{std::min(pictures, 8) * 13}, pictures > 8))
         << pictures << " pictures: the list's top under the field, its height, whether it scrolls";
     // The field draws the chosen entry wherever the platform puts its text area.
-    const TRaster field = PrintedClient(combo);
+    const TRaster field = Printed(combo, kUnpainted);
     const TColorRef background = GetSysColor(GetFocus() == combo ? COLOR_HIGHLIGHT : COLOR_WINDOW);
     std::vector<int> found;
     for (int i = 0; i < pictures; ++i)
@@ -266,20 +261,26 @@ TEST_F(DlgSettingTest, PupilListDropsUpToEightEntriesUnderTheFieldWhichShowsTheP
   }
 }
 
-TEST_F(DlgSettingTest, TabMovesBetweenTheEnabledStopsAndNeitherEnterNorEscapeCloses) {
+TEST_F(DlgSettingTest, TheFocusMovesBetweenTheEnabledStopsAndNeitherEnterNorEscapeCloses) {
   const HWND combo = Dlg.CmbTovi.Handle(), edit = Dlg.EdtBlinkIvl.Handle(), box = Dlg.ChkBlink.Handle();
   for (const bool blink : {true, false}) {
     // The list has the focus on opening; Tab skips the push buttons, the up-down and a disabled edit.
-    const std::vector<HWND> focus = blink ? std::vector{combo, edit, box, combo} : std::vector{combo, box, combo};
+    // Unticking the box while the edit has the focus moves it on to the next stop, the box.
+    const std::vector<HWND> focus = blink ? std::vector{combo, edit, box, combo, box} : std::vector{combo, box, combo};
     Open(4, 0, blink, 5000);
     std::vector<HWND> seen;
-    std::vector<std::function<void()>> steps(focus.size(), [&] {
+    std::vector<std::function<void()>> steps(blink ? 4 : 3, [&] {
       seen.push_back(GetFocus());
       for (const UINT key : {VK_RETURN, VK_ESCAPE, VK_TAB}) PostKey(GetFocus(), key);
     });
     steps.push_back([&] {
-      if (blink) PostClick(Dlg.QuickButton1.Handle());
-      else PostMessageW(Dlg.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+      if (blink) {
+        Dlg.ChkBlink.SetChecked(false);
+        seen.push_back(GetFocus());
+        PostClick(Dlg.QuickButton1.Handle());
+      } else {
+        PostMessageW(Dlg.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+      }
     });
     EXPECT_EQ(ShowModalWith(Dlg, steps), mrCancel);
     EXPECT_EQ(seen, focus) << (blink ? "blinking" : "not blinking");
@@ -362,11 +363,10 @@ TEST_F(DlgSettingTest, EntryIsThePupilOnItsBackgroundWithoutText) {
       {2, ODS_SELECTED | ODS_FOCUS, {0, 0, 40, 13}, highlight, 3},  // the focus rectangle comes after
   };
   const HWND combo = Dlg.CmbTovi.Handle();
-  const auto id = static_cast<UINT>(GetDlgCtrlID(combo));
   for (const Case& c : cases) {
     const TSurface painted(50, 40, kUnpainted), expected(50, 40, kUnpainted);
-    DRAWITEMSTRUCT item{ODT_COMBOBOX, id, UINT(c.index), ODA_DRAWENTIRE, c.state, combo, painted.Dc.Get(), c.rect, 0};
-    EXPECT_TRUE(SendMessageW(Dlg.Handle(), WM_DRAWITEM, id, reinterpret_cast<LPARAM>(&item))) << c.index;
+    DRAWITEMSTRUCT item{ODT_COMBOBOX, 0, UINT(c.index), ODA_DRAWENTIRE, c.state, combo, painted.Dc.Get(), c.rect, 0};
+    EXPECT_TRUE(SendMessageW(Dlg.Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item))) << c.index;
     TRaster entry(50, 40, kUnpainted);
     entry.Draw(TRaster(c.rect.right - c.rect.left, c.rect.bottom - c.rect.top, c.background), c.rect.left,
                c.rect.top, TRasterOp::Copy);
@@ -386,7 +386,7 @@ TEST(DlgAboutTest, FrameControlsRuleAndIcon) {
                    {"Image1", about.Image1.Handle(), L"Static", {8, 8, 32, 32}, L"", {}},
                    {"Label1", about.Label1.Handle(), L"Static", {48, 8}, L"Tovi",
                     TFontSeen{L"Century Gothic", -27, ANSI_CHARSET}},
-                   {"Label2", about.Label2.Handle(), L"Static", {48, 44}, L"トヴィ Ver.1.20"},
+                   {"Label2", about.Label2.Handle(), L"Static", {48, 44}, L"トヴィ Ver." TOVI_VERSION_TEXT},
                    {"LblCopyright", about.LblCopyright.Handle(), L"Static", {48, 58}, L"© 2026 Tovi の開発者"},
                    {"Bevel1", about.Bevel1.Handle(), L"Static", {12, 76, 229, 5}, L"", {}},
                    {"OK", about.OK.Handle(), L"TQuickButton", {84, 84, 89, 25}, L"OK"},
@@ -395,7 +395,7 @@ TEST(DlgAboutTest, FrameControlsRuleAndIcon) {
   TRaster rule(229, 5, GetSysColor(COLOR_BTNFACE));
   rule.Draw(TRaster(229, 1, GetSysColor(COLOR_BTNSHADOW)), 0, 0, TRasterOp::Copy);
   rule.Draw(TRaster(229, 1, GetSysColor(COLOR_BTNHIGHLIGHT)), 0, 1, TRasterOp::Copy);
-  EXPECT_EQ(PrintedClient(about.Bevel1.Handle()), rule) << "the bevel is a sunken rule along its top";
+  EXPECT_EQ(Printed(about.Bevel1.Handle(), kUnpainted), rule) << "the bevel is a sunken rule along its top";
   // The place above holds the icon at 32 pixels, the size of the program's icon.
   EXPECT_NE(SendMessageW(about.Image1.Handle(), STM_GETIMAGE, IMAGE_ICON, 0), 0) << "the program's icon";
   const auto press = [&](UINT key) { return [&, key] { PostKey(about.Handle(), key); }; };

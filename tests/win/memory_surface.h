@@ -28,10 +28,11 @@ class TSurface {
   TSelectGuard Select;
 };
 
-// What a window paints of itself over `fill` when asked by `message`.
-inline TRaster Printed(HWND window, int width, int height, TColorRef fill, UINT message = WM_PRINTCLIENT,
-                       LPARAM flags = PRF_CLIENT) {
-  const TSurface surface(width, height, fill);
+// What a window paints of its client area over `fill` when asked by `message`.
+inline TRaster Printed(HWND window, TColorRef fill, UINT message = WM_PRINTCLIENT, LPARAM flags = PRF_CLIENT) {
+  RECT client{};
+  GetClientRect(window, &client);
+  const TSurface surface(client.right, client.bottom, fill);
   SendMessageW(window, message, reinterpret_cast<WPARAM>(surface.Dc.Get()), flags);
   return surface.Picture();
 }

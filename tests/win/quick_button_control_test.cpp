@@ -19,14 +19,10 @@ using namespace testing;
 
 using enum TQuickButtonStyle;
 
+// What a button shows is read back through WM_PRINTCLIENT, the routine of WM_PAINT, over a colour no button paints.
 constexpr TColorRef kSilver = 0xC0C0C0, kUnpainted = 0x5A0A5A, kKey = 0xFF00FF;
 // The shades of silver with Contrast 20.
 constexpr TColorRef kLight = 0xE8E8E8, kLighter = 0xD4D4D4, kDarker = 0xACACAC, kDark = 0x989898;
-
-// What the button shows, painted through WM_PRINTCLIENT (the routine of WM_PAINT) over a colour no button paints.
-TRaster Painted(const TQuickButton& button) {
-  return Printed(button.Handle(), button.Width(), button.Height(), kUnpainted);
-}
 
 // The first pixel that differs from a map of symbols, or nothing.
 std::string Differences(const TRaster& picture, const std::vector<std::string>& rows,
@@ -49,19 +45,13 @@ void Drive(const TQuickButton& button, int mouse) {
   if (mouse & mPress) SendMessageW(button.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
 }
 
-// Logs every event and every paint of a button with its state at that moment.
+// Logs every click and every paint of a button with its state at that moment.
 class TLoggedButton : public TQuickButton {
  public:
-  explicit TLoggedButton(std::vector<std::string>& log) : TQuickButton(nullptr), FLog(log) {
-    static constexpr const char* kNames[] = {"left", "right", "middle"};  // in the order of TMouseButton
-    OnMouseDown = [this](TObject*, TMouseButton b, TShiftState shift, int, int) {
-      Note(std::string("down ") + kNames[int(b)] + (shift & ssDouble ? " double" : ""));
-    };
-    OnMouseUp = [this](TObject*, TMouseButton b, TShiftState, int, int) { Note(std::string("up ") + kNames[int(b)]); };
+  TLoggedButton(TForm& host, TBounds bounds, std::vector<std::string>& log) : TQuickButton(host, bounds, L""), FLog(log) {
     OnClick = [this](TObject* sender) {
       Note(sender != this ? "wrong sender" : GetCapture() ? "click captured" : "click");
     };
-    OnDblClick = [this](TObject*) { Note("double click"); };
   }
 
  protected:
@@ -77,27 +67,18 @@ class TLoggedButton : public TQuickButton {
   std::vector<std::string>& FLog;
 };
 
-// A shown top-level window that holds the buttons under test.
-struct THost : TWindow {
-  THost() {
-    CreateHandle({.ClassName = L"ToviQuickButtonTestHost", .Style = WS_POPUP | WS_VISIBLE, .Bounds = {0, 0, 200, 100}});
-  }
-};
-
 class QuickButtonTest : public ::testing::Test {
  protected:
-  // A button in the shown host, painted once, with nothing left to repaint; its events and paints go to Log.
+  // A button in the shown host, painted once, with nothing left to repaint; its clicks and paints go to Log.
   std::unique_ptr<TQuickButton> MakeButton(int width, int height) {
-    std::unique_ptr<TQuickButton> button = std::make_unique<TLoggedButton>(Log);
-    button->SetBounds(10, 10, width, height);
-    button->SetParent(Host.Handle());
-    button->Loaded();
+    auto button = std::make_unique<TLoggedButton>(Host, TBounds{10, 10, width, height}, Log);
     RedrawWindow(Host.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     Log.clear();
     return button;
   }
 
-  THost Host;
+  TForm Host{{.ClassName = L"ToviQuickButtonTestHost", .Caption = L"", .Style = WS_POPUP | WS_VISIBLE,
+              .ClientWidth = 200, .ClientHeight = 100}};
   std::vector<std::string> Log;
 };
 
@@ -119,25 +100,22 @@ TEST_F(QuickButtonTest, RoundFramePixelForPixel) {
       {"raised", mNone, 20, kLight, kLighter, kDarker, kDark},
       {"pressed: sunken", mPress, 20, kDark, kDarker, kLighter, kLight},
       {"contrast 0: no shading", mNone, 0, kSilver, kSilver, kSilver, kSilver},
-      // Negative: the frame comes from Color (silver here) with the step 20, not from BaseColor.
-      {"negative contrast", mNone, -5, kLight, kLighter, kDarker, kDark},
   };
   for (const Case& c : cases) {
     auto button = MakeButton(16, 12);
     button->SetStyle(qbsRound);
-    button->SetBaseColor(c.contrast < 0 ? 0x00FF00 : kSilver);
-    button->SetColor(kSilver);
+    button->SetBaseColor(kSilver);
     button->SetContrast(c.contrast);
     Drive(*button, c.mouse);
     const std::map<char, TColorRef> colours{{'K', kBlack}, {'1', c.c1}, {'2', c.c2},       {'3', c.c3},
                                             {'4', c.c4},   {'F', kSilver}, {'o', kSilver}, {'.', kUnpainted}};
-    EXPECT_EQ(Differences(Painted(*button), frame, colours), "") << c.what;
+    EXPECT_EQ(Differences(Printed(button->Handle(), kUnpainted), frame, colours), "") << c.what;
   }
   for (const auto& [width, height] : {std::pair{5, 12}, {16, 5}}) {  // too small for a frame: all content
     auto button = MakeButton(width, height);
     button->SetStyle(qbsRound);
     button->SetBaseColor(kSilver);
-    EXPECT_EQ(Painted(*button), TRaster(width, height, kSilver)) << width << "x" << height;
+    EXPECT_EQ(Printed(button->Handle(), kUnpainted), TRaster(width, height, kSilver)) << width << "x" << height;
   }
 }
 
@@ -147,23 +125,21 @@ TEST_F(QuickButtonTest, DefaultStyleFramesAreTheSystemEdges) {
                   dark = GetSysColor(COLOR_3DDKSHADOW);
   struct Case {
     const char* what;
-    bool flat, down;
+    bool flat;
     int mouse;
     std::vector<TColorRef> pixels;  // outside in at the top left, then at the bottom right, then the middle
   };
   const Case cases[] = {
-      {"new: raised", false, false, mNone, {light, hi, dark, shadow, face}},
-      {"pressed: sunken", false, false, mPress, {shadow, dark, hi, light, face}},
-      {"down: sunken, face in Hi", false, true, mNone, {shadow, dark, hi, light, hi}},
-      {"flat hot: thin raised", true, false, mHover, {hi, face, shadow, face, face}},
-      {"flat hot pressed: thin sunken", true, false, mHover | mPress, {dark, face, light, face, face}},
+      {"new: raised", false, mNone, {light, hi, dark, shadow, face}},
+      {"pressed: sunken", false, mPress, {shadow, dark, hi, light, face}},
+      {"flat hot: thin raised", true, mHover, {hi, face, shadow, face, face}},
+      {"flat hot pressed: thin sunken", true, mHover | mPress, {dark, face, light, face, face}},
   };
   for (const Case& c : cases) {
     auto button = MakeButton(25, 25);
     button->SetFlat(c.flat);
-    button->SetDown(c.down);
     Drive(*button, c.mouse);
-    const TRaster painted = Painted(*button);
+    const TRaster painted = Printed(button->Handle(), kUnpainted);
     std::vector<TColorRef> pixels;
     for (const int at : {0, 1, 24, 23, 12}) pixels.push_back(painted.Pixel(at, at));
     EXPECT_EQ(pixels, c.pixels) << c.what;
@@ -193,7 +169,7 @@ TEST_F(QuickButtonTest, GlyphImageTransparencyAndTheEtchedDisabledLook) {
     button->SetEnabled(c.enabled);
     // No caption: the image sits at 12 - 3 - inset 2 + shift in the content area, which lies 2 pixels in.
     const int at = c.mouse & mPress ? 10 : 9;
-    const TRaster painted = Painted(*button);
+    const TRaster painted = Printed(button->Handle(), kUnpainted);
     const std::map<char, TColorRef> colours{{'S', GetSysColor(COLOR_BTNSHADOW)},
                                             {'H', GetSysColor(COLOR_BTNHIGHLIGHT)},
                                             {'#', ink[c.shown < 0 ? 0 : c.shown]},
@@ -203,52 +179,21 @@ TEST_F(QuickButtonTest, GlyphImageTransparencyAndTheEtchedDisabledLook) {
   }
 }
 
-TEST_F(QuickButtonTest, MouseMessagesInOrder) {
-  struct TMessage {
-    UINT message;
-    WPARAM keys;
-    int x;
-  };
-  const TMessage leftDown{WM_LBUTTONDOWN, MK_LBUTTON, 5}, leftUp{WM_LBUTTONUP, 0, 5},
-      leftUpOutside{WM_LBUTTONUP, 0, 40}, dragOff{WM_MOUSEMOVE, MK_LBUTTON, 40},
-      leftDouble{WM_LBUTTONDBLCLK, MK_LBUTTON, 5}, hover{WM_MOUSEMOVE, 0, 5}, leave{WM_MOUSELEAVE, 0, 0};
-  struct Case {
-    const char* what;
-    std::vector<TMessage> messages;
-    std::vector<std::string> log;
-    bool down;
-  };
-  // All switch buttons. A press and a release repaint later; the mouse coming and going, at once.
-  const Case cases[] = {
-      {"click: the released look is painted before the handler, which sees Down unchanged",
-       {leftDown, leftUp}, {"down left", "paint", "click", "up left"}, true},
-      {"release outside: no click, yet Down toggles",
-       {leftDown, leftUpOutside}, {"down left", "up left pressed"}, true},
-      {"double click: one click, one double click, Down back where it was",
-       {leftDown, leftUp, leftDouble, leftUp},
-       {"down left", "paint", "click", "up left", "double click down", "down left double down", "up left pressed down"},
-       false},
-      {"right and middle: events only",
-       {{WM_RBUTTONDOWN, MK_RBUTTON, 5}, {WM_RBUTTONUP, 0, 5}, {WM_MBUTTONDOWN, MK_MBUTTON, 5}, {WM_MBUTTONUP, 0, 5},
-        {WM_RBUTTONDBLCLK, MK_RBUTTON, 5}},
-       {"down right", "up right", "down middle", "up middle", "down right double"}, false},
-      {"hovered, pressed, dragged off, released, hovered and left",
-       {hover, leftDown, dragOff, leftUpOutside, hover, leave},
-       {"paint hot", "down left hot", "paint pressed", "up left pressed", "paint down hot", "paint down"}, true},
-  };
-  for (const Case& c : cases) {
-    auto button = MakeButton(25, 25);
-    button->SetSwitch(true);
-    bool held = false;
-    for (const TMessage& m : c.messages) {
-      SendMessageW(button->Handle(), m.message, m.keys, MAKELPARAM(m.x, 5));
-      if (m.message == WM_LBUTTONDOWN || m.message == WM_LBUTTONDBLCLK) held = true;
-      if (m.message == WM_LBUTTONUP) held = false;
-      EXPECT_EQ(GetCapture() == button->Handle(), held) << c.what << ": captured from left press to release";
-    }
-    EXPECT_EQ(Log, c.log) << c.what;
-    EXPECT_EQ(button->Down(), c.down) << c.what;
+TEST_F(QuickButtonTest, RealMouseMessagesDriveASwitch) {
+  // What a press and a release do is decided, and tested, in the core; here the messages must reach it in order.
+  auto button = MakeButton(25, 25);
+  button->SetSwitch(true);
+  const std::pair<UINT, WPARAM> messages[] = {
+      {WM_MOUSEMOVE, 0}, {WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}, {WM_MOUSELEAVE, 0}};
+  std::vector<bool> captured;
+  for (const auto& [message, keys] : messages) {
+    SendMessageW(button->Handle(), message, keys, MAKELPARAM(5, 5));
+    captured.push_back(GetCapture() == button->Handle());
   }
+  EXPECT_EQ(captured, (std::vector<bool>{false, true, false, false})) << "captured from the press to the release";
+  // The mouse coming and going repaints at once; the click's handler runs after the released look is
+  // painted and sees Down as it was; Down toggles after it.
+  EXPECT_EQ(Log, (std::vector<std::string>{"paint hot", "paint hot", "click hot", "paint down"}));
 }
 
 }  // namespace

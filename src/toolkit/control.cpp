@@ -1,0 +1,54 @@
+#include "toolkit/control.h"
+
+namespace tovi {
+
+TControl::TControl(TForm& form, const TParams& params)
+    : TComponent(&form), FFont(params.Font ? params.Font : form.FontHandle()) {
+  const TBounds& b = params.Bounds;
+  CreateHandle({.ClassName = params.ClassName,
+                .Title = params.Text.c_str(),
+                .Style = WS_CHILD | WS_VISIBLE | params.Style,
+                .ExStyle = params.ExStyle,
+                .Parent = form.Handle(),
+                .Bounds = {b.Left, b.Top, b.Left + b.Width, b.Top + b.Height},
+                .ClassStyle = params.ClassStyle,
+                .PlatformClass = params.PlatformClass});
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FFont), TRUE);
+}
+
+// The window goes while this object is whole: its last messages must not
+// reach members that are already gone.
+TControl::~TControl() { DestroyHandle(); }
+
+void TControl::SetEnabled(bool value) {
+  if (value == FEnabled) return;
+  // Set first: a press that disabling cancels ends as one on a disabled control.
+  FEnabled = value;
+  const HWND focus = GetFocus();
+  if (!value && focus && (focus == Handle() || IsChild(Handle(), focus))) {
+    const HWND parent = GetParent(Handle());
+    const HWND next = GetNextDlgTabItem(parent, Handle(), FALSE);
+    SetFocus(next && next != Handle() ? next : parent);
+  }
+  EnableWindow(Handle(), value);
+}
+
+std::wstring TControl::Text() const {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Handle())) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(Handle(), text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+LRESULT TControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kReflectedMessage + WM_COMMAND:
+      Command(HIWORD(wParam));
+      return 0;
+    case kReflectedMessage + WM_DRAWITEM:
+      DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+  }
+  return TWindow::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace tovi

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "app/eye_publisher.h"
 #include "components/task_tray_icon.h"
-#include "core/eye_motion.h"
-#include "core/image_set.h"
+#include "core/eyes.h"
 #include "core/settings.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/setting_dialog.h"
@@ -42,7 +42,6 @@ class TFrmMain final : public TForm {
   TDlgSetting* DlgSetting = nullptr;
 
   EyeSettings FSettings;
-  TEyeMotion FMotion;
 
  private:
   void FormCreate();
@@ -50,16 +49,14 @@ class TFrmMain final : public TForm {
   void LoadSettings();
   void SaveSettings();
   void LoadImages();
-  void UpdateEyes();
   TRect GetTrayRect();
-  void ShowEye(double theta, std::int32_t blinkPos);
   // One dialog at a time: an open one comes to the front instead of another.
   bool BringOpenDialogForward();
 
   std::wstring FFolder;
   TSettingsStore FSettingsStore;
-  TImageSet FImages;
-  TRaster FIconMask;
+  TEyes FEyes;
+  TEyePublisher FPublisher{TaskTrayIcon1, TaskTrayIcon2};
   TNotificationArea FNotificationArea;
 };
 

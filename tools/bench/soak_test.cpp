@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/eye_publisher.h"
 #include "components/task_tray_icon.h"
 #include "core/eye_picture.h"
 #include "core/image_set.h"
@@ -144,18 +145,13 @@ TEST(Soak, TwoHundredThousandPublicationsLeaveNothingBehind) {
   tray2.Loaded();
   ASSERT_EQ(Tally.Refused, 0) << "the shell refused to add the icons";
 
-  // The steps of TFrmMain::ShowEye: a new picture for every round, as when
-  // the cursor never stops and the eyes blink all the time.
+  // A new picture for every round, as when the cursor never stops and the eyes blink all the time.
+  TEyePublisher publisher(tray1, tray2);
   const auto publish = [&](int round) {
     Tally.UseRealShell = round % kRealShellEvery == 0;
     const double theta = 2 * std::numbers::pi * (round % 360) / 360.0 - std::numbers::pi;
     const std::int32_t blinkPos = round % (sequence + 2) - 2;
-    const TRaster picture = ComposeEye(images, mask, round % images.FEyeList.Count(), theta, blinkPos);
-    const TIcon icon(IconFromPicture(picture, mask));
-    tray1.SetIcon(&icon);
-    tray1.SetHint("");
-    tray2.SetIcon(&icon);
-    tray2.SetHint("");
+    publisher.Publish(ComposeEye(images, mask, round % images.FEyeList.Count(), theta, blinkPos));
   };
 
   for (int round = 0; round < kWarmUpRounds; ++round) publish(round);

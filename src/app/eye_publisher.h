@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "components/task_tray_icon.h"
 #include "core/eye_picture.h"
 
@@ -11,11 +13,14 @@ class TEyePublisher {
  public:
   TEyePublisher(TTaskTrayIcon& first, TTaskTrayIcon& second) : FFirst(first), FSecond(second) {}
 
-  void Publish(const TEyePicture& picture);
+  // False when the icons show these very pixels already: the shell is not
+  // asked to take and repaint the same picture again.
+  bool Publish(const TEyePicture& picture);
 
  private:
   TTaskTrayIcon& FFirst;
   TTaskTrayIcon& FSecond;
+  std::optional<TEyePicture> FShown;
 };
 
 }  // namespace tovi

@@ -12,7 +12,6 @@
 namespace tovi {
 namespace {
 
-constexpr char kWindowClass[] = "ToviTrayIconWindow";
 constexpr UINT_PTR kRetryAddTimer = 1;
 // An icon the shell would not take is offered again, at most once a second.
 constexpr UINT kRetryAddMilliseconds = 1000;
@@ -39,32 +38,15 @@ void CopyTip(const std::string& hint, char* tip) {
   tip[length] = '\0';
 }
 
-HWND CreateHiddenWindow() {
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass{};
-  if (!GetClassInfoA(instance, kWindowClass, &windowClass)) {
-    windowClass = {};
-    windowClass.lpfnWndProc = &DefWindowProcA;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kWindowClass;
-    if (!RegisterClassA(&windowClass)) throw EToviError(L"ウィンドウクラスを登録できません");
-  }
-  const HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                      nullptr, instance, nullptr);
-  if (window == nullptr) throw EToviError(L"ウィンドウを作れません");
-  return window;
-}
-
 }  // namespace
 
-TTaskTrayIcon::TTaskTrayIcon(TComponent* owner) : TComponent(owner), FWindowHandle(CreateHiddenWindow()) {
-  SetWindowLongPtrA(FWindowHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrA(FWindowHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TTaskTrayIcon::WindowProc));
+TTaskTrayIcon::TTaskTrayIcon(TComponent* owner) : TComponent(owner) {
+  // The e2e tests find the eyes' windows by this class name.
+  CreateHandle({.ClassName = L"ToviTrayIconWindow", .Style = WS_POPUP, .ExStyle = WS_EX_TOOLWINDOW});
 }
 
 TTaskTrayIcon::~TTaskTrayIcon() {
   if (FVisible) NotifyTray(NIM_DELETE);
-  DestroyWindow(FWindowHandle);
 }
 
 void TTaskTrayIcon::SetHint(const std::string& value) {
@@ -119,7 +101,7 @@ BOOL TTaskTrayIcon::NotifyTray(DWORD operation) {
   if (operation == NIM_MODIFY && !FVisible) return FALSE;
   NOTIFYICONDATAA data{};
   data.cbSize = kRecordSize;
-  data.hWnd = FWindowHandle;
+  data.hWnd = Handle();
   data.uID = kIconId;
   data.uFlags = kFlags;
   data.uCallbackMessage = kCallbackMessage;
@@ -131,39 +113,39 @@ BOOL TTaskTrayIcon::NotifyTray(DWORD operation) {
 void TTaskTrayIcon::AddIcon() {
   // A shell that already holds the icon refuses the add but takes a modify.
   FAddPending = !NotifyTray(NIM_ADD) && !NotifyTray(NIM_MODIFY);
-  if (FAddPending) SetTimer(FWindowHandle, kRetryAddTimer, kRetryAddMilliseconds, nullptr);
-  else KillTimer(FWindowHandle, kRetryAddTimer);
+  if (FAddPending) SetTimer(Handle(), kRetryAddTimer, kRetryAddMilliseconds, nullptr);
+  else KillTimer(Handle(), kRetryAddTimer);
 }
 
-LRESULT CALLBACK TTaskTrayIcon::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TTaskTrayIcon*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  TMessage record{message, wParam, lParam, 0};
-  self->WndProc(record);
-  return record.Result;
+void TTaskTrayIcon::RetryAdd() {
+  if (FVisible && FAddPending) AddIcon();
+  else KillTimer(Handle(), kRetryAddTimer);
 }
 
-void TTaskTrayIcon::WndProc(TMessage& message) {
-  if (message.Msg == WM_QUERYENDSESSION) {
-    // Another program may still cancel the log-off: the icon stays until it really happens.
-    message.Result = 1;
-  } else if (message.Msg == WM_ENDSESSION) {
-    if (message.WParam) NotifyTray(NIM_DELETE);
-  } else if (message.Msg == kCallbackMessage) {
-    try {
-      HandleCallback(message.LParam);
-    } catch (...) {
-      Application().HandleException(this);
-    }
-  } else if (message.Msg == TaskbarCreatedMessage()) {
+LRESULT TTaskTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == TaskbarCreatedMessage()) {
     // A restarted shell has forgotten every icon.
     if (FVisible) AddIcon();
-  } else if (message.Msg == WM_TIMER && message.WParam == kRetryAddTimer) {
-    if (FVisible && FAddPending) AddIcon();
-    else KillTimer(FWindowHandle, kRetryAddTimer);
-  } else {
-    message.Result = DefWindowProcA(FWindowHandle, message.Msg, message.WParam, message.LParam);
+    return 0;
   }
+  switch (message) {
+    case kCallbackMessage:
+      HandleCallback(lParam);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // Another program may still cancel the log-off: the icon stays until it really happens.
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) NotifyTray(NIM_DELETE);
+      return 0;
+    case WM_TIMER:
+      if (wParam != kRetryAddTimer) break;
+      RetryAdd();
+      return 0;
+    default:
+      break;
+  }
+  return TWindow::HandleMessage(message, wParam, lParam);
 }
 
 void TTaskTrayIcon::BringOwnerForward() {

@@ -1,8 +1,9 @@
 #include "components/task_tray_icon.h"
 
-#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
+#include "core/tray_icon_rules.h"
 #include "toolkit/application.h"
 #include "toolkit/errors.h"
 #include "toolkit/form.h"
@@ -16,32 +17,21 @@ constexpr UINT_PTR kRetryAddTimer = 1;
 // An icon the shell would not take is offered again, at most once a second.
 constexpr UINT kRetryAddMilliseconds = 1000;
 
+static_assert(kMouseMove == WM_MOUSEMOVE && kLButtonDown == WM_LBUTTONDOWN && kRButtonDown == WM_RBUTTONDOWN &&
+              kMButtonUp == WM_MBUTTONUP);
+
+// The first form of the record holds a tooltip of 64 bytes with its zero.
+constexpr std::size_t kTipBytes = 64;
+
 UINT TaskbarCreatedMessage() {
   static const UINT message = RegisterWindowMessageA("TaskbarCreated");
   return message;
 }
 
-// The first form of the record holds a tooltip of 64 bytes with its zero.
-constexpr std::size_t kTipBytes = 64;
-
-// Copies as much of the hint as fits the tooltip with its terminating zero,
-// never splitting a double-byte character of the system code page.
-void CopyTip(const std::string& hint, char* tip) {
-  std::size_t length = 0;
-  while (length < hint.size()) {
-    const std::size_t next = length + (IsDBCSLeadByte(static_cast<BYTE>(hint[length])) ? 2 : 1);
-    if (next > kTipBytes - 1) break;
-    length = next;
-  }
-  length = std::min(length, hint.size());
-  std::memcpy(tip, hint.data(), length);
-  tip[length] = '\0';
-}
-
 }  // namespace
 
 TTaskTrayIcon::TTaskTrayIcon(TComponent* owner) : TComponent(owner) {
-  // The e2e tests find the eyes' windows by this class name.
+  // Found by this class name from outside, by the end-to-end tests.
   CreateHandle({.ClassName = L"ToviTrayIconWindow", .Style = WS_POPUP, .ExStyle = WS_EX_TOOLWINDOW});
 }
 
@@ -106,7 +96,9 @@ BOOL TTaskTrayIcon::NotifyTray(DWORD operation) {
   data.uFlags = kFlags;
   data.uCallbackMessage = kCallbackMessage;
   data.hIcon = FIcon.Handle();
-  CopyTip(FHint, data.szTip);
+  // The record came zeroed: the tip's terminating zero is there already.
+  const auto isLeadByte = [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; };
+  std::memcpy(data.szTip, FHint.data(), FittingLength(FHint, kTipBytes - 1, isLeadByte));
   return seams::ShellNotifyIcon(operation, &data);
 }
 
@@ -159,38 +151,30 @@ void TTaskTrayIcon::HandleCallback(LPARAM mouseMessage) {
   POINT cursor{};
   seams::CursorPos(&cursor);
   const int x = cursor.x, y = cursor.y;
-  const auto mouseDown = [&](TMouseButton button, TShiftState shift) {
-    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
-  };
-  const auto mouseUpAndClick = [&](TMouseButton button, TShiftState shift) {
-    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
-    if (OnClick) OnClick(this);
-  };
-  const auto doubleClick = [&](TMouseButton button) {
-    BringOwnerForward();
-    if (OnDblClick) OnDblClick(this);
-    mouseDown(button, ssDouble);
-  };
-  // The menu comes first and the press is reported once it has closed.
-  const auto pressWithMenu = [&](TPopupMenu* TTaskTrayIcon::*menu, TMouseButton button, TShiftState shift) {
-    BringOwnerForward();
-    if (TPopupMenu* popup = this->*menu) popup->Popup(x, y);
-    mouseDown(button, shift);
-  };
-
-  switch (mouseMessage) {
-    case WM_MOUSEMOVE:
-      if (OnMouseMove) OnMouseMove(this, 0, x, y);
-      break;
-    case WM_LBUTTONDOWN: pressWithMenu(&TTaskTrayIcon::FPopUpMenuL, TMouseButton::mbLeft, ssLeft); break;
-    case WM_LBUTTONUP: mouseUpAndClick(TMouseButton::mbLeft, ssLeft); break;
-    case WM_LBUTTONDBLCLK: doubleClick(TMouseButton::mbLeft); break;
-    case WM_RBUTTONDOWN: pressWithMenu(&TTaskTrayIcon::FPopUpMenuR, TMouseButton::mbRight, ssRight); break;
-    case WM_RBUTTONUP: mouseUpAndClick(TMouseButton::mbRight, ssRight); break;
-    case WM_RBUTTONDBLCLK: doubleClick(TMouseButton::mbRight); break;
-    case WM_MBUTTONDOWN: mouseDown(TMouseButton::mbMiddle, ssMiddle); break;
-    case WM_MBUTTONUP: mouseUpAndClick(TMouseButton::mbMiddle, ssMiddle); break;
-    default: break;
+  const TTrayResponse response = TrayResponse(static_cast<std::uint32_t>(mouseMessage));
+  if (response.BringOwnerForward) BringOwnerForward();
+  TPopupMenu* const popup = response.Menu == TTrayMenu::Left    ? FPopUpMenuL
+                            : response.Menu == TTrayMenu::Right ? FPopUpMenuR
+                                                                : nullptr;
+  if (popup) popup->Popup(x, y);
+  for (const TTrayEvent& event : response.Events) {
+    switch (event.Kind) {
+      case TTrayEventKind::MouseMove:
+        if (OnMouseMove) OnMouseMove(this, event.Shift, x, y);
+        break;
+      case TTrayEventKind::MouseDown:
+        if (OnMouseDown) OnMouseDown(this, event.Button, event.Shift, x, y);
+        break;
+      case TTrayEventKind::MouseUp:
+        if (OnMouseUp) OnMouseUp(this, event.Button, event.Shift, x, y);
+        break;
+      case TTrayEventKind::Click:
+        if (OnClick) OnClick(this);
+        break;
+      case TTrayEventKind::DblClick:
+        if (OnDblClick) OnDblClick(this);
+        break;
+    }
   }
 }
 

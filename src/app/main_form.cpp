@@ -19,21 +19,17 @@ TFrmMain::TFrmMain()
     // A tool window never gets a task-bar button, should anything ever show it.
     : TForm({.ClassName = L"TFrmMain", .Caption = L"Tovi", .Style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
              .ExStyle = WS_EX_TOOLWINDOW}) {
-  TaskTrayIcon1.Name = L"TaskTrayIcon1";
   TaskTrayIcon1.SetPopUpMenuR(&PopupMenu);
   TaskTrayIcon1.OnClick = [this](TObject* sender) { TaskTrayIcon1Click(sender); };
-  TaskTrayIcon2.Name = L"TaskTrayIcon2";
   TaskTrayIcon2.SetPopUpMenuR(&PopupMenu);
   TaskTrayIcon2.OnClick = [this](TObject* sender) { TaskTrayIcon2Click(sender); };
-  Timer1.Name = L"Timer1";
   Timer1.SetInterval(kTickMilliseconds);
   Timer1.OnTimer = [this](TObject* sender) { Timer1Timer(sender); };
-  PopupMenu.Name = L"PopupMenu";
-  PopupMenu.Add({L"MnuConfig", L"設定(&C)...", [this](TObject* sender) { MnuConfigClick(sender); }});
-  PopupMenu.Add({L"N1", L"-", nullptr});
-  PopupMenu.Add({L"MnuAbout", L"Toviについて(&A)...", [this](TObject* sender) { MnuAboutClick(sender); }});
-  PopupMenu.Add({L"N2", L"-", nullptr});
-  PopupMenu.Add({L"MnuExit", L"終了(&X)", [this](TObject* sender) { MnuExitClick(sender); }});
+  PopupMenu.Add({L"設定(&C)...", [this](TObject* sender) { MnuConfigClick(sender); }});
+  PopupMenu.Add({L"-", nullptr});
+  PopupMenu.Add({L"Toviについて(&A)...", [this](TObject* sender) { MnuAboutClick(sender); }});
+  PopupMenu.Add({L"-", nullptr});
+  PopupMenu.Add({L"終了(&X)", [this](TObject* sender) { MnuExitClick(sender); }});
 
   for (TComponent* component : {static_cast<TComponent*>(&TaskTrayIcon1), static_cast<TComponent*>(&TaskTrayIcon2),
                                 static_cast<TComponent*>(&Timer1), static_cast<TComponent*>(&PopupMenu)})

@@ -35,7 +35,7 @@ class TFrmMain final : public TForm {
   TTaskTrayIcon TaskTrayIcon1{this};
   TTaskTrayIcon TaskTrayIcon2{this};
   TTimer Timer1{this};
-  TPopupMenu PopupMenu{this};
+  TPopupMenu PopupMenu{*this};
 
   // The dialogs, made by the application after this form and kept for the run.
   TDlgAbout* DlgAbout = nullptr;

@@ -30,7 +30,7 @@ UINT TaskbarCreatedMessage() {
 
 }  // namespace
 
-TTaskTrayIcon::TTaskTrayIcon(TComponent* owner) : TComponent(owner) {
+TTaskTrayIcon::TTaskTrayIcon(TForm* owner) : TComponent(owner), FForm(owner) {
   // Found by this class name from outside, by the end-to-end tests.
   CreateHandle({.ClassName = L"ToviTrayIconWindow", .Style = WS_POPUP, .ExStyle = WS_EX_TOOLWINDOW});
 }
@@ -87,7 +87,6 @@ void TTaskTrayIcon::Notification(TComponent* component, TOperation operation) {
 }
 
 BOOL TTaskTrayIcon::NotifyTray(DWORD operation) {
-  if (Designing()) return FALSE;
   if (operation == NIM_MODIFY && !FVisible) return FALSE;
   NOTIFYICONDATAA data{};
   data.cbSize = kRecordSize;
@@ -141,9 +140,8 @@ LRESULT TTaskTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 void TTaskTrayIcon::BringOwnerForward() {
-  auto* form = dynamic_cast<TForm*>(Owner());
-  if (form == nullptr) return;
-  SetForegroundWindow(form->Handle());
+  if (FForm == nullptr) return;
+  SetForegroundWindow(FForm->Handle());
   Application().ProcessMessages();
 }
 

@@ -11,6 +11,7 @@
 
 namespace tovi {
 
+class TForm;
 class TPopupMenu;
 
 // One icon in the notification area, kept in step with its picture, tooltip
@@ -25,7 +26,8 @@ class TTaskTrayIcon : public TComponent, private TWindow {
   // The first form of the record: 88 bytes in a 32-bit program, 104 in a 64-bit one.
   static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
 
-  explicit TTaskTrayIcon(TComponent* owner);
+  // owner: the form brought forward before a menu opens, if any.
+  explicit TTaskTrayIcon(TForm* owner);
   ~TTaskTrayIcon() override;
 
   const std::string& Hint() const { return FHint; }
@@ -59,6 +61,7 @@ class TTaskTrayIcon : public TComponent, private TWindow {
   BOOL NotifyTray(DWORD operation);
   void AddIcon();
 
+  TForm* FForm;
   std::string FHint;
   TIcon FIcon;
   TPopupMenu* FPopUpMenuL = nullptr;

@@ -42,8 +42,6 @@ class TComponent : public TObject {
   // Set only while a form designer hosts the component; this program has none.
   bool Designing() const { return false; }
 
-  std::wstring Name;
-
  private:
   void Unlink(TComponent* other);
 

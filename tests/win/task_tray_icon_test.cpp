@@ -230,9 +230,9 @@ TEST_F(TaskTrayIcon, TalksToTheShellOnlyWhenSomethingChangesAndRetriesARefusedAd
 
 TEST_F(TaskTrayIcon, BringsItsFormForwardOpensTheMenuAndCallsTheEventsOfEachReport) {
   TOwnerForm form(Log);
-  TPopupMenu menu(&form);
+  TPopupMenu menu(form);
   MenuNames = {{menu.Handle(), "R"}};
-  menu.Add({L"Blink", L"まばたき", [this](TObject*) { Log.push_back("Blink chosen"); }});
+  menu.Add({L"まばたき", [this](TObject*) { Log.push_back("Blink chosen"); }});
   MenuCommand = 1;
   TTaskTrayIcon watched(&form), unwatched(&form);
   watched.SetPopUpMenuR(&menu);
@@ -256,7 +256,7 @@ TEST_F(TaskTrayIcon, BringsItsFormForwardOpensTheMenuAndCallsTheEventsOfEachRepo
 TEST_F(TaskTrayIcon, ForgetsAMenuWhenItIsDestroyed) {
   TOwnerForm form(Log);
   TTaskTrayIcon tray(nullptr);
-  auto a = std::make_unique<TPopupMenu>(&form), b = std::make_unique<TPopupMenu>(&form);
+  auto a = std::make_unique<TPopupMenu>(form), b = std::make_unique<TPopupMenu>(form);
   auto other = std::make_unique<TComponent>(nullptr);
   other->FreeNotification(&tray);
   tray.SetPopUpMenuL(a.get());
@@ -273,9 +273,9 @@ TEST_F(TaskTrayIcon, ForgetsAMenuWhenItIsDestroyed) {
 
 TEST_F(TaskTrayIcon, HandsAFailureToTheApplicationAndCarriesOn) {
   TOwnerForm form(Log);
-  TPopupMenu menu(&form);
+  TPopupMenu menu(form);
   MenuNames = {{menu.Handle(), "R"}};
-  menu.Add({L"Fail", L"失敗", [](TObject*) { throw EToviError(L"目が回る"); }});
+  menu.Add({L"失敗", [](TObject*) { throw EToviError(L"目が回る"); }});
   MenuCommand = 1;
   TTaskTrayIcon tray(nullptr);
   tray.SetPopUpMenuR(&menu);

@@ -32,6 +32,7 @@
 #include "toolkit/image_file.h"
 #include "toolkit/seams.h"
 #include "toolkit/task_bar.h"
+#include "toolkit/timer.h"
 
 namespace tovi {
 namespace {

@@ -17,6 +17,7 @@
 #include "core/eyes.h"
 #include "toolkit/seams.h"
 #include "toolkit/task_bar.h"
+#include "toolkit/timer.h"
 
 namespace {
 

@@ -155,24 +155,12 @@ void TTaskTrayIcon::HandleCallback(LPARAM mouseMessage) {
                             : response.Menu == TTrayMenu::Right ? FPopUpMenuR
                                                                 : nullptr;
   if (popup) popup->Popup(x, y);
-  for (const TTrayEvent& event : response.Events) {
-    switch (event.Kind) {
-      case TTrayEventKind::MouseMove:
-        if (OnMouseMove) OnMouseMove(this, event.Shift, x, y);
-        break;
-      case TTrayEventKind::MouseDown:
-        if (OnMouseDown) OnMouseDown(this, event.Button, event.Shift, x, y);
-        break;
-      case TTrayEventKind::MouseUp:
-        if (OnMouseUp) OnMouseUp(this, event.Button, event.Shift, x, y);
-        break;
-      case TTrayEventKind::Click:
-        if (OnClick) OnClick(this);
-        break;
-      case TTrayEventKind::DblClick:
-        if (OnDblClick) OnDblClick(this);
-        break;
-    }
+  for (const TTrayEvent& e : response.Events) {
+    if (e.Kind == TTrayEventKind::MouseMove && OnMouseMove) OnMouseMove(this, e.Shift, x, y);
+    if (e.Kind == TTrayEventKind::MouseDown && OnMouseDown) OnMouseDown(this, e.Button, e.Shift, x, y);
+    if (e.Kind == TTrayEventKind::MouseUp && OnMouseUp) OnMouseUp(this, e.Button, e.Shift, x, y);
+    if (e.Kind == TTrayEventKind::Click && OnClick) OnClick(this);
+    if (e.Kind == TTrayEventKind::DblClick && OnDblClick) OnDblClick(this);
   }
 }
 

@@ -27,7 +27,6 @@ struct TTrayEvent {
   TTrayEventKind Kind;
   TMouseButton Button = TMouseButton::mbLeft;  // of MouseDown and MouseUp
   TShiftState Shift = 0;                       // of MouseMove, MouseDown and MouseUp
-  friend bool operator==(const TTrayEvent&, const TTrayEvent&) = default;
 };
 
 // What one mouse report asks of a tray icon, done in this order: bring the

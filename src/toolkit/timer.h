@@ -14,8 +14,6 @@ class TTimer : public TComponent, private TWindow {
 
   void SetInterval(UINT milliseconds);
   void SetEnabled(bool enabled);
-  UINT Interval() const { return FInterval; }
-  bool Enabled() const { return FEnabled; }
 
   TNotifyEvent OnTimer;
 

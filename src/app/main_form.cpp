@@ -1,9 +1,7 @@
 #include "app/main_form.h"
 
-#include "core/eye_picture.h"
 #include "toolkit/application.h"
 #include "toolkit/errors.h"
-#include "toolkit/icon.h"
 #include "toolkit/image_file.h"
 #include "toolkit/program_folder.h"
 #include "toolkit/seams.h"
@@ -21,21 +19,17 @@ TFrmMain::TFrmMain()
     // A tool window never gets a task-bar button, should anything ever show it.
     : TForm({.ClassName = L"TFrmMain", .Caption = L"Tovi", .Style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
              .ExStyle = WS_EX_TOOLWINDOW}) {
-  TaskTrayIcon1.Name = L"TaskTrayIcon1";
   TaskTrayIcon1.SetPopUpMenuR(&PopupMenu);
   TaskTrayIcon1.OnClick = [this](TObject* sender) { TaskTrayIcon1Click(sender); };
-  TaskTrayIcon2.Name = L"TaskTrayIcon2";
   TaskTrayIcon2.SetPopUpMenuR(&PopupMenu);
   TaskTrayIcon2.OnClick = [this](TObject* sender) { TaskTrayIcon2Click(sender); };
-  Timer1.Name = L"Timer1";
   Timer1.SetInterval(kTickMilliseconds);
   Timer1.OnTimer = [this](TObject* sender) { Timer1Timer(sender); };
-  PopupMenu.Name = L"PopupMenu";
-  PopupMenu.Add({L"MnuConfig", L"設定(&C)...", [this](TObject* sender) { MnuConfigClick(sender); }});
-  PopupMenu.Add({L"N1", L"-", nullptr});
-  PopupMenu.Add({L"MnuAbout", L"Toviについて(&A)...", [this](TObject* sender) { MnuAboutClick(sender); }});
-  PopupMenu.Add({L"N2", L"-", nullptr});
-  PopupMenu.Add({L"MnuExit", L"終了(&X)", [this](TObject* sender) { MnuExitClick(sender); }});
+  PopupMenu.Add({L"設定(&C)...", [this](TObject* sender) { MnuConfigClick(sender); }});
+  PopupMenu.Add({L"-", nullptr});
+  PopupMenu.Add({L"Toviについて(&A)...", [this](TObject* sender) { MnuAboutClick(sender); }});
+  PopupMenu.Add({L"-", nullptr});
+  PopupMenu.Add({L"終了(&X)", [this](TObject* sender) { MnuExitClick(sender); }});
 
   for (TComponent* component : {static_cast<TComponent*>(&TaskTrayIcon1), static_cast<TComponent*>(&TaskTrayIcon2),
                                 static_cast<TComponent*>(&Timer1), static_cast<TComponent*>(&PopupMenu)})
@@ -77,46 +71,26 @@ void TFrmMain::SaveSettings() { FSettingsStore.Save(FSettings); }
 void TFrmMain::LoadImages() {
   TFolderImageLoader loader(FFolder);
   try {
-    FImages = LoadImageSet(loader, kEyeSize);
+    FEyes = TEyes(LoadImageSet(loader, kEyeSize));
   } catch (const EImageSetError& e) {
     const std::wstring path = loader.PathOf(e.FileName);
     throw EToviError(e.Problem == TLoadStatus::Missing ? path + L" が見つかりません"
                                                        : path + L" はビットマップとして読み込めません");
   }
-  FIconMask = IconMask(FImages.FBaseMask);
 }
 
 void TFrmMain::Timer1Timer(TObject*) {
-  FMotion.AdvanceBlink(seams::TickCount(), FSettings.FBlink, FSettings.FBlinkInterval,
-                       static_cast<std::int32_t>(FImages.FBlinkSequence.size()));
-  UpdateEyes();
-}
-
-void TFrmMain::UpdateEyes() {
   // The tick's own message tells where the cursor is: asking the window
   // server anew on every tick would be most of what an idle tick costs.
-  const TPoint cursor = MessageCursorPos();
-  if (const auto theta = FMotion.ChangedGaze(GetTrayRect(), cursor)) ShowEye(*theta, FMotion.FBlinkPos);
+  const TTickInputs inputs{seams::TickCount(), MessageCursorPos(), GetTrayRect()};
+  if (const std::optional<TEyePicture> picture = FEyes.Tick(inputs, FSettings)) FPublisher.Publish(*picture);
 }
 
 TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(seams::TickCount()); }
 
-void TFrmMain::ShowEye(double theta, std::int32_t blinkPos) {
-  const TRaster picture = ComposeEye(FImages, FIconMask, FSettings.FType, theta, blinkPos);
-  const TIcon icon(IconFromPicture(picture, FIconMask));
-  TaskTrayIcon1.SetIcon(&icon);
-  TaskTrayIcon1.SetHint("");
-  TaskTrayIcon2.SetIcon(&icon);
-  TaskTrayIcon2.SetHint("");
-}
+void TFrmMain::TaskTrayIcon1Click(TObject*) { FEyes.StartBlink(); }
 
-void TFrmMain::TaskTrayIcon1Click(TObject*) {
-  FMotion.StartBlink(static_cast<std::int32_t>(FImages.FBlinkSequence.size()));
-}
-
-void TFrmMain::TaskTrayIcon2Click(TObject*) {
-  FMotion.StartBlink(static_cast<std::int32_t>(FImages.FBlinkSequence.size()));
-}
+void TFrmMain::TaskTrayIcon2Click(TObject*) { FEyes.StartBlink(); }
 
 bool TFrmMain::BringOpenDialogForward() {
   for (TForm* dialog : {static_cast<TForm*>(DlgSetting), static_cast<TForm*>(DlgAbout)}) {
@@ -130,7 +104,7 @@ bool TFrmMain::BringOpenDialogForward() {
 
 void TFrmMain::MnuConfigClick(TObject*) {
   if (DlgSetting == nullptr || BringOpenDialogForward()) return;
-  DlgSetting->SetEyeList(&FImages.FEyeList);
+  DlgSetting->SetEyeList(&FEyes.Images().FEyeList);
   DlgSetting->SetValues(FSettings.FType, FSettings.FBlink, FSettings.FBlinkInterval);
   if (DlgSetting->ShowModal() == mrCancel) return;
   DlgSetting->GetValues(FSettings.FType, FSettings.FBlink, FSettings.FBlinkInterval);

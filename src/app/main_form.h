@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "app/eye_publisher.h"
 #include "components/task_tray_icon.h"
-#include "core/eye_motion.h"
-#include "core/image_set.h"
+#include "core/eyes.h"
 #include "core/settings.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/setting_dialog.h"
@@ -35,14 +35,13 @@ class TFrmMain final : public TForm {
   TTaskTrayIcon TaskTrayIcon1{this};
   TTaskTrayIcon TaskTrayIcon2{this};
   TTimer Timer1{this};
-  TPopupMenu PopupMenu{this};
+  TPopupMenu PopupMenu{*this};
 
   // The dialogs, made by the application after this form and kept for the run.
   TDlgAbout* DlgAbout = nullptr;
   TDlgSetting* DlgSetting = nullptr;
 
   EyeSettings FSettings;
-  TEyeMotion FMotion;
 
  private:
   void FormCreate();
@@ -50,16 +49,14 @@ class TFrmMain final : public TForm {
   void LoadSettings();
   void SaveSettings();
   void LoadImages();
-  void UpdateEyes();
   TRect GetTrayRect();
-  void ShowEye(double theta, std::int32_t blinkPos);
   // One dialog at a time: an open one comes to the front instead of another.
   bool BringOpenDialogForward();
 
   std::wstring FFolder;
   TSettingsStore FSettingsStore;
-  TImageSet FImages;
-  TRaster FIconMask;
+  TEyes FEyes;
+  TEyePublisher FPublisher{TaskTrayIcon1, TaskTrayIcon2};
   TNotificationArea FNotificationArea;
 };
 

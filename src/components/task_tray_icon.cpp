@@ -1,8 +1,9 @@
 #include "components/task_tray_icon.h"
 
-#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
+#include "core/tray_icon_rules.h"
 #include "toolkit/application.h"
 #include "toolkit/errors.h"
 #include "toolkit/form.h"
@@ -12,59 +13,30 @@
 namespace tovi {
 namespace {
 
-constexpr char kWindowClass[] = "ToviTrayIconWindow";
 constexpr UINT_PTR kRetryAddTimer = 1;
 // An icon the shell would not take is offered again, at most once a second.
 constexpr UINT kRetryAddMilliseconds = 1000;
+
+static_assert(kMouseMove == WM_MOUSEMOVE && kLButtonDown == WM_LBUTTONDOWN && kRButtonDown == WM_RBUTTONDOWN &&
+              kMButtonUp == WM_MBUTTONUP);
+
+// The first form of the record holds a tooltip of 64 bytes with its zero.
+constexpr std::size_t kTipBytes = 64;
 
 UINT TaskbarCreatedMessage() {
   static const UINT message = RegisterWindowMessageA("TaskbarCreated");
   return message;
 }
 
-// The first form of the record holds a tooltip of 64 bytes with its zero.
-constexpr std::size_t kTipBytes = 64;
-
-// Copies as much of the hint as fits the tooltip with its terminating zero,
-// never splitting a double-byte character of the system code page.
-void CopyTip(const std::string& hint, char* tip) {
-  std::size_t length = 0;
-  while (length < hint.size()) {
-    const std::size_t next = length + (IsDBCSLeadByte(static_cast<BYTE>(hint[length])) ? 2 : 1);
-    if (next > kTipBytes - 1) break;
-    length = next;
-  }
-  length = std::min(length, hint.size());
-  std::memcpy(tip, hint.data(), length);
-  tip[length] = '\0';
-}
-
-HWND CreateHiddenWindow() {
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass{};
-  if (!GetClassInfoA(instance, kWindowClass, &windowClass)) {
-    windowClass = {};
-    windowClass.lpfnWndProc = &DefWindowProcA;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kWindowClass;
-    if (!RegisterClassA(&windowClass)) throw EToviError(L"ウィンドウクラスを登録できません");
-  }
-  const HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                      nullptr, instance, nullptr);
-  if (window == nullptr) throw EToviError(L"ウィンドウを作れません");
-  return window;
-}
-
 }  // namespace
 
-TTaskTrayIcon::TTaskTrayIcon(TComponent* owner) : TComponent(owner), FWindowHandle(CreateHiddenWindow()) {
-  SetWindowLongPtrA(FWindowHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrA(FWindowHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TTaskTrayIcon::WindowProc));
+TTaskTrayIcon::TTaskTrayIcon(TForm* owner) : TComponent(owner), FForm(owner) {
+  // Found by this class name from outside, by the end-to-end tests.
+  CreateHandle({.ClassName = L"ToviTrayIconWindow", .Style = WS_POPUP, .ExStyle = WS_EX_TOOLWINDOW});
 }
 
 TTaskTrayIcon::~TTaskTrayIcon() {
   if (FVisible) NotifyTray(NIM_DELETE);
-  DestroyWindow(FWindowHandle);
 }
 
 void TTaskTrayIcon::SetHint(const std::string& value) {
@@ -115,61 +87,61 @@ void TTaskTrayIcon::Notification(TComponent* component, TOperation operation) {
 }
 
 BOOL TTaskTrayIcon::NotifyTray(DWORD operation) {
-  if (Designing()) return FALSE;
   if (operation == NIM_MODIFY && !FVisible) return FALSE;
   NOTIFYICONDATAA data{};
   data.cbSize = kRecordSize;
-  data.hWnd = FWindowHandle;
+  data.hWnd = Handle();
   data.uID = kIconId;
   data.uFlags = kFlags;
   data.uCallbackMessage = kCallbackMessage;
   data.hIcon = FIcon.Handle();
-  CopyTip(FHint, data.szTip);
+  // The record came zeroed: the tip's terminating zero is there already.
+  const auto isLeadByte = [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; };
+  std::memcpy(data.szTip, FHint.data(), FittingLength(FHint, kTipBytes - 1, isLeadByte));
   return seams::ShellNotifyIcon(operation, &data);
 }
 
 void TTaskTrayIcon::AddIcon() {
   // A shell that already holds the icon refuses the add but takes a modify.
   FAddPending = !NotifyTray(NIM_ADD) && !NotifyTray(NIM_MODIFY);
-  if (FAddPending) SetTimer(FWindowHandle, kRetryAddTimer, kRetryAddMilliseconds, nullptr);
-  else KillTimer(FWindowHandle, kRetryAddTimer);
+  if (FAddPending) SetTimer(Handle(), kRetryAddTimer, kRetryAddMilliseconds, nullptr);
+  else KillTimer(Handle(), kRetryAddTimer);
 }
 
-LRESULT CALLBACK TTaskTrayIcon::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TTaskTrayIcon*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  TMessage record{message, wParam, lParam, 0};
-  self->WndProc(record);
-  return record.Result;
+void TTaskTrayIcon::RetryAdd() {
+  if (FVisible && FAddPending) AddIcon();
+  else KillTimer(Handle(), kRetryAddTimer);
 }
 
-void TTaskTrayIcon::WndProc(TMessage& message) {
-  if (message.Msg == WM_QUERYENDSESSION) {
-    // Another program may still cancel the log-off: the icon stays until it really happens.
-    message.Result = 1;
-  } else if (message.Msg == WM_ENDSESSION) {
-    if (message.WParam) NotifyTray(NIM_DELETE);
-  } else if (message.Msg == kCallbackMessage) {
-    try {
-      HandleCallback(message.LParam);
-    } catch (...) {
-      Application().HandleException(this);
-    }
-  } else if (message.Msg == TaskbarCreatedMessage()) {
+LRESULT TTaskTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == TaskbarCreatedMessage()) {
     // A restarted shell has forgotten every icon.
     if (FVisible) AddIcon();
-  } else if (message.Msg == WM_TIMER && message.WParam == kRetryAddTimer) {
-    if (FVisible && FAddPending) AddIcon();
-    else KillTimer(FWindowHandle, kRetryAddTimer);
-  } else {
-    message.Result = DefWindowProcA(FWindowHandle, message.Msg, message.WParam, message.LParam);
+    return 0;
   }
+  switch (message) {
+    case kCallbackMessage:
+      HandleCallback(lParam);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // Another program may still cancel the log-off: the icon stays until it really happens.
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) NotifyTray(NIM_DELETE);
+      return 0;
+    case WM_TIMER:
+      if (wParam != kRetryAddTimer) break;
+      RetryAdd();
+      return 0;
+    default:
+      break;
+  }
+  return TWindow::HandleMessage(message, wParam, lParam);
 }
 
 void TTaskTrayIcon::BringOwnerForward() {
-  auto* form = dynamic_cast<TForm*>(Owner());
-  if (form == nullptr) return;
-  SetForegroundWindow(form->Handle());
+  if (FForm == nullptr) return;
+  SetForegroundWindow(FForm->Handle());
   Application().ProcessMessages();
 }
 
@@ -177,38 +149,18 @@ void TTaskTrayIcon::HandleCallback(LPARAM mouseMessage) {
   POINT cursor{};
   seams::CursorPos(&cursor);
   const int x = cursor.x, y = cursor.y;
-  const auto mouseDown = [&](TMouseButton button, TShiftState shift) {
-    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
-  };
-  const auto mouseUpAndClick = [&](TMouseButton button, TShiftState shift) {
-    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
-    if (OnClick) OnClick(this);
-  };
-  const auto doubleClick = [&](TMouseButton button) {
-    BringOwnerForward();
-    if (OnDblClick) OnDblClick(this);
-    mouseDown(button, ssDouble);
-  };
-  // The menu comes first and the press is reported once it has closed.
-  const auto pressWithMenu = [&](TPopupMenu* TTaskTrayIcon::*menu, TMouseButton button, TShiftState shift) {
-    BringOwnerForward();
-    if (TPopupMenu* popup = this->*menu) popup->Popup(x, y);
-    mouseDown(button, shift);
-  };
-
-  switch (mouseMessage) {
-    case WM_MOUSEMOVE:
-      if (OnMouseMove) OnMouseMove(this, 0, x, y);
-      break;
-    case WM_LBUTTONDOWN: pressWithMenu(&TTaskTrayIcon::FPopUpMenuL, TMouseButton::mbLeft, ssLeft); break;
-    case WM_LBUTTONUP: mouseUpAndClick(TMouseButton::mbLeft, ssLeft); break;
-    case WM_LBUTTONDBLCLK: doubleClick(TMouseButton::mbLeft); break;
-    case WM_RBUTTONDOWN: pressWithMenu(&TTaskTrayIcon::FPopUpMenuR, TMouseButton::mbRight, ssRight); break;
-    case WM_RBUTTONUP: mouseUpAndClick(TMouseButton::mbRight, ssRight); break;
-    case WM_RBUTTONDBLCLK: doubleClick(TMouseButton::mbRight); break;
-    case WM_MBUTTONDOWN: mouseDown(TMouseButton::mbMiddle, ssMiddle); break;
-    case WM_MBUTTONUP: mouseUpAndClick(TMouseButton::mbMiddle, ssMiddle); break;
-    default: break;
+  const TTrayResponse response = TrayResponse(static_cast<std::uint32_t>(mouseMessage));
+  if (response.BringOwnerForward) BringOwnerForward();
+  TPopupMenu* const popup = response.Menu == TTrayMenu::Left    ? FPopUpMenuL
+                            : response.Menu == TTrayMenu::Right ? FPopUpMenuR
+                                                                : nullptr;
+  if (popup) popup->Popup(x, y);
+  for (const TTrayEvent& e : response.Events) {
+    if (e.Kind == TTrayEventKind::MouseMove && OnMouseMove) OnMouseMove(this, e.Shift, x, y);
+    if (e.Kind == TTrayEventKind::MouseDown && OnMouseDown) OnMouseDown(this, e.Button, e.Shift, x, y);
+    if (e.Kind == TTrayEventKind::MouseUp && OnMouseUp) OnMouseUp(this, e.Button, e.Shift, x, y);
+    if (e.Kind == TTrayEventKind::Click && OnClick) OnClick(this);
+    if (e.Kind == TTrayEventKind::DblClick && OnDblClick) OnDblClick(this);
   }
 }
 

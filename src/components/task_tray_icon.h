@@ -7,15 +7,18 @@
 
 #include "toolkit/component.h"
 #include "toolkit/icon.h"
+#include "toolkit/window.h"
 
 namespace tovi {
 
+class TForm;
 class TPopupMenu;
 
 // One icon in the notification area, kept in step with its picture, tooltip
 // and visibility, turning the shell's mouse reports into events and menus.
-// Each instance has a hidden window of its own, which the shell tells apart.
-class TTaskTrayIcon : public TComponent {
+// Each instance has a hidden window of its own, which the shell tells apart;
+// it is top-level, for "TaskbarCreated" is broadcast to top-level windows only.
+class TTaskTrayIcon : public TComponent, private TWindow {
  public:
   static constexpr UINT kIconId = 1;
   static constexpr UINT kCallbackMessage = WM_USER + 100;
@@ -23,7 +26,8 @@ class TTaskTrayIcon : public TComponent {
   // The first form of the record: 88 bytes in a 32-bit program, 104 in a 64-bit one.
   static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
 
-  explicit TTaskTrayIcon(TComponent* owner);
+  // owner: the form brought to the front when the icon is pressed, if any.
+  explicit TTaskTrayIcon(TForm* owner);
   ~TTaskTrayIcon() override;
 
   const std::string& Hint() const { return FHint; }
@@ -37,7 +41,7 @@ class TTaskTrayIcon : public TComponent {
   void SetPopUpMenuR(TPopupMenu* value);
   bool Visible() const { return FVisible; }
   void SetVisible(bool value);
-  HWND WindowHandle() const { return FWindowHandle; }
+  HWND WindowHandle() const { return Handle(); }
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -49,26 +53,20 @@ class TTaskTrayIcon : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
-  struct TMessage {
-    UINT Msg;
-    WPARAM WParam;
-    LPARAM LParam;
-    LRESULT Result;
-  };
-
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void WndProc(TMessage& message);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  TObject* ErrorSender() override { return this; }
   void HandleCallback(LPARAM mouseMessage);
+  void RetryAdd();
   void BringOwnerForward();
   BOOL NotifyTray(DWORD operation);
   void AddIcon();
 
+  TForm* FForm;
   std::string FHint;
   TIcon FIcon;
   TPopupMenu* FPopUpMenuL = nullptr;
   TPopupMenu* FPopUpMenuR = nullptr;
   bool FVisible = true;
-  HWND FWindowHandle = nullptr;
   bool FAddPending = false;
 };
 

@@ -1,6 +1,7 @@
 #include "core/eye_picture.h"
 
 #include <cmath>
+#include <utility>
 
 #include "core/canvas.h"
 #include "core/round_off.h"
@@ -26,8 +27,8 @@ TRaster IconMask(const TRaster& baseMask) {
   return mask;
 }
 
-TRaster ComposeEye(const TImageSet& images, const TRaster& iconMask, std::int32_t type, double theta,
-                   std::int32_t blinkPos) {
+TEyePicture ComposeEye(const TImageSet& images, const TRaster& iconMask, std::int32_t type, double theta,
+                       std::int32_t blinkPos) {
   TRaster picture(kEyeSize, kEyeSize);
   TRasterCanvas canvas(picture);
   canvas.Draw(0, 0, images.FBaseBitmap);
@@ -39,7 +40,7 @@ TRaster ComposeEye(const TImageSet& images, const TRaster& iconMask, std::int32_
   for (int y = 0; y < kEyeSize; ++y)
     for (int x = 0; x < kEyeSize; ++x)
       if (iconMask.Pixel(x, y) == kWhite) picture.SetPixel(x, y, kBlack);
-  return picture;
+  return {std::move(picture), iconMask};
 }
 
 }  // namespace tovi

@@ -17,11 +17,19 @@ TPoint PupilTopLeft(double theta);
 // (transparent) wherever the base picture does not reach.
 TRaster IconMask(const TRaster& baseMask);
 
+// A picture of the eye as an icon shows it: its colours, and its mask, white
+// where the screen shows through.
+struct TEyePicture {
+  TRaster Colours;
+  TRaster Mask;
+  friend bool operator==(const TEyePicture&, const TEyePicture&) = default;
+};
+
 // Paints the eye: base, pupil `type` turned towards theta, and the eyelid
 // frame of blink step blinkPos while a blink runs. Every place that iconMask
 // marks transparent comes out black, so the icon shows the screen there
 // whatever the pupil or the eyelid painted.
-TRaster ComposeEye(const TImageSet& images, const TRaster& iconMask, std::int32_t type, double theta,
-                   std::int32_t blinkPos);
+TEyePicture ComposeEye(const TImageSet& images, const TRaster& iconMask, std::int32_t type, double theta,
+                       std::int32_t blinkPos);
 
 }  // namespace tovi

@@ -45,7 +45,6 @@ class TApplication {
   // Runs the message loop until Terminate.
   void Run();
   void Terminate();
-  bool Terminated() const { return FTerminated; }
   // Dispatches every message that is waiting, then returns.
   void ProcessMessages();
 

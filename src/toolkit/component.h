@@ -1,9 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "core/mouse.h"
 
 namespace tovi {
 
@@ -11,18 +12,6 @@ class TObject {
  public:
   virtual ~TObject() = default;
 };
-
-enum class TMouseButton { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
-
-// Keys and buttons held during a mouse event, as a set of flags.
-using TShiftState = std::uint8_t;
-inline constexpr TShiftState ssShift = 0x01;
-inline constexpr TShiftState ssAlt = 0x02;
-inline constexpr TShiftState ssCtrl = 0x04;
-inline constexpr TShiftState ssLeft = 0x08;
-inline constexpr TShiftState ssRight = 0x10;
-inline constexpr TShiftState ssMiddle = 0x20;
-inline constexpr TShiftState ssDouble = 0x40;
 
 // Events: called only when assigned, with the sender first.
 using TNotifyEvent = std::function<void(TObject* sender)>;
@@ -52,8 +41,6 @@ class TComponent : public TObject {
 
   // Set only while a form designer hosts the component; this program has none.
   bool Designing() const { return false; }
-
-  std::wstring Name;
 
  private:
   void Unlink(TComponent* other);

@@ -11,7 +11,7 @@ UINT seams::TrackPopupMenuAt(HMENU menu, HWND owner, POINT at) {
                                             at.x, at.y, owner, nullptr));
 }
 
-TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), FMenu(CreatePopupMenu()) {
+TPopupMenu::TPopupMenu(TForm& owner) : TComponent(&owner), FForm(owner), FMenu(CreatePopupMenu()) {
   if (!FMenu) throw EToviError(L"メニューを作れません");
 }
 
@@ -25,9 +25,7 @@ void TPopupMenu::Add(TItem item) {
 }
 
 void TPopupMenu::Popup(int x, int y) {
-  auto* form = dynamic_cast<TForm*>(Owner());
-  if (form == nullptr) throw EToviError(L"メニューに持ち主のフォームがありません");
-  const UINT command = seams::OpenPopupMenu(FMenu.Get(), form->Handle(), POINT{x, y});
+  const UINT command = seams::OpenPopupMenu(FMenu.Get(), FForm.Handle(), POINT{x, y});
   if (command == 0 || command > FItems.size()) return;
   const TItem& item = FItems[command - 1];
   if (item.OnClick) item.OnClick(this);

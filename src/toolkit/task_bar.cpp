@@ -1,7 +1,5 @@
 #include "toolkit/task_bar.h"
 
-#include <windowsx.h>
-
 #include <cstring>
 
 #include "toolkit/seams.h"
@@ -31,11 +29,6 @@ TRect TNotificationArea::Rect(std::uint32_t now) {
     if (FWindow == nullptr || !GetWindowRect(FWindow, &r)) return {};
   }
   return {r.left, r.top, r.right, r.bottom};
-}
-
-TPoint MessageCursorPos() {
-  const DWORD position = GetMessagePos();
-  return {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
 }
 
 }  // namespace tovi

@@ -28,8 +28,4 @@ class TNotificationArea {
   std::uint32_t FSearchedAt = 0;
 };
 
-// Where the cursor was when the message being handled was taken from the
-// queue: for a timer tick, the cursor now, without asking the window server.
-TPoint MessageCursorPos();
-
 }  // namespace tovi

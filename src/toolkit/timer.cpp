@@ -1,5 +1,7 @@
 #include "toolkit/timer.h"
 
+#include <windowsx.h>
+
 #include "toolkit/errors.h"
 
 namespace tovi {
@@ -38,6 +40,11 @@ LRESULT TTimer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   return TWindow::HandleMessage(message, wParam, lParam);
+}
+
+TPoint MessageCursorPos() {
+  const DWORD position = GetMessagePos();
+  return {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
 }
 
 }  // namespace tovi

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/raster.h"
 #include "toolkit/component.h"
 #include "toolkit/window.h"
 
@@ -13,8 +14,6 @@ class TTimer : public TComponent, private TWindow {
 
   void SetInterval(UINT milliseconds);
   void SetEnabled(bool enabled);
-  UINT Interval() const { return FInterval; }
-  bool Enabled() const { return FEnabled; }
 
   TNotifyEvent OnTimer;
 
@@ -26,5 +25,9 @@ class TTimer : public TComponent, private TWindow {
   UINT FInterval = 1000;
   bool FEnabled = true;
 };
+
+// Where the cursor was when the message being handled was taken from the
+// queue: for a timer tick, the cursor now, without asking the window server.
+TPoint MessageCursorPos();
 
 }  // namespace tovi

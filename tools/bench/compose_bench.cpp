@@ -1,5 +1,5 @@
 // compose_bench: times one change of the eyes part by part, on the same
-// path as TFrmMain::ShowEye (the real pictures, ComposeEye, IconFromPicture,
+// path as the eyes' publisher (the real pictures, ComposeEye, IconFromPicture,
 // TIcon and two real TTaskTrayIcon components), or the inputs every timer
 // tick gathers even when nothing changes.
 //
@@ -24,14 +24,15 @@
 #include <vector>
 
 #include "components/task_tray_icon.h"
-#include "core/eye_motion.h"
 #include "core/eye_picture.h"
+#include "core/eyes.h"
 #include "core/image_set.h"
 #include "picture_folder.h"
 #include "toolkit/icon.h"
 #include "toolkit/image_file.h"
 #include "toolkit/seams.h"
 #include "toolkit/task_bar.h"
+#include "toolkit/timer.h"
 
 namespace tovi {
 namespace {
@@ -89,9 +90,9 @@ int Run(bool realShell, int rounds) {
     const double theta = 2 * std::numbers::pi * (round % 360) / 360.0 - std::numbers::pi;
     const std::int32_t blinkPos = round % (sequence + 2) - 2;
     const LONGLONG t0 = Now();
-    const TRaster picture = ComposeEye(images, mask, 0, theta, blinkPos);
+    const TEyePicture picture = ComposeEye(images, mask, 0, theta, blinkPos);
     const LONGLONG t1 = Now();
-    const TIcon eye(IconFromPicture(picture, mask));
+    const TIcon eye(IconFromPicture(picture.Colours, picture.Mask));
     const LONGLONG t2 = Now();
     tray1.SetIcon(&eye);
     tray1.SetHint("");
@@ -132,10 +133,10 @@ int Run(bool realShell, int rounds) {
 }
 
 // What every tick costs before it knows whether anything changed: the
-// cursor, the task bar's rectangle and the gaze test of Timer1Timer.
+// cursor, the task bar's rectangle and the eyes' tick of Timer1Timer.
 int RunTicks(int rounds) {
   const char* mode = "ticks";
-  TEyeMotion motion;
+  TEyes eyes;
   TNotificationArea notificationArea;
   std::vector<double> cursorRead, trayRect, gaze, tick;
   const double cpuBefore = ProcessCpuMicroseconds();
@@ -145,7 +146,7 @@ int RunTicks(int rounds) {
     const LONGLONG t1 = Now();
     const TRect tray = notificationArea.Rect(seams::TickCount());
     const LONGLONG t2 = Now();
-    motion.ChangedGaze(tray, cursor);
+    eyes.Tick({seams::TickCount(), cursor, tray}, {.FBlink = false});
     const LONGLONG t3 = Now();
     cursorRead.push_back(Microseconds(t1 - t0));
     trayRect.push_back(Microseconds(t2 - t1));

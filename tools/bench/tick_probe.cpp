@@ -14,9 +14,10 @@
 
 #include <string>
 
-#include "core/eye_motion.h"
+#include "core/eyes.h"
 #include "toolkit/seams.h"
 #include "toolkit/task_bar.h"
+#include "toolkit/timer.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ constexpr UINT kTickMilliseconds = 10;
 enum class TMode { Search, Tovi };
 
 TMode Mode = TMode::Tovi;
-tovi::TEyeMotion Motion;
+tovi::TEyes Eyes;
 tovi::TNotificationArea NotificationArea;
 
 tovi::TRect SearchedRect() {
@@ -49,8 +50,7 @@ void Tick() {
     cursor = tovi::MessageCursorPos();
     tray = NotificationArea.Rect(tovi::seams::TickCount());
   }
-  Motion.AdvanceBlink(tovi::seams::TickCount(), false, 5000, 7);
-  Motion.ChangedGaze(tray, cursor);
+  Eyes.Tick({tovi::seams::TickCount(), cursor, tray}, {.FBlink = false});
 }
 
 LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

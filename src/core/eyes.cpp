@@ -1,6 +1,7 @@
-#include "core/eye_motion.h"
+#include "core/eyes.h"
 
 #include <cmath>
+#include <utility>
 
 namespace tovi {
 
@@ -11,23 +12,27 @@ double GazeAngle(const TRect& trayRect, TPoint cursor) {
   return std::atan2(static_cast<double>(cursor.Y - centreY), static_cast<double>(cursor.X - centreX));
 }
 
-void TEyeMotion::AdvanceBlink(std::uint32_t now, bool blink, std::int32_t blinkInterval,
-                              std::int32_t sequenceLength) {
-  if (blink && FBlinkPos < -1) {
+TEyes::TEyes(TImageSet images) : FImages(std::move(images)), FIconMask(IconMask(FImages.FBaseMask)) {}
+
+void TEyes::StartBlink() { FBlinkPos = static_cast<std::int32_t>(FImages.FBlinkSequence.size()) - 1; }
+
+void TEyes::AdvanceBlink(std::uint32_t now, const EyeSettings& settings) {
+  if (settings.FBlink && FBlinkPos < -1) {
     const std::uint32_t elapsed = now - FBlinkEndTick;
-    if (std::int64_t{elapsed} > std::int64_t{blinkInterval}) StartBlink(sequenceLength);
+    if (std::int64_t{elapsed} > std::int64_t{settings.FBlinkInterval}) StartBlink();
     return;
   }
   if (FBlinkPos > kBlinkPosFloor) --FBlinkPos;
   if (FBlinkPos < 0) FBlinkEndTick = now;
 }
 
-std::optional<double> TEyeMotion::ChangedGaze(const TRect& trayRect, TPoint cursor) {
-  const double angle = GazeAngle(trayRect, cursor);
+std::optional<TEyePicture> TEyes::Tick(const TTickInputs& inputs, const EyeSettings& settings) {
+  AdvanceBlink(inputs.Now, settings);
+  const double angle = GazeAngle(inputs.TrayRect, inputs.Cursor);
   if (angle == FLastAngle && FBlinkPos == FLastBlinkPos) return std::nullopt;
   FLastAngle = angle;
   FLastBlinkPos = FBlinkPos;
-  return angle;
+  return ComposeEye(FImages, FIconMask, settings.FType, angle, FBlinkPos);
 }
 
 }  // namespace tovi

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "core/eye_picture.h"
+#include "core/image_set.h"
+#include "core/raster.h"
+#include "core/settings.h"
+
+namespace tovi {
+
+// The gaze angle from the centre of the notification area to the cursor, in
+// radians from -pi to pi; positive when the cursor lies below (screen y grows
+// downwards), 0 when the cursor sits on the centre.
+double GazeAngle(const TRect& trayRect, TPoint cursor);
+
+// What one timer tick gathers from the platform.
+struct TTickInputs {
+  // The millisecond tick counter, which wraps after 49.7 days: elapsed times
+  // are taken as unsigned differences.
+  std::uint32_t Now = 0;
+  TPoint Cursor;
+  TRect TrayRect;  // all zero when there is no notification area
+};
+
+// The pair of eyes as the timer moves them: the pictures they are drawn from,
+// where they look and which eyelid frame they show. FBlinkPos of 0 or more
+// indexes the blink sequence; -1 means a blink has just ended; anything lower
+// means no blink is running.
+class TEyes {
+ public:
+  // FBlinkPos never falls below this, so it cannot wrap however long the
+  // program runs with blinking off.
+  static constexpr std::int32_t kBlinkPosFloor = -2;
+
+  explicit TEyes(TImageSet images = {});
+
+  const TImageSet& Images() const { return FImages; }
+
+  // A blink starts, or starts again, from the far end of the sequence.
+  void StartBlink();
+
+  // One tick: the blink steps on, then the eyes turn to the cursor. The
+  // picture to show when the gaze angle or the blink frame is no longer the
+  // one last shown, else nothing.
+  std::optional<TEyePicture> Tick(const TTickInputs& inputs, const EyeSettings& settings);
+
+ private:
+  void AdvanceBlink(std::uint32_t now, const EyeSettings& settings);
+
+  TImageSet FImages;
+  TRaster FIconMask;
+  std::int32_t FBlinkPos = 0;
+  std::uint32_t FBlinkEndTick = 0;
+  double FLastAngle = 0.0;
+  std::int32_t FLastBlinkPos = 0;
+};
+
+}  // namespace tovi

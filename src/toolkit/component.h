@@ -39,9 +39,6 @@ class TComponent : public TObject {
   virtual void Loaded() {}
   virtual void Notification(TComponent* component, TOperation operation);
 
-  // Set only while a form designer hosts the component; this program has none.
-  bool Designing() const { return false; }
-
  private:
   void Unlink(TComponent* other);
 

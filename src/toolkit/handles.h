@@ -43,7 +43,6 @@ using TUniquePen = TUnique<HPEN, &DeleteGdiObject>;
 using TUniqueBitmap = TUnique<HBITMAP, &DeleteGdiObject>;
 using TUniqueMemoryDc = TUnique<HDC, &DeleteDC>;
 using TUniqueMenu = TUnique<HMENU, &DestroyMenu>;
-using TUniqueWindow = TUnique<HWND, &DestroyWindow>;
 // Files and file mappings; null, not INVALID_HANDLE_VALUE, stands for none.
 using TUniqueKernelObject = TUnique<HANDLE, &CloseHandle>;
 using TUniqueFileView = TUnique<const void*, &UnmapViewOfFile>;

@@ -102,8 +102,14 @@ bool TFrmMain::BringOpenDialogForward() {
   return false;
 }
 
+template <typename TDialog>
+TDialog* TFrmMain::Made(TDialog*& dialog) {
+  if (dialog == nullptr) dialog = Application().CreateForm<TDialog>();
+  return dialog;
+}
+
 void TFrmMain::MnuConfigClick(TObject*) {
-  if (DlgSetting == nullptr || BringOpenDialogForward()) return;
+  if (BringOpenDialogForward() || Made(DlgSetting) == nullptr) return;
   DlgSetting->SetEyeList(&FEyes.Images().FEyeList);
   DlgSetting->SetValues(FSettings.FType, FSettings.FBlink, FSettings.FBlinkInterval);
   if (DlgSetting->ShowModal() == mrCancel) return;
@@ -112,7 +118,7 @@ void TFrmMain::MnuConfigClick(TObject*) {
 }
 
 void TFrmMain::MnuAboutClick(TObject*) {
-  if (DlgAbout != nullptr && !BringOpenDialogForward()) DlgAbout->ShowModal();
+  if (!BringOpenDialogForward() && Made(DlgAbout) != nullptr) DlgAbout->ShowModal();
 }
 
 void TFrmMain::MnuExitClick(TObject*) { Close(); }

@@ -37,7 +37,7 @@ class TFrmMain final : public TForm {
   TTimer Timer1{this};
   TPopupMenu PopupMenu{*this};
 
-  // The dialogs, made by the application after this form and kept for the run.
+  // The dialogs, made when first opened, owned by the application and kept for the run.
   TDlgAbout* DlgAbout = nullptr;
   TDlgSetting* DlgSetting = nullptr;
 
@@ -52,6 +52,9 @@ class TFrmMain final : public TForm {
   TRect GetTrayRect();
   // One dialog at a time: an open one comes to the front instead of another.
   bool BringOpenDialogForward();
+  // The dialog, made at its first opening: a start makes only what it shows.
+  template <typename TDialog>
+  TDialog* Made(TDialog*& dialog);
 
   std::wstring FFolder;
   TSettingsStore FSettingsStore;

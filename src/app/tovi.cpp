@@ -8,10 +8,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   application.Title = L"Tovi";
   // A main form that cannot come into being (a broken picture, say) has been
   // reported; the program then ends in order.
-  tovi::TFrmMain* mainForm = application.CreateForm<tovi::TFrmMain>();
-  if (mainForm == nullptr) return 1;
-  mainForm->DlgAbout = application.CreateForm<tovi::TDlgAbout>();
-  mainForm->DlgSetting = application.CreateForm<tovi::TDlgSetting>();
+  if (application.CreateForm<tovi::TFrmMain>() == nullptr) return 1;
   application.Run();
   return 0;
 }

@@ -27,6 +27,7 @@ start_xvfb || exit 1
 trap 'stop_wine; stop_xvfb' EXIT
 make_prefix "$TOVI_ROOT/build/wine-prefix"
 export TOVI_WINEPREFIX=$WINEPREFIX
+start_desktop "$TOVI_ROOT/build/windows/tools/winprobe.exe" || exit 1
 
 echo "== win tests (under Wine)"
 GTEST_OUTPUT="xml:Z:$reports/win/" ctest --test-dir build/windows --output-on-failure \

@@ -81,6 +81,26 @@ make_prefix() {
   wineserver -w
 }
 
+# Starts Wine's desktop with its task bar and holds it open until stop_wine.
+# A program that starts the desktop itself waits 10 s for it and then makes
+# no window at all; a new prefix's first desktop on a busy machine can take
+# longer, so the holder (winprobe, given as the argument) tries again.
+start_desktop() {
+  local log i j
+  log=$(mktemp)
+  for i in 1 2 3; do
+    wine "$1" hold 86400000 >"$log" 2>&1 &
+    for j in $(seq 600); do
+      if grep -q '"hold"' "$log"; then rm -f "$log"; return 0; fi
+      kill -0 $! 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  rm -f "$log"
+  echo "could not start Wine's desktop" >&2
+  return 1
+}
+
 stop_wine() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
   true

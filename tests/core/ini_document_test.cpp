@@ -38,6 +38,10 @@ TEST(IniDocument, ReadsValuesAsThePlatformDoes) {
       {"long quoted value cut", "[Eye]\nType=\"" + kLong + "\"\n", kLong.substr(0, 2047)},
   };
   for (const auto& [what, text, type] : cases) EXPECT_EQ(TIniDocument(text).ReadString("Eye", "Type"), type) << what;
+  // Only A to Z fold: '@' and '[' lie beside them and stay apart from '`' and '{'.
+  EXPECT_EQ(TIniDocument("[aZ]\nZa=1\n").ReadString("Az", "zA"), "1") << "the first and last letters fold";
+  EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("@", "{"), std::nullopt) << "'@' is no '`'";
+  EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("`", "["), std::nullopt) << "'[' is no '{'";
 }
 
 TEST(IniDocument, WritesOneLineAndKeepsTheRest) {

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace tovi {
 namespace {
@@ -125,6 +128,49 @@ TEST(PlaceContent, CaptionWithoutGlyphKeepsTheGapAndHalvesAreTakenApart) {
             (TPoint{22, 12}))
       << "no caption, no gap: the glyph alone is centred";
   EXPECT_EQ(PlaceContent({.Margin = INT_MAX, .GlyphSize = 16, .Gap = 4}).Text.X, INT_MAX) << "saturates, never wraps";
+}
+
+// Paints the frame's lines as the platform's pen does (each line from a point
+// to the next, the end point left out) and its two dots, a letter a colour.
+std::vector<std::string> PaintedFrame(const TRoundFrame& frame, int width, int height) {
+  std::vector<std::string> grid(height, std::string(width, '.'));
+  const auto letter = [](TColorRef colour) {
+    switch (colour) {
+      case kButtonOutline: return 'o';
+      case 0xA0A0A0: return '1';
+      case 0x909090: return '2';
+      case 0x808080: return 'f';
+      case 0x707070: return '3';
+      case 0x606060: return '4';
+    }
+    return '?';
+  };
+  for (const TPolyline& line : frame.Lines)
+    for (std::size_t i = 0; i + 1 < line.Points.size(); ++i) {
+      const TPoint from = line.Points[i], to = line.Points[i + 1];
+      const int dx = (to.X > from.X) - (to.X < from.X), dy = (to.Y > from.Y) - (to.Y < from.Y);
+      for (TPoint p = from; p.X != to.X || p.Y != to.Y; p.X += dx, p.Y += dy) grid.at(p.Y).at(p.X) = letter(line.Colour);
+    }
+  for (const TPoint dot : frame.Dots) grid.at(dot.Y).at(dot.X) = letter(frame.DotColour);
+  return grid;
+}
+
+TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) {
+  // An 11 by 9 frame around a face of 0x808080 shaded in steps of 0x10: 1 and 2
+  // lighter, 3 and 4 darker, o the outline, f the face; the middle is left to the fill.
+  const std::vector<std::string> raised = {
+      "..ooooooo..", ".o1111111o.", "o112222234o", "o122fff334o", "o12f...f34o",
+      "o123fff334o", "o133333344o", ".o4444444o.", "..ooooooo..",
+  };
+  const std::vector<std::string> sunken = {
+      "..ooooooo..", ".o4444444o.", "o443333321o", "o433fff221o", "o43f...f21o",
+      "o432fff221o", "o422222211o", ".o1111111o.", "..ooooooo..",
+  };
+  for (const auto& [isSunken, expected] : {std::pair{false, raised}, std::pair{true, sunken}})
+    EXPECT_EQ(PaintedFrame(RoundFrameLines({0, 0, 11, 9}, 0x808080, 0x10, isSunken), 11, 9), expected)
+        << (isSunken ? "sunken" : "raised");
+  EXPECT_EQ(PaintedFrame(RoundFrameLines({3, 2, 14, 11}, 0x808080, 0x10, false), 14, 11)[2], ".....ooooooo..")
+      << "the frame follows the rectangle's corner";
 }
 
 }  // namespace

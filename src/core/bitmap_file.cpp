@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 
 namespace tovi {
 namespace {
@@ -154,7 +155,7 @@ std::optional<TBitmapLayout> CheckBitmapFile(std::span<const std::uint8_t> file)
   const std::uint32_t imageSize = core ? 0 : Read32(header.subspan(20));
   const std::uint32_t coloursUsed = core ? 0 : Read32(header.subspan(32));
 
-  const std::int64_t height = rawHeight < 0 ? -rawHeight : rawHeight;
+  const std::int64_t height = std::abs(rawHeight);
   if (width <= 0 || height <= 0 || width * height > TRaster::kMaxPixels || planes != 1) return std::nullopt;
   const bool paletted = bits == 1 || bits == 4 || bits == 8;
   if (!paletted && bits != 16 && bits != 24 && bits != 32) return std::nullopt;

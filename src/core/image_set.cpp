@@ -34,7 +34,6 @@ void LoadSeries(TImageLoader& loader, const std::string& prefix, int size, TBitm
 std::vector<std::int32_t> BlinkSequence(std::int32_t frameCount) {
   std::vector<std::int32_t> sequence;
   if (frameCount <= 0) return sequence;
-  sequence.reserve(static_cast<std::size_t>(2 * frameCount - 1));
   for (std::int32_t i = 0; i < frameCount; ++i) sequence.push_back(i);
   for (std::int32_t i = frameCount - 2; i >= 0; --i) sequence.push_back(i);
   return sequence;

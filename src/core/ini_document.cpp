@@ -136,32 +136,16 @@ std::string Utf8FromUtf16(std::string_view bytes) {
   return text;
 }
 
-// The length of the UTF-8 sequence a byte starts; 0 for one that starts none.
-std::size_t SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead < 0xC2) return 0;  // a continuation byte, or the start of an overlong form
-  if (lead < 0xE0) return 2;
-  if (lead < 0xF0) return 3;
-  return lead < 0xF5 ? 4 : 0;
-}
-
-// UTF-8 as little-endian code units. Any bytes that are not UTF-8 (which
-// Utf8FromUtf16 never makes) become U+FFFD, one for each byte.
+// Text as Utf8FromUtf16 made it, with only ASCII written into it since, as
+// little-endian code units again: the document never holds other bytes.
 std::string Utf16FromUtf8(std::string_view text) {
   std::string bytes;
   auto append = [&](char32_t unit) { bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)}; };
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = SequenceLength(lead);
+    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
     char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-    std::size_t taken = 1;
-    while (taken < length && i + taken < text.size() && (text[i + taken] & 0xC0) == 0x80)
-      code = code << 6 | (text[i + taken++] & 0x3F);
-    if (length == 0 || taken < length || code > 0x10FFFF) {
-      append(0xFFFD);
-      ++i;
-      continue;
-    }
+    for (std::size_t k = 1; k < length && i + k < text.size(); ++k) code = code << 6 | (text[i + k] & 0x3F);
     if (code < 0x10000) {
       append(code);
     } else {

@@ -16,6 +16,7 @@ TFunction Lookup(const wchar_t* module, const char* name) {
 using TGetDpiForWindow = UINT(WINAPI*)(HWND);
 using TGetDpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using TGetSystemMetricsForDpi = int(WINAPI*)(int, UINT);
+using TAdjustWindowRectExForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
 int ScreenDpi() {
   const TWindowDc screen(nullptr);
@@ -53,6 +54,14 @@ int SmallIconMetric(int dpi) {
       Lookup<TGetSystemMetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
   if (getSystemMetricsForDpi) return getSystemMetricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi));
   return GetSystemMetrics(SM_CXSMICON);
+}
+
+RECT WindowRectForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) {
+  static const auto adjustForDpi = Lookup<TAdjustWindowRectExForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
+  RECT bounds{0, 0, clientWidth, clientHeight};
+  if (!adjustForDpi || !adjustForDpi(&bounds, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+    AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+  return bounds;
 }
 
 }  // namespace tovi

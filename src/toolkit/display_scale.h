@@ -13,5 +13,7 @@ int WindowDpi(HWND window);
 int TaskBarDpi();
 // The small-icon size the shell shows in the notification area at that DPI.
 int SmallIconMetric(int dpi);
+// The window rectangle around a client area of that size, with the frame of that DPI.
+RECT WindowRectForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi);
 
 }  // namespace tovi

@@ -5,7 +5,9 @@ Usage: make_bitmaps.py OUTPUT_DIR
 
 Every map named base.txt, capN.txt or eyeN.txt becomes base.bmp, capN.bmp or
 eyeN.bmp in OUTPUT_DIR: uncompressed 24-bit Windows bitmaps, bottom-up, which
-is what the program reads.
+is what the program reads. The maps of a folder named by a size (20, 24)
+become the same pictures in that folder of OUTPUT_DIR: the set drawn for
+icons of that many pixels, whose base must be that size.
 
 A map is a legend, one blank line, then the pixel rows:
 
@@ -28,6 +30,7 @@ import struct
 import sys
 
 MAP_NAME = re.compile(r"^(base|cap[1-9][0-9]*|eye[1-9][0-9]*)\.txt$")
+SIZE_FOLDER = re.compile(r"^[1-9][0-9]*$")
 PICTURE_NAME = re.compile(r"^(base|cap[1-9][0-9]*|eye[1-9][0-9]*)\.bmp$")
 
 
@@ -133,22 +136,20 @@ def write_file(path, data):
         f.write(data)
 
 
-def main(argv):
-    if len(argv) != 2:
-        print(f"usage: {os.path.basename(argv[0])} OUTPUT_DIR", file=sys.stderr)
-        return 2
-    out_dir = argv[1]
-    map_dir = os.path.dirname(os.path.abspath(__file__))
+def read_set(map_dir, size=None):
+    """The pictures of one folder's maps, by file name."""
     maps = sorted(f for f in os.listdir(map_dir) if MAP_NAME.match(f))
-    try:
-        check_series({os.path.splitext(f)[0] for f in maps})
-        pictures = {}
-        for f in maps:
-            pictures[os.path.splitext(f)[0] + ".bmp"] = bmp_bytes(*parse_map(os.path.join(map_dir, f)))
-    except MapError as e:
-        print(f"make_bitmaps.py: error: {e}", file=sys.stderr)
-        return 1
+    check_series({os.path.splitext(f)[0] for f in maps})
+    pictures = {}
+    for f in maps:
+        width, height, rows = parse_map(os.path.join(map_dir, f))
+        if f == "base.txt" and size is not None and (width, height) != (size, size):
+            raise MapError(f"{size}/base.txt is {width} x {height}, not {size} x {size}")
+        pictures[os.path.splitext(f)[0] + ".bmp"] = bmp_bytes(width, height, rows)
+    return pictures
 
+
+def write_set(out_dir, pictures):
     os.makedirs(out_dir, exist_ok=True)
     # A picture whose map was removed would still be loaded by the program.
     for f in os.listdir(out_dir):
@@ -158,6 +159,24 @@ def main(argv):
     # Always written, even when unchanged, so the build sees them up to date.
     for f, data in pictures.items():
         write_file(os.path.join(out_dir, f), data)
+
+
+def main(argv):
+    if len(argv) != 2:
+        print(f"usage: {os.path.basename(argv[0])} OUTPUT_DIR", file=sys.stderr)
+        return 2
+    out_dir = argv[1]
+    map_dir = os.path.dirname(os.path.abspath(__file__))
+    sizes = sorted(d for d in os.listdir(map_dir) if SIZE_FOLDER.match(d) and os.path.isdir(os.path.join(map_dir, d)))
+    try:
+        sets = {out_dir: read_set(map_dir)}
+        for size in sizes:
+            sets[os.path.join(out_dir, size)] = read_set(os.path.join(map_dir, size), int(size))
+    except MapError as e:
+        print(f"make_bitmaps.py: error: {e}", file=sys.stderr)
+        return 1
+    for folder, pictures in sets.items():
+        write_set(folder, pictures)
     return 0
 
 

@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Draws an enlarged contact sheet of the eye as the tray will show it.
 
-Usage: make_preview.py OUTPUT_PNG
+Usage: make_preview.py [--size N] OUTPUT_PNG
+
+With --size, the maps of the folder N beside this script (pictures drawn for
+N by N pixels), composed with the 16-pixel layout scaled to N as the program
+scales it.
 
 Composes the maps beside this script the way the program does: the base, the
 pupil with its key colour left out, the eyelid frame the same way, and then
@@ -28,7 +32,16 @@ SCALE = 8
 GAP = 8
 TRANSPARENT = (208, 208, 208)
 SHEET = (96, 96, 104)
+SIZE = 16
 EYE_CENTRE, TRAVEL, PUPIL_CENTRE = 8, 3, 3
+
+
+def set_size(size):
+    """The 16-pixel layout scaled to size, rounded as the program rounds it."""
+    global MAP_DIR, SIZE, EYE_CENTRE, TRAVEL, PUPIL_CENTRE
+    if size != 16:
+        MAP_DIR = os.path.join(MAP_DIR, str(size))
+    SIZE, EYE_CENTRE, TRAVEL, PUPIL_CENTRE = size, size // 2, 3 * size / 16, (3 * size + 8) // 16
 
 
 def load(name):
@@ -48,25 +61,25 @@ def pupil_top_left(theta):
 def draw(canvas, picture, left, top):
     for y, row in enumerate(picture["rows"]):
         for x, colour in enumerate(row):
-            if colour != picture["key"] and 0 <= left + x < 16 and 0 <= top + y < 16:
+            if colour != picture["key"] and 0 <= left + x < SIZE and 0 <= top + y < SIZE:
                 canvas[top + y][left + x] = colour
 
 
 def compose(base, pupil=None, at=None, cap=None):
-    """The 16 x 16 icon; None stands for a transparent pixel."""
+    """The SIZE x SIZE icon; None stands for a transparent pixel."""
     canvas = [list(row) for row in base["rows"]]
     if pupil:
         draw(canvas, pupil, *at)
     if cap:
         draw(canvas, cap, 0, 0)
-    return [[None if base["rows"][y][x] == base["key"] else canvas[y][x] for x in range(16)] for y in range(16)]
+    return [[None if base["rows"][y][x] == base["key"] else canvas[y][x] for x in range(SIZE)] for y in range(SIZE)]
 
 
 def check_pupil(base, pupil, name):
     """Where each gaze position puts the pupil's pixels on the base: the white
     is the aim, the outline passes, the key area is cut off by the icon mask."""
     def is_key(x, y):
-        return not (0 <= x < 16 and 0 <= y < 16) or base["rows"][y][x] == base["key"]
+        return not (0 <= x < SIZE and 0 <= y < SIZE) or base["rows"][y][x] == base["key"]
 
     # The outline: the eye's pixels that touch the key area.
     def on_rim(x, y):
@@ -104,8 +117,11 @@ def write_png(path, pixels):
 
 
 def main(argv):
+    if len(argv) == 4 and argv[1] == "--size" and argv[2].isdigit():
+        set_size(int(argv[2]))
+        argv = argv[:1] + argv[3:]
     if len(argv) != 2:
-        print(f"usage: {os.path.basename(argv[0])} OUTPUT_PNG", file=sys.stderr)
+        print(f"usage: {os.path.basename(argv[0])} [--size N] OUTPUT_PNG", file=sys.stderr)
         return 2
     names = sorted(os.path.splitext(f)[0] for f in os.listdir(MAP_DIR) if make_bitmaps.MAP_NAME.match(f))
     base = load("base")
@@ -119,7 +135,7 @@ def main(argv):
     sheet_rows = [
         [compose(base)] + [compose(base, eyes[0], at) for at in gazes],
         [compose(base, eyes[0], centre, cap) for cap in caps]
-        + [compose(base, eyes[0], (5, 2), cap) for cap in caps],
+        + [compose(base, eyes[0], pupil_top_left(-math.pi / 2), cap) for cap in caps],
         [compose(base, eye, centre) for eye in eyes],
     ]
     # The icon's outline is the base's in every case, whatever the pupil or lid drew.
@@ -128,7 +144,7 @@ def main(argv):
         for icon in icons:
             assert [[colour is None for colour in row] for row in icon] == base_outline
 
-    tile = 16 * SCALE
+    tile = SIZE * SCALE
     columns = max(len(r) for r in sheet_rows)
     width = GAP + columns * (tile + GAP)
     height = GAP + len(sheet_rows) * (tile + GAP)

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Writes the release zip and its SHA-256 file.
 
-Usage: make_zip.py SOURCE_DIR ZIP FOLDER FILE [FILE ...]
+Usage: make_zip.py SOURCE_DIR ZIP FOLDER DIST_DIR FILE [FILE ...]
 
-The zip holds FOLDER/ with the FILEs in it, under their own names, and
+The zip holds FOLDER/ with the FILEs in it, under their paths within
+DIST_DIR (the pictures drawn for a size in a folder of their own), and
 ZIP.sha256 beside it reads "HASH  ZIP-NAME" as sha256sum writes it.
 
 The same files make the same bytes, on any machine and in any folder: the
@@ -44,29 +45,31 @@ def entry(name, date_time, mode):
     return info
 
 
-def write_zip(path, folder, files, date_time):
+def write_zip(path, folder, dist_dir, files, date_time):
+    names = {os.path.relpath(file, dist_dir).replace(os.sep, "/"): file for file in files}
+    folders = {folder} | {f"{folder}/{os.path.dirname(name)}" for name in names if "/" in name}
     # Written aside and then put in place: a build cut short leaves no zip that looks whole.
     partial = path + ".part"
     with zipfile.ZipFile(partial, "w") as archive:
-        directory = entry(folder + "/", date_time, 0o40755)
-        directory.external_attr |= 0x10  # the MS-DOS directory flag
-        archive.writestr(directory, b"")
-        for file in sorted(files, key=os.path.basename):
-            name = os.path.basename(file)
-            with open(file, "rb") as f:
+        for name in sorted([f + "/" for f in folders] + [f"{folder}/{name}" for name in names]):
+            if name.endswith("/"):
+                directory = entry(name, date_time, 0o40755)
+                directory.external_attr |= 0x10  # the MS-DOS directory flag
+                archive.writestr(directory, b"")
+                continue
+            with open(names[name[len(folder) + 1:]], "rb") as f:
                 data = f.read()
             mode = 0o100755 if name.lower().endswith(".exe") else 0o100644
-            archive.writestr(entry(f"{folder}/{name}", date_time, mode), data,
-                             compress_type=zipfile.ZIP_DEFLATED, compresslevel=9)
+            archive.writestr(entry(name, date_time, mode), data, compress_type=zipfile.ZIP_DEFLATED, compresslevel=9)
     os.replace(partial, path)
 
 
 def main(argv):
-    if len(argv) < 5:
-        print(f"usage: {os.path.basename(argv[0])} SOURCE_DIR ZIP FOLDER FILE [FILE ...]", file=sys.stderr)
+    if len(argv) < 6:
+        print(f"usage: {os.path.basename(argv[0])} SOURCE_DIR ZIP FOLDER DIST_DIR FILE [FILE ...]", file=sys.stderr)
         return 2
-    source_dir, path, folder, files = argv[1], argv[2], argv[3], argv[4:]
-    write_zip(path, folder, files, source_time(source_dir))
+    source_dir, path, folder, dist_dir, files = argv[1], argv[2], argv[3], argv[4], argv[5:]
+    write_zip(path, folder, dist_dir, files, source_time(source_dir))
     with open(path, "rb") as f:
         digest = hashlib.sha256(f.read()).hexdigest()
     with open(path + ".sha256", "w", encoding="ascii", newline="\n") as f:

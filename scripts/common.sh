@@ -81,6 +81,13 @@ make_prefix() {
   wineserver -w
 }
 
+# Sets the display scale of the prefix in WINEPREFIX (96 DPI is 100 %) for
+# the programs started after it.
+set_display_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wineserver -w
+}
+
 # Starts Wine's desktop with its task bar and holds it open until stop_wine.
 # A program that starts the desktop itself waits 10 s for it and then makes
 # no window at all; a new prefix's first desktop on a busy machine can take

@@ -1,6 +1,8 @@
 #include "app/main_form.h"
 
+#include "core/display_scale.h"
 #include "toolkit/application.h"
+#include "toolkit/display_scale.h"
 #include "toolkit/errors.h"
 #include "toolkit/image_file.h"
 #include "toolkit/program_folder.h"
@@ -12,6 +14,11 @@ namespace {
 
 constexpr UINT kTickMilliseconds = 10;
 constexpr wchar_t kSettingsFile[] = L"tovi.ini";
+
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
 
 }  // namespace
 
@@ -69,9 +76,19 @@ void TFrmMain::LoadSettings() {
 void TFrmMain::SaveSettings() { FSettingsStore.Save(FSettings); }
 
 void TFrmMain::LoadImages() {
-  TFolderImageLoader loader(FFolder);
+  const int iconSize = TrayIconSize(SmallIconMetric(TaskBarDpi()));
+  if (iconSize == FEyes.IconSize() && !FEyes.Images().FBaseBitmap.Empty()) return;
+  // A set drawn for the icon's size stands in a folder named by that size;
+  // where there is none, the pictures beside the program serve every size.
+  int pictureSize = PictureSizeFor(iconSize);
+  std::wstring folder = FFolder + std::to_wstring(pictureSize) + L"\\";
+  if (pictureSize == kEyeSize || GetFileAttributesW((folder + L"base.bmp").c_str()) == INVALID_FILE_ATTRIBUTES) {
+    pictureSize = kEyeSize;
+    folder = FFolder;
+  }
+  TFolderImageLoader loader(folder);
   try {
-    FEyes = TEyes(LoadImageSet(loader, kEyeSize));
+    FEyes.Resize(LoadImageSet(loader, pictureSize), pictureSize, iconSize);
   } catch (const EImageSetError& e) {
     const std::wstring path = loader.PathOf(e.FileName);
     throw EToviError(e.Problem == TLoadStatus::Missing ? path + L" が見つかりません"
@@ -84,6 +101,15 @@ void TFrmMain::Timer1Timer(TObject*) {
   // server anew on every tick would be most of what an idle tick costs.
   const TTickInputs inputs{seams::TickCount(), MessageCursorPos(), GetTrayRect()};
   if (const std::optional<TEyePicture> picture = FEyes.Tick(inputs, FSettings)) FPublisher.Publish(*picture);
+}
+
+LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // A new display scale, or a new shell whose task bar may stand on another
+  // monitor: the icons take the size the shell now shows.
+  if (message == WM_DPICHANGED || message == WM_SETTINGCHANGE || message == WM_DISPLAYCHANGE ||
+      message == TaskbarCreatedMessage())
+    LoadImages();
+  return TForm::HandleMessage(message, wParam, lParam);
 }
 
 TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(seams::TickCount()); }

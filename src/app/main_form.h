@@ -43,6 +43,9 @@ class TFrmMain final : public TForm {
 
   EyeSettings FSettings;
 
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
  private:
   void FormCreate();
   void FormDestroy();

@@ -12,7 +12,19 @@ double GazeAngle(const TRect& trayRect, TPoint cursor) {
   return std::atan2(static_cast<double>(cursor.Y - centreY), static_cast<double>(cursor.X - centreX));
 }
 
-TEyes::TEyes(TImageSet images) : FImages(std::move(images)), FIconMask(IconMask(FImages.FBaseMask)) {}
+TEyes::TEyes(TImageSet images, int pictureSize, int iconSize)
+    : FImages(std::move(images)),
+      FPictureSize(pictureSize),
+      FIconSize(iconSize),
+      FIconMask(IconMask(FImages.FBaseMask, pictureSize)) {}
+
+void TEyes::Resize(TImageSet images, int pictureSize, int iconSize) {
+  FImages = std::move(images);
+  FPictureSize = pictureSize;
+  FIconSize = iconSize;
+  FIconMask = IconMask(FImages.FBaseMask, pictureSize);
+  FStale = true;
+}
 
 void TEyes::StartBlink() { FBlinkPos = static_cast<std::int32_t>(FImages.FBlinkSequence.size()) - 1; }
 
@@ -29,10 +41,11 @@ void TEyes::AdvanceBlink(std::uint32_t now, const EyeSettings& settings) {
 std::optional<TEyePicture> TEyes::Tick(const TTickInputs& inputs, const EyeSettings& settings) {
   AdvanceBlink(inputs.Now, settings);
   const double angle = GazeAngle(inputs.TrayRect, inputs.Cursor);
-  if (angle == FLastAngle && FBlinkPos == FLastBlinkPos) return std::nullopt;
+  if (!FStale && angle == FLastAngle && FBlinkPos == FLastBlinkPos) return std::nullopt;
+  FStale = false;
   FLastAngle = angle;
   FLastBlinkPos = FBlinkPos;
-  return ComposeEye(FImages, FIconMask, settings.FType, angle, FBlinkPos);
+  return EnlargeEye(ComposeEye(FImages, FIconMask, settings.FType, angle, FBlinkPos), FIconSize);
 }
 
 }  // namespace tovi

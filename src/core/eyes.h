@@ -34,9 +34,16 @@ class TEyes {
   // program runs with blinking off.
   static constexpr std::int32_t kBlinkPosFloor = -2;
 
-  explicit TEyes(TImageSet images = {});
+  // images drawn for pictureSize, shown in icons of iconSize.
+  explicit TEyes(TImageSet images = {}, int pictureSize = kEyeSize, int iconSize = kEyeSize);
 
   const TImageSet& Images() const { return FImages; }
+  int PictureSize() const { return FPictureSize; }
+  int IconSize() const { return FIconSize; }
+
+  // Other pictures or another icon size, as a new display scale asks: the
+  // blink goes on, and the next tick shows a picture whatever it finds.
+  void Resize(TImageSet images, int pictureSize, int iconSize);
 
   // A blink starts, or starts again, from the far end of the sequence.
   void StartBlink();
@@ -50,7 +57,10 @@ class TEyes {
   void AdvanceBlink(std::uint32_t now, const EyeSettings& settings);
 
   TImageSet FImages;
+  int FPictureSize;
+  int FIconSize;
   TRaster FIconMask;
+  bool FStale = true;
   std::int32_t FBlinkPos = 0;
   std::uint32_t FBlinkEndTick = 0;
   double FLastAngle = 0.0;

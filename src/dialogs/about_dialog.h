@@ -17,7 +17,7 @@ class TDlgAbout final : public TForm {
 
  private:
   // Made before the controls and freed after them, as the title uses it.
-  TUniqueFont FTitleFont = MakeFont({L"Century Gothic", -27, ANSI_CHARSET});
+  TUniqueFont FTitleFont = MakeFont({L"Century Gothic", Scale(-27), ANSI_CHARSET});
 
  public:
   // Every control of the box, placed at 96 DPI, in the order it is made; none is a tab stop.

@@ -43,8 +43,8 @@ void TDlgSetting::CmbToviDrawItem(TObject*, int index, const RECT& rect, UINT, H
   FillRect(dc, &rect, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
   if (FEyeList == nullptr) return;
   TDcCanvas canvas(dc);
-  // The pupil sits 8 pixels in, centred on a 6-pixel-high picture.
-  FEyeList->Draw(canvas, rect.left + 8, rect.top + (rect.bottom - rect.top - 6) / 2, index);
+  // The pupil sits 8 pixels in, centred on a 6-pixel-high picture, at 96 DPI.
+  FEyeList->Draw(canvas, rect.left + Scale(8), rect.top + (rect.bottom - rect.top - Scale(6)) / 2, index);
 }
 
 void TDlgSetting::OKClick(TObject*) { SetModalResult(mrOK); }

@@ -1,10 +1,18 @@
 #include "toolkit/control.h"
 
+#include "core/display_scale.h"
+
 namespace tovi {
+
+TBounds TControl::Scaled(const TForm& form, TBounds bounds) {
+  const TRect r = ScaleRect({bounds.Left, bounds.Top, bounds.Left + bounds.Width, bounds.Top + bounds.Height},
+                            form.Dpi());
+  return {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top};
+}
 
 TControl::TControl(TForm& form, const TParams& params)
     : TComponent(&form), FFont(params.Font ? params.Font : form.FontHandle()) {
-  const TBounds& b = params.Bounds;
+  const TBounds b = Scaled(form, params.Bounds);
   CreateHandle({.ClassName = params.ClassName,
                 .Title = params.Text.c_str(),
                 .Style = WS_CHILD | WS_VISIBLE | params.Style,

@@ -10,7 +10,7 @@
 
 namespace tovi {
 
-// Where a control sits in its form's client area, in pixels.
+// Where a control sits in its form's client area, in pixels at 96 DPI.
 struct TBounds {
   int Left = 0;
   int Top = 0;
@@ -19,7 +19,8 @@ struct TBounds {
 };
 
 // A control of a form: a child window of one of the platform's classes or of
-// our own, made with the control at its bounds, in the form's font. Controls
+// our own, made with the control at its bounds scaled to the form's DPI, in
+// the form's font. Controls
 // come in the order they are made, which is also the order of the tab stops.
 class TControl : public TComponent, public TWindow {
  public:
@@ -45,6 +46,9 @@ class TControl : public TComponent, public TWindow {
     UINT ClassStyle = 0;
   };
   TControl(TForm& form, const TParams& params);
+
+  // The bounds at the form's DPI, each edge scaled on its own.
+  static TBounds Scaled(const TForm& form, TBounds bounds);
 
   // What the control reported to its form about itself, handed back.
   virtual void Command(WORD) {}

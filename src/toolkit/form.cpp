@@ -1,19 +1,26 @@
 #include "toolkit/form.h"
 
+#include "core/display_scale.h"
 #include "toolkit/application.h"
+#include "toolkit/display_scale.h"
 
 namespace tovi {
 
 TForm::TForm(const TFormParams& params) : TComponent(nullptr) {
-  RECT bounds{0, 0, params.ClientWidth, params.ClientHeight};
-  AdjustWindowRectEx(&bounds, params.Style, FALSE, params.ExStyle);
   // Forms after the first are owned by the main form, which keeps them off the task bar.
   const TForm* mainForm = Application().MainForm();
   CreateHandle({.ClassName = params.ClassName, .Title = params.Caption, .Style = params.Style,
-                .ExStyle = params.ExStyle, .Parent = mainForm ? mainForm->Handle() : nullptr,
-                .Bounds = {0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top}});
-  if (params.Font) FFont = MakeFont(*params.Font);
+                .ExStyle = params.ExStyle, .Parent = mainForm ? mainForm->Handle() : nullptr});
+  // Sized once it is on a monitor, whose DPI it then takes.
+  FDpi = WindowDpi(Handle());
+  const RECT bounds = WindowRectForClient(Scale(params.ClientWidth), Scale(params.ClientHeight), params.Style,
+                                          params.ExStyle, FDpi);
+  SetWindowPos(Handle(), nullptr, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (params.Font) FFont = MakeFont({params.Font->Name, Scale(params.Font->Height), params.Font->CharSet});
 }
+
+int TForm::Scale(int value) const { return ScaleByDpi(value, FDpi); }
 
 void TForm::Close() {
   if (Application().MainForm() == this) Application().Terminate();

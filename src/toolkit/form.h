@@ -27,10 +27,11 @@ class TForm : public TComponent, public TWindow {
     const wchar_t* Caption;
     DWORD Style;
     DWORD ExStyle = 0;
-    // The client area's size; the window is made as large as its frame needs.
+    // The client area's size at 96 DPI; the window is made as large as its
+    // frame needs at the DPI of its monitor.
     int ClientWidth = 0;
     int ClientHeight = 0;
-    // The form's font, which every control placed on it takes.
+    // The form's font, which every control placed on it takes; its height is at 96 DPI.
     std::optional<TFont> Font = std::nullopt;
   };
   explicit TForm(const TFormParams& params);
@@ -48,6 +49,11 @@ class TForm : public TComponent, public TWindow {
   // The font every control placed on the form takes, or null for the platform's.
   HFONT FontHandle() const { return FFont.Get(); }
 
+  // The DPI of the monitor the form was made on, and a length or a place of
+  // its 96-DPI layout at that DPI.
+  int Dpi() const { return FDpi; }
+  int Scale(int value) const;
+
  protected:
   // Runs each time the form is about to be shown.
   virtual void FormShow() {}
@@ -58,6 +64,7 @@ class TForm : public TComponent, public TWindow {
   void CentreOnScreen();
   void FocusFirstControl();
 
+  int FDpi = 96;
   int FModalResult = mrNone;
   bool FShowing = false;
   TUniqueFont FFont;

@@ -13,6 +13,10 @@ namespace tovi {
 // transparent, where the picture must be black. Throws EToviError.
 TUniqueIcon IconFromPicture(const TRaster& picture, const TRaster& mask);
 
+// An icon of the program's resources at size by size: the image whose whole
+// multiples fill that size best, its pixels made uniform blocks, never blurred.
+TUniqueIcon ResourceIconAtSize(int resource, int size);
+
 // An icon object. Assigning one to another shares the picture: nothing is
 // copied, and the picture lives as long as any object holds it.
 class TIcon {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "toolkit/icon.h"
+
 namespace tovi {
 
 TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font)
@@ -29,7 +31,8 @@ TUpDown::TUpDown(TForm& form, TBounds bounds, TEdit& buddy, int minimum, int max
       FMinimum(minimum),
       FMaximum(maximum) {
   // Wine gives a new up-down the width of a scroll bar: it takes its own again.
-  SetWindowPos(Handle(), nullptr, 0, 0, bounds.Width, bounds.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const TBounds scaled = Scaled(form, bounds);
+  SetWindowPos(Handle(), nullptr, 0, 0, scaled.Width, scaled.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy.Handle()), 0);
   SendMessageW(Handle(), UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
   // One acceleration step: holding an arrow never speeds up.
@@ -66,7 +69,7 @@ void TCheckBox::Command(WORD notification) {
 namespace {
 
 // A combo box's window height is the field's and the dropped-down list's
-// together: so many entries and the list's frame.
+// together: so many entries and the list's frame, at 96 DPI.
 TBounds DroppedBounds(TBounds field, UINT itemHeight, int visibleItems) {
   return {field.Left, field.Top, field.Width, field.Height + visibleItems * static_cast<int>(itemHeight) + 2};
 }
@@ -81,8 +84,9 @@ TOwnerDrawComboBox::TOwnerDrawComboBox(TForm& form, TBounds bounds, UINT itemHei
   // Wine sizes the field anew from the text of the font set after creation,
   // and the list's room from what is then left: the entries' height decides
   // the field, and the window's height is given again to set the list's room.
-  for (const WPARAM part : {WPARAM(-1), WPARAM(0)}) SendMessageW(Handle(), CB_SETITEMHEIGHT, part, itemHeight);
-  const TBounds dropped = DroppedBounds(bounds, itemHeight, visibleItems);
+  for (const WPARAM part : {WPARAM(-1), WPARAM(0)})
+    SendMessageW(Handle(), CB_SETITEMHEIGHT, part, form.Scale(static_cast<int>(itemHeight)));
+  const TBounds dropped = Scaled(form, DroppedBounds(bounds, itemHeight, visibleItems));
   SetWindowPos(Handle(), nullptr, 0, 0, dropped.Width, dropped.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -112,8 +116,7 @@ void TOwnerDrawComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
 
 TImage::TImage(TForm& form, TBounds bounds, int iconResource)
     : TControl(form, {.ClassName = L"STATIC", .Style = SS_ICON | SS_REALSIZEIMAGE, .Bounds = bounds}),
-      FIcon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconResource), IMAGE_ICON,
-                                          bounds.Width, bounds.Height, 0))) {
+      FIcon(ResourceIconAtSize(iconResource, Scaled(form, bounds).Width)) {
   SendMessageW(Handle(), STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(FIcon.Get()));
 }
 

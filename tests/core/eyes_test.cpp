@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "core/round_off.h"
 
@@ -171,6 +172,91 @@ TEST(Eyes, ShowThePupilChosenTurnedToTheCursorThroughTheIconMask) {
               std::tuple(colour, kWhite, kBlack))
         << "type " << type << ": the pupil's middle; the mask outside the eye and on its outline";
   }
+}
+
+TEST(EyeGeometry, Scales16PixelLayout) {
+  const TEyeGeometry cases[] = {{16, 8, 3.0, 3}, {20, 10, 3.75, 4}, {24, 12, 4.5, 5}, {32, 16, 6.0, 6}};
+  for (const TEyeGeometry& geometry : cases) EXPECT_EQ(EyeGeometry(geometry.Size), geometry) << geometry.Size;
+}
+
+TEST(PupilTopLeft, TravelsFurtherInLargerPictures) {
+  const std::tuple<int, double, TPoint> cases[] = {
+      {20, 0, {10, 6}},       {20, pi, {2, 6}},        {20, pi / 4, {9, 9}},  {20, -pi / 2, {6, 2}},
+      {24, 0, {12, 7}},       {24, pi, {2, 7}},        {24, pi / 2, {7, 12}}, {24, -pi / 2, {7, 2}},
+      {24, pi / 4, {10, 10}},  // 4.5 cos 45 = 3.18
+  };
+  for (const auto& [size, theta, topLeft] : cases)
+    EXPECT_EQ(PupilTopLeft(theta, EyeGeometry(size)), topLeft) << size << " at " << theta;
+}
+
+TEST(PictureSizeFor, FillsMostOfTheIconWithWholeBlocks) {
+  const std::pair<int, int> cases[] = {{16, 16}, {20, 20}, {24, 24}, {28, 24}, {32, 16}, {36, 16},
+                                       {40, 20}, {48, 24}, {64, 16}, {12, 16}, {22, 20}};
+  for (const auto& [icon, picture] : cases) EXPECT_EQ(PictureSizeFor(icon), picture) << icon;
+  EXPECT_EQ(PictureSizeFor(24, std::vector{16}), 16) << "only the 16-pixel set";
+}
+
+TEST(IconBlocks, TakesTheLargestWholeBlockAndCentresIt) {
+  const std::tuple<int, int, TIconBlocks> cases[] = {
+      {16, 16, {1, 0}}, {16, 20, {1, 2}}, {16, 24, {1, 4}}, {16, 32, {2, 0}}, {16, 40, {2, 4}},
+      {16, 48, {3, 0}}, {24, 28, {1, 2}}, {16, 23, {1, 3}}, {16, 15, {1, 0}},
+  };
+  for (const auto& [picture, icon, blocks] : cases)
+    EXPECT_EQ(IconBlocks(picture, icon), blocks) << picture << " in " << icon;
+}
+
+// Rows of a picture, one letter per colour: a 0x0a, b 0x0b, … ; '.' black, 'W' white.
+std::vector<std::string> Rows(const TRaster& r) {
+  std::vector<std::string> rows;
+  for (int y = 0; y < r.Height(); ++y) {
+    std::string row;
+    for (int x = 0; x < r.Width(); ++x) {
+      const TColorRef c = r.Pixel(x, y);
+      row += c == kBlack ? '.' : c == kWhite ? 'W' : static_cast<char>('a' + c - 0x0a);
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST(EnlargeEye, MakesEveryPixelAUniformBlockInATransparentMargin) {
+  TEyePicture picture{TRaster(3, 3), TRaster(3, 3, kBlack)};
+  for (int i = 0; i < 9; ++i) picture.Colours.SetPixel(i % 3, i / 3, 0x0a + static_cast<TColorRef>(i));
+  picture.Mask.SetPixel(0, 0, kWhite);
+  const TEyePicture big = EnlargeEye(picture, 8);
+  EXPECT_EQ(Rows(big.Colours), (std::vector<std::string>{"........", ".aabbcc.", ".aabbcc.", ".ddeeff.", ".ddeeff.",
+                                                         ".gghhii.", ".gghhii.", "........"}));
+  EXPECT_EQ(Rows(big.Mask), (std::vector<std::string>{"WWWWWWWW", "WWW....W", "WWW....W", "W......W", "W......W",
+                                                      "W......W", "W......W", "WWWWWWWW"}));
+  EXPECT_EQ(Rows(EnlargeEye(picture, 4).Colours), (std::vector<std::string>{"abc.", "def.", "ghi.", "...."}))
+      << "no whole double fits: one to one, the margin right and below";
+}
+
+TEST(Eyes, ComposeAtTheirPictureSizeAndShowAtTheIconSize) {
+  // A 24-pixel white eye with one transparent pixel, and an 11x11 pupil.
+  TImageSet images;
+  images.FBaseBitmap = TRaster(24, 24, kWhite);
+  images.FBaseBitmap.SetPixel(0, 5, 0xFF00FF);
+  images.FBaseMask = MakeMask(images.FBaseBitmap, 0xFF00FF);
+  images.FCapList.Add(TRaster(24, 24, 0xFF00FF));
+  images.FBlinkSequence = BlinkSequence(1);
+  TRaster pupil(11, 11, 0x0a);
+  pupil.SetPixel(0, 10, 0xFF00FF);
+  images.FEyeList.Add(pupil);
+  TEyes eyes(images, 24, 48);
+  const TTickInputs right{1000, {500, 10}, {0, 0, 20, 20}};  // the cursor right of the tray's centre
+  const std::optional<TEyePicture> shown = eyes.Tick(right, {});
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(std::tuple(shown->Colours.Width(), shown->Colours.Pixel(23, 13), shown->Colours.Pixel(24, 14),
+                       shown->Colours.Pixel(45, 35), shown->Colours.Pixel(46, 36), shown->Mask.Pixel(1, 11)),
+            std::tuple(48, kWhite, 0x0au, 0x0au, kWhite, kWhite))
+      << "the pupil from (12, 7) to (22, 17) in 2x2 blocks; the transparent pixel (0, 5) a white block";
+  eyes.Tick(right, {});  // the blink's end
+  EXPECT_FALSE(eyes.Tick(right, {})) << "nothing new to show";
+  eyes.Resize(images, 24, 24);
+  const std::optional<TEyePicture> smaller = eyes.Tick(right, {});
+  ASSERT_TRUE(smaller) << "a new size is shown at the next tick";
+  EXPECT_EQ(std::tuple(smaller->Colours.Width(), smaller->Colours.Pixel(12, 7)), std::tuple(24, 0x0au));
 }
 
 }  // namespace

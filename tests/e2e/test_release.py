@@ -15,10 +15,11 @@ from test_eyes import Tray
 # Named with the version of project() in the top CMakeLists.txt, where the program takes it from.
 VERSION = re.search(r"project\(\w+ VERSION ([0-9.]+)", (harness.REPO_ROOT / "CMakeLists.txt").read_text())[1]
 PACKAGE = harness.BUILD_DIR / f"tovi-{VERSION}-win64.zip"
-# One folder, its entries sorted by name.
-CONTENTS = ["tovi/", "tovi/base.bmp", "tovi/cap1.bmp", "tovi/cap2.bmp", "tovi/cap3.bmp", "tovi/cap4.bmp",
-            "tovi/eye1.bmp", "tovi/eye2.bmp", "tovi/eye3.bmp", "tovi/eye4.bmp", "tovi/eye5.bmp", "tovi/eye6.bmp",
-            "tovi/readme.txt", "tovi/tovi.exe"]
+# One folder, its entries sorted by name: the pictures drawn for 20 and 24 pixels in folders of their own.
+PICTURES = ["base.bmp", "cap1.bmp", "cap2.bmp", "cap3.bmp", "cap4.bmp",
+            "eye1.bmp", "eye2.bmp", "eye3.bmp", "eye4.bmp", "eye5.bmp", "eye6.bmp"]
+CONTENTS = (["tovi/"] + [f"tovi/20/{p}" for p in [""] + PICTURES] + [f"tovi/24/{p}" for p in [""] + PICTURES]
+            + [f"tovi/{p}" for p in PICTURES] + ["tovi/readme.txt", "tovi/tovi.exe"])
 
 
 @pytest.fixture

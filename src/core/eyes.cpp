@@ -1,6 +1,7 @@
 #include "core/eyes.h"
 
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace tovi {
@@ -15,6 +16,13 @@ double GazeAngle(const TRect& trayRect, TPoint cursor) {
 TEyes::TEyes(TImageSet images) : FImages(std::move(images)), FIconMask(IconMask(FImages.FBaseMask)) {}
 
 void TEyes::StartBlink() { FBlinkPos = static_cast<std::int32_t>(FImages.FBlinkSequence.size()) - 1; }
+
+void TEyes::Wake(std::uint32_t now) {
+  FBlinkPos = kBlinkPosFloor;
+  FBlinkEndTick = now;
+  // No angle equals it.
+  FLastAngle = std::numeric_limits<double>::quiet_NaN();
+}
 
 void TEyes::AdvanceBlink(std::uint32_t now, const EyeSettings& settings) {
   if (settings.FBlink && FBlinkPos < -1) {

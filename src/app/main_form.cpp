@@ -1,9 +1,10 @@
 #include "app/main_form.h"
 
+#include <utility>
+
 #include "toolkit/application.h"
 #include "toolkit/errors.h"
 #include "toolkit/image_file.h"
-#include "toolkit/program_folder.h"
 #include "toolkit/seams.h"
 #include "toolkit/settings_file.h"
 
@@ -12,19 +13,26 @@ namespace {
 
 constexpr UINT kTickMilliseconds = 10;
 constexpr wchar_t kSettingsFile[] = L"tovi.ini";
+constexpr wchar_t kOverflowHintTitle[] = L"目が隠れています";
+constexpr wchar_t kOverflowHintText[] =
+    L"目は「^」の中の隠れたアイコンにいます。タスク バーの設定で Tovi のアイコンをオンにすると、"
+    L"いつもタスク バーで見えます。";
 
 }  // namespace
 
-TFrmMain::TFrmMain()
+TFrmMain::TFrmMain(std::wstring folder)
     // A tool window never gets a task-bar button, should anything ever show it.
     : TForm({.ClassName = L"TFrmMain", .Caption = L"Tovi", .Style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
-             .ExStyle = WS_EX_TOOLWINDOW}) {
+             .ExStyle = WS_EX_TOOLWINDOW}),
+      FFolder(std::move(folder)) {
   TaskTrayIcon1.SetPopUpMenuR(&PopupMenu);
   TaskTrayIcon1.OnClick = [this](TObject* sender) { TaskTrayIcon1Click(sender); };
   TaskTrayIcon2.SetPopUpMenuR(&PopupMenu);
   TaskTrayIcon2.OnClick = [this](TObject* sender) { TaskTrayIcon2Click(sender); };
   Timer1.SetInterval(kTickMilliseconds);
   Timer1.OnTimer = [this](TObject* sender) { Timer1Timer(sender); };
+  FRestWatch.OnRest = [this](TObject*) { RestEyes(); };
+  FRestWatch.OnWake = [this](TObject*) { WakeEyes(); };
   PopupMenu.Add({L"設定(&C)...", [this](TObject* sender) { MnuConfigClick(sender); }});
   PopupMenu.Add({L"-", nullptr});
   PopupMenu.Add({L"Toviについて(&A)...", [this](TObject* sender) { MnuAboutClick(sender); }});
@@ -41,6 +49,7 @@ TFrmMain::~TFrmMain() {
   // The dialogs are gone already, and a refused save's report below runs a
   // message loop: from here on the tray reaches nothing and nothing ticks.
   Timer1.SetEnabled(false);
+  FRestWatch.OnWake = nullptr;
   for (TTaskTrayIcon* icon : {&TaskTrayIcon1, &TaskTrayIcon2}) {
     icon->SetPopUpMenuR(nullptr);
     icon->OnClick = nullptr;
@@ -54,7 +63,6 @@ TFrmMain::~TFrmMain() {
 }
 
 void TFrmMain::FormCreate() {
-  FFolder = ProgramFolder();
   LoadSettings();
   LoadImages();
 }
@@ -80,13 +88,45 @@ void TFrmMain::LoadImages() {
 }
 
 void TFrmMain::Timer1Timer(TObject*) {
+  const std::uint32_t now = seams::TickCount();
+  FRestWatch.Poll(now);
+  // A tick already queued when the eyes began to rest.
+  if (FRestWatch.Resting()) return;
   // The tick's own message tells where the cursor is: asking the window
   // server anew on every tick would be most of what an idle tick costs.
-  const TTickInputs inputs{seams::TickCount(), MessageCursorPos(), GetTrayRect()};
+  const TTickInputs inputs{now, MessageCursorPos(), EyesPlace(now)};
   if (const std::optional<TEyePicture> picture = FEyes.Tick(inputs, FSettings)) FPublisher.Publish(*picture);
 }
 
 TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(seams::TickCount()); }
+
+TRect TFrmMain::EyesPlace(std::uint32_t now) {
+  if (FIconPlacesAsked.Due(now)) AskIconPlaces();
+  const std::optional<TRect> eyes = EyesRect(FIconPlaces);
+  return eyes ? *eyes : GetTrayRect();
+}
+
+void TFrmMain::AskIconPlaces() {
+  FIconPlaces = {TaskTrayIcon1.Place(), TaskTrayIcon2.Place()};
+  if (ShowsOverflowHint(FIconPlaces, FSettingsStore.OverflowHintShown()) &&
+      TaskTrayIcon1.ShowBalloon(kOverflowHintTitle, kOverflowHintText))
+    FSettingsStore.RememberOverflowHint();
+}
+
+// Nobody can see the eyes: nothing is composed or handed to the shell.
+void TFrmMain::RestEyes() { Timer1.SetEnabled(false); }
+
+void TFrmMain::WakeEyes() {
+  FEyes.Wake(seams::TickCount());
+  FPublisher.Forget();
+  Timer1.SetEnabled(true);
+}
+
+LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // A power broadcast handled answers TRUE; the session's message takes any answer.
+  if (FRestWatch.HandleMessage(message, wParam, lParam)) return TRUE;
+  return TForm::HandleMessage(message, wParam, lParam);
+}
 
 void TFrmMain::TaskTrayIcon1Click(TObject*) { FEyes.StartBlink(); }
 

@@ -36,18 +36,6 @@ TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAProgramHidesTheTaskBar) {
         << c.Reason << ": rests, asks the shell";
 }
 
-TEST(RestChange, StopsOrStartsTheTimerOnlyWhenRestingChanges) {
-  const std::tuple<bool, TRestReasons, TRestChange> cases[] = {
-      {false, {}, TRestChange::None},
-      {false, {.SessionLocked = true}, TRestChange::Rest},
-      {true, {.DisplayOff = true}, TRestChange::None},
-      {true, {}, TRestChange::Wake},
-      {true, {.NotificationState = kNotPresent}, TRestChange::Wake},
-  };
-  for (const auto& [before, reasons, change] : cases)
-    EXPECT_EQ(RestChange(before, reasons), change) << "resting before " << before;
-}
-
 TEST(OncePer, IsDueAtOnceThenWhenThePeriodHasPassedAlsoAcrossTheCounterWrap) {
   const std::tuple<const char*, std::vector<std::uint32_t>, std::string> cases[] = {
       {"first at once, then a second later", {5000, 5010, 5999, 6000, 6500, 7000}, "yes no no yes no yes"},

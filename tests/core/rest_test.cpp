@@ -68,7 +68,8 @@ TEST(EyesPlace, LooksFromMidwayBetweenTheIconsAndHintsOnceWhenBothShareTheOverfl
       {"told of one only", {left, std::nullopt}, std::nullopt, false, false},
       {"both behind the overflow button", {button, button}, button, false, true},
       {"both behind it, hint shown before", {button, button}, button, true, false},
-      {"empty rectangles tell nothing", {TRect{}, TRect{}}, std::nullopt, false, false},
+      {"a rectangle with no width", {TRect{700, 578, 700, 598}, TRect{700, 578, 700, 598}}, std::nullopt, false,
+       false},
       {"a rectangle with no height", {TRect{700, 578, 720, 578}, TRect{700, 578, 720, 578}}, std::nullopt, false,
        false},
   };

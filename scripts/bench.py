@@ -33,8 +33,9 @@ from pathlib import Path, PureWindowsPath
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 SETTLE_SECONDS = 5.0
-PARTS = ("idle", "variants", "moving", "startup", "compose")
-GOALS = {"idle_cpu": 1.25, "own_share": 0.25, "startup": 1.5, "working_set": 1.3, "size": 1 << 20}
+PARTS = ("idle", "variants", "moving", "startup", "compose", "resting")
+GOALS = {"idle_cpu": 1.25, "own_share": 0.25, "startup": 1.5, "working_set": 1.3, "size": 1 << 20,
+         "resting_cpu": 1.0, "resting_wakeups": 2.0}
 
 
 def windows_path(path):
@@ -149,6 +150,16 @@ def window_sample(tray, pid, others):
             **{name: cpu_seconds(other) for name, other in others.items()}}
 
 
+def stop_program(wine, program, process):
+    """Closes the program's window and waits for it to end; kills it when that fails."""
+    try:
+        wine.close(program.window_class, program.title)
+        process.wait(30)
+    except (RuntimeError, subprocess.TimeoutExpired):
+        process.kill()
+        process.wait(30)
+
+
 def measure_window(wine, tray, program, others, seconds, during=None):
     """Starts the program, lets it settle, measures it over `seconds`, ends it."""
     process = wine.start(program.exe, *program.args)
@@ -166,12 +177,7 @@ def measure_window(wine, tray, program, others, seconds, during=None):
         peak = peak_working_set(process.pid)
         mappings = resident_by_mapping(process.pid)
     finally:
-        try:
-            wine.close(program.window_class, program.title)
-            process.wait(30)
-        except (RuntimeError, subprocess.TimeoutExpired):
-            process.kill()
-            process.wait(30)
+        stop_program(wine, program, process)
     wall = after["time"] - before["time"]
     result = {"program": program.name, "wall": wall, "peak_working_set": peak, "mappings": mappings,
               "changes": tray.changes_between(before["tray"], after["tray"]),
@@ -179,6 +185,43 @@ def measure_window(wine, tray, program, others, seconds, during=None):
     for name in others:
         result[name] = after[name] - before[name]
     return result
+
+
+def task_totals(pid):
+    """CPU nanoseconds (schedstat) and voluntary context switches, the times
+    it went to sleep and so was woken again (status), over all its threads."""
+    ns = switches = 0
+    for task in Path(f"/proc/{pid}/task").iterdir():
+        try:
+            ns += int(read_text(task / "schedstat").split()[0])
+            switches += next(int(line.split()[1]) for line in read_text(task / "status").splitlines()
+                             if line.startswith("voluntary_ctxt_switches:"))
+        except OSError:  # a thread that has just ended
+            continue
+    return ns, switches
+
+
+def measure_resting(wine, program, seconds, lock):
+    """Starts the program, lets it settle, locks its session (as the system
+    tells its main window) if asked, and measures CPU and wake-ups over `seconds`."""
+    winprobe = wine.tools / "winprobe.exe"
+    process = wine.start(program.exe, *program.args)
+    try:
+        time.sleep(SETTLE_SECONDS)
+        if process.poll() is not None:
+            raise RuntimeError(f"{program.name} ended early with {process.returncode}")
+        if lock:
+            wine.run(winprobe, "session", program.window_class, "lock")
+            time.sleep(1)
+        start, (ns, switches) = time.monotonic(), task_totals(process.pid)
+        time.sleep(seconds)
+        end, (ns_after, switches_after) = time.monotonic(), task_totals(process.pid)
+        if lock:
+            wine.run(winprobe, "session", program.window_class, "unlock")
+    finally:
+        stop_program(wine, program, process)
+    return {"program": program.name + (", locked" if lock else ""), "wall": end - start,
+            "cpu_ns": ns_after - ns, "wakeups": switches_after - switches}
 
 
 def desktop_origin():
@@ -256,7 +299,7 @@ def main():
         holder = wine.start(build / "tools" / "bench_probe.exe", "hold",
                             env=dict(wine.env, WINEDEBUG="-all,trace+systray"), stdout=log, stderr=log)
     tray = Tray(tray_log)
-    results = {"idle": [], "variants": [], "moving": [], "startup": [], "compose": []}
+    results = {"idle": [], "variants": [], "moving": [], "startup": [], "compose": [], "resting": []}
     try:
         deadline = time.monotonic() + 60
         while True:
@@ -293,6 +336,12 @@ def main():
                 results["moving"].append(measure_window(
                     wine, tray, program, others, args.move_seconds,
                     during=lambda: start_mover(origin, args.move_seconds + 2, work)))
+        for run in range(args.runs if "resting" in parts else 0):
+            order = [(floor, False), (tovi, False), (tovi, True)]
+            for program, lock in order[run % 3:] + order[:run % 3]:
+                progress(f"resting {run + 1}/{args.runs}: {program.name}{', locked' if lock else ''}")
+                park_cursor(origin)
+                results["resting"].append(measure_resting(wine, program, args.idle_seconds, lock))
         park_cursor(origin)
 
         if "startup" in parts:
@@ -412,6 +461,21 @@ def report(results, args):
             f"{label} {part('ticks', name):.1f} us" for name, label in
             (("tick-cursor", "cursor"), ("tick-tray-rect", "task bar rectangle"), ("tick-gaze", "gaze test"),
              ("tick-inputs", "together"))))
+
+    resting = results["resting"]
+    if resting:
+        print(f"\n== Resting (session locked), cursor still: {args.idle_seconds:g} s, median of {args.runs} runs")
+        print("   (CPU from /proc/PID/task/*/schedstat; wake-ups: voluntary context switches, /proc/PID/task/*/status)")
+        floor_cpu, floor_wakeups = rate(resting, "floor", "cpu_ns"), rate(resting, "floor", "wakeups")
+        print(f"  {'':22} {'CPU ms/s':>9} {'ratio':>6} {'wake-ups/s':>11} {'ratio':>6}")
+        for name in ("floor", "tovi", "tovi, locked"):
+            cpu, wakeups = rate(resting, name, "cpu_ns"), rate(resting, name, "wakeups")
+            print(f"  {name:22} {cpu / 1e6:9.3f} {ratio(cpu, floor_cpu):6.3f} {wakeups:11.2f} "
+                  f"{ratio(wakeups, floor_wakeups):6.3f}")
+        verdicts.append(("resting CPU, tovi / floor", ratio(rate(resting, "tovi, locked", "cpu_ns"), floor_cpu),
+                         GOALS["resting_cpu"]))
+        verdicts.append(("resting wake-ups per second", rate(resting, "tovi, locked", "wakeups"),
+                         GOALS["resting_wakeups"]))
 
     starts = results["startup"]
     if starts:

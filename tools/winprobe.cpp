@@ -22,6 +22,10 @@
 //                                      restarted Explorer does, and wait until all have heard
 //   winprobe tray-delete CLASS ID      take icon ID of every window of CLASS out of the
 //                                      notification area, as a restarted shell has forgotten it
+//   winprobe session CLASS lock|unlock
+//                                      tell every top-level window of CLASS that the session
+//                                      was locked or unlocked, as the system tells the windows
+//                                      registered for it, and wait until each has heard
 //   winprobe fake-shell accept|refuse MS
 //                                      stand in for the shell until closed (class
 //                                      Shell_TrayWnd, title "winprobe fake shell") or MS,
@@ -31,6 +35,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <concepts>
@@ -658,6 +663,23 @@ int DeleteTrayIcons(const wchar_t* className, UINT id) {
   return deleted ? kDone : kNotFound;
 }
 
+int SendSessionChange(const wchar_t* className, std::wstring_view change) {
+  if (change != L"lock" && change != L"unlock") return kUsage;
+  DWORD session = 0;
+  ProcessIdToSessionId(GetCurrentProcessId(), &session);
+  int told = 0;
+  for (HWND w : TopLevelWindows()) {
+    if (ClassOf(w) != className) continue;
+    DWORD_PTR result = 0;
+    const bool sent = SendMessageTimeoutW(w, WM_WTSSESSION_CHANGE, change == L"lock" ? WTS_SESSION_LOCK
+                                                                                      : WTS_SESSION_UNLOCK,
+                                          session, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+    JsonLine(L"session").Add("hwnd", Json(w)).Add("sent", Json(sent)).Print();
+    if (sent) ++told;
+  }
+  return told ? kDone : kNotFound;
+}
+
 constexpr wchar_t kFakeShellTitle[] = L"winprobe fake shell";
 
 struct FakeShell {
@@ -754,7 +776,8 @@ int Usage() {
              "       press-button TITLE TEXT | key KEY... | move X Y | click X Y [left|right|middle] |\n"
              "       kill EXE | watch X Y W H MILLISECONDS | work-area | hold MILLISECONDS |\n"
              "       tray-icons COUNT MILLISECONDS |\n"
-             "       taskbar-created | tray-delete CLASS ID | fake-shell accept|refuse MILLISECONDS\n",
+             "       taskbar-created | tray-delete CLASS ID | session CLASS lock|unlock |\n"
+             "       fake-shell accept|refuse MILLISECONDS\n",
              stderr);
   return kUsage;
 }
@@ -793,6 +816,7 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"tray-delete" && extra == 2 && Coordinate(argv[3], x) && x >= 0) {
     return DeleteTrayIcons(argv[2], static_cast<UINT>(x));
   }
+  if (command == L"session" && extra == 2) return SendSessionChange(argv[2], argv[3]);
   if (command == L"fake-shell" && extra == 2 && Coordinate(argv[3], milliseconds)) {
     return RunFakeShell(argv[2], milliseconds);
   }

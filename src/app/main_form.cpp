@@ -1,11 +1,12 @@
 #include "app/main_form.h"
 
+#include <utility>
+
 #include "core/display_scale.h"
 #include "toolkit/application.h"
 #include "toolkit/display_scale.h"
 #include "toolkit/errors.h"
 #include "toolkit/image_file.h"
-#include "toolkit/program_folder.h"
 #include "toolkit/seams.h"
 #include "toolkit/settings_file.h"
 
@@ -14,6 +15,10 @@ namespace {
 
 constexpr UINT kTickMilliseconds = 10;
 constexpr wchar_t kSettingsFile[] = L"tovi.ini";
+constexpr wchar_t kOverflowHintTitle[] = L"目が隠れています";
+constexpr wchar_t kOverflowHintText[] =
+    L"目は「^」の中の隠れたアイコンにいます。タスク バーの設定で Tovi のアイコンをオンにすると、"
+    L"いつもタスク バーで見えます。";
 
 UINT TaskbarCreatedMessage() {
   static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
@@ -22,16 +27,19 @@ UINT TaskbarCreatedMessage() {
 
 }  // namespace
 
-TFrmMain::TFrmMain()
+TFrmMain::TFrmMain(std::wstring folder)
     // A tool window never gets a task-bar button, should anything ever show it.
     : TForm({.ClassName = L"TFrmMain", .Caption = L"Tovi", .Style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
-             .ExStyle = WS_EX_TOOLWINDOW}) {
+             .ExStyle = WS_EX_TOOLWINDOW}),
+      FFolder(std::move(folder)) {
   TaskTrayIcon1.SetPopUpMenuR(&PopupMenu);
   TaskTrayIcon1.OnClick = [this](TObject* sender) { TaskTrayIcon1Click(sender); };
   TaskTrayIcon2.SetPopUpMenuR(&PopupMenu);
   TaskTrayIcon2.OnClick = [this](TObject* sender) { TaskTrayIcon2Click(sender); };
   Timer1.SetInterval(kTickMilliseconds);
   Timer1.OnTimer = [this](TObject* sender) { Timer1Timer(sender); };
+  FRestWatch.OnRest = [this](TObject*) { RestEyes(); };
+  FRestWatch.OnWake = [this](TObject*) { WakeEyes(); };
   PopupMenu.Add({L"設定(&C)...", [this](TObject* sender) { MnuConfigClick(sender); }});
   PopupMenu.Add({L"-", nullptr});
   PopupMenu.Add({L"Toviについて(&A)...", [this](TObject* sender) { MnuAboutClick(sender); }});
@@ -48,6 +56,7 @@ TFrmMain::~TFrmMain() {
   // The dialogs are gone already, and a refused save's report below runs a
   // message loop: from here on the tray reaches nothing and nothing ticks.
   Timer1.SetEnabled(false);
+  FRestWatch.OnWake = nullptr;
   for (TTaskTrayIcon* icon : {&TaskTrayIcon1, &TaskTrayIcon2}) {
     icon->SetPopUpMenuR(nullptr);
     icon->OnClick = nullptr;
@@ -61,7 +70,6 @@ TFrmMain::~TFrmMain() {
 }
 
 void TFrmMain::FormCreate() {
-  FFolder = ProgramFolder();
   LoadSettings();
   LoadImages();
 }
@@ -97,13 +105,43 @@ void TFrmMain::LoadImages() {
 }
 
 void TFrmMain::Timer1Timer(TObject*) {
+  const std::uint32_t now = seams::TickCount();
+  FRestWatch.Poll(now);
+  // A tick already queued when the eyes began to rest.
+  if (FRestWatch.Resting()) return;
   // The tick's own message tells where the cursor is: asking the window
   // server anew on every tick would be most of what an idle tick costs.
-  const TTickInputs inputs{seams::TickCount(), MessageCursorPos(), GetTrayRect()};
+  const TTickInputs inputs{now, MessageCursorPos(), EyesPlace(now)};
   if (const std::optional<TEyePicture> picture = FEyes.Tick(inputs, FSettings)) FPublisher.Publish(*picture);
 }
 
+TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(seams::TickCount()); }
+
+TRect TFrmMain::EyesPlace(std::uint32_t now) {
+  if (FIconPlacesAsked.Due(now)) AskIconPlaces();
+  const std::optional<TRect> eyes = EyesRect(FIconPlaces);
+  return eyes ? *eyes : GetTrayRect();
+}
+
+void TFrmMain::AskIconPlaces() {
+  FIconPlaces = {TaskTrayIcon1.Place(), TaskTrayIcon2.Place()};
+  if (ShowsOverflowHint(FIconPlaces, FSettingsStore.OverflowHintShown()) &&
+      TaskTrayIcon1.ShowBalloon(kOverflowHintTitle, kOverflowHintText))
+    FSettingsStore.RememberOverflowHint();
+}
+
+// Nobody can see the eyes: nothing is composed or handed to the shell.
+void TFrmMain::RestEyes() { Timer1.SetEnabled(false); }
+
+void TFrmMain::WakeEyes() {
+  FEyes.Wake(seams::TickCount());
+  FPublisher.Forget();
+  Timer1.SetEnabled(true);
+}
+
 LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // A power broadcast handled answers TRUE; the session's message takes any answer.
+  if (FRestWatch.HandleMessage(message, wParam, lParam)) return TRUE;
   // A new display scale, or a new shell whose task bar may stand on another
   // monitor: the icons take the size the shell now shows.
   if (message == WM_DPICHANGED || message == WM_SETTINGCHANGE || message == WM_DISPLAYCHANGE ||
@@ -111,8 +149,6 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LoadImages();
   return TForm::HandleMessage(message, wParam, lParam);
 }
-
-TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(seams::TickCount()); }
 
 void TFrmMain::TaskTrayIcon1Click(TObject*) { FEyes.StartBlink(); }
 

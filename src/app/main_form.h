@@ -3,13 +3,17 @@
 #include <string>
 
 #include "app/eye_publisher.h"
+#include "components/rest_watch.h"
 #include "components/task_tray_icon.h"
 #include "core/eyes.h"
+#include "core/eyes_place.h"
+#include "core/rest.h"
 #include "core/settings.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/setting_dialog.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
+#include "toolkit/program_folder.h"
 #include "toolkit/settings_file.h"
 #include "toolkit/task_bar.h"
 #include "toolkit/timer.h"
@@ -21,7 +25,8 @@ namespace tovi {
 // It is never shown.
 class TFrmMain final : public TForm {
  public:
-  TFrmMain();
+  // folder: where the pictures and tovi.ini are, the program's own by default.
+  explicit TFrmMain(std::wstring folder = ProgramFolder());
   ~TFrmMain() override;
 
   void Timer1Timer(TObject* sender);
@@ -53,6 +58,12 @@ class TFrmMain final : public TForm {
   void SaveSettings();
   void LoadImages();
   TRect GetTrayRect();
+  // What the eyes look out from: the two icons where the shell tells where
+  // they are, else the notification area.
+  TRect EyesPlace(std::uint32_t now);
+  void AskIconPlaces();
+  void RestEyes();
+  void WakeEyes();
   // One dialog at a time: an open one comes to the front instead of another.
   bool BringOpenDialogForward();
   // The dialog, made at its first opening: a start makes only what it shows.
@@ -64,6 +75,11 @@ class TFrmMain final : public TForm {
   TEyes FEyes;
   TEyePublisher FPublisher{TaskTrayIcon1, TaskTrayIcon2};
   TNotificationArea FNotificationArea;
+  TRestWatch FRestWatch{this, Handle()};
+  TIconPlaces FIconPlaces;
+  // The shell may move the icons: where they are is asked again this often.
+  static constexpr std::uint32_t kIconPlacesMilliseconds = 1000;
+  TOncePer FIconPlacesAsked{kIconPlacesMilliseconds};
 };
 
 }  // namespace tovi

@@ -1,5 +1,6 @@
 #include "components/task_tray_icon.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -99,6 +100,35 @@ BOOL TTaskTrayIcon::NotifyTray(DWORD operation) {
   const auto isLeadByte = [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; };
   std::memcpy(data.szTip, FHint.data(), FittingLength(FHint, kTipBytes - 1, isLeadByte));
   return seams::ShellNotifyIcon(operation, &data);
+}
+
+std::optional<TRect> TTaskTrayIcon::Place() const {
+  NOTIFYICONIDENTIFIER icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = Handle();
+  icon.uID = kIconId;
+  RECT r{};
+  if (FAILED(seams::ShellNotifyIconGetRect(&icon, &r))) return std::nullopt;
+  return TRect{r.left, r.top, r.right, r.bottom};
+}
+
+bool TTaskTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) {
+  if (!FVisible) return false;
+  // The icon's own record has no room for a balloon: this one is the wide
+  // record's second form, the first with one, and changes nothing else.
+  NOTIFYICONDATAW data{};
+  data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  data.hWnd = Handle();
+  data.uID = kIconId;
+  data.uFlags = NIF_INFO;
+  data.dwInfoFlags = NIIF_INFO;
+  // The record came zeroed; the last character of each field stays the terminator.
+  const auto copy = [](const std::wstring& from, auto& to) {
+    std::copy_n(from.begin(), std::min(from.size(), std::size(to) - 1), to);
+  };
+  copy(title, data.szInfoTitle);
+  copy(text, data.szInfo);
+  return seams::ShellNotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 void TTaskTrayIcon::AddIcon() {

@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
+
+#include "core/raster.h"
 
 #include "toolkit/component.h"
 #include "toolkit/icon.h"
@@ -42,6 +45,12 @@ class TTaskTrayIcon : public TComponent, private TWindow {
   bool Visible() const { return FVisible; }
   void SetVisible(bool value);
   HWND WindowHandle() const { return Handle(); }
+
+  // Where the shell shows the icon, in screen coordinates; nothing where it
+  // cannot tell (before Windows 7, and under Wine).
+  std::optional<TRect> Place() const;
+  // A balloon from the icon; false when the shell would not show it.
+  bool ShowBalloon(const std::wstring& title, const std::wstring& text);
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;

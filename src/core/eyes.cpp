@@ -1,6 +1,7 @@
 #include "core/eyes.h"
 
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace tovi {
@@ -27,6 +28,13 @@ void TEyes::Resize(TImageSet images, int pictureSize, int iconSize) {
 }
 
 void TEyes::StartBlink() { FBlinkPos = static_cast<std::int32_t>(FImages.FBlinkSequence.size()) - 1; }
+
+void TEyes::Wake(std::uint32_t now) {
+  FBlinkPos = kBlinkPosFloor;
+  FBlinkEndTick = now;
+  // No angle equals it.
+  FLastAngle = std::numeric_limits<double>::quiet_NaN();
+}
 
 void TEyes::AdvanceBlink(std::uint32_t now, const EyeSettings& settings) {
   if (settings.FBlink && FBlinkPos < -1) {

@@ -48,6 +48,11 @@ class TEyes {
   // A blink starts, or starts again, from the far end of the sequence.
   void StartBlink();
 
+  // The eyes come back from rest: no blink runs, the next automatic one
+  // comes an interval after now, and the next tick shows a picture whatever
+  // the angle.
+  void Wake(std::uint32_t now);
+
   // One tick: the blink steps on, then the eyes turn to the cursor. The
   // picture to show when the gaze angle or the blink frame is no longer the
   // one last shown, else nothing.

@@ -11,6 +11,8 @@ constexpr std::string_view kSection = "Eye";
 constexpr std::string_view kTypeKey = "Type";
 constexpr std::string_view kBlinkKey = "Blink";
 constexpr std::string_view kBlinkIntervalKey = "BlinkInterval";
+constexpr std::string_view kHintSection = "Hint";
+constexpr std::string_view kOverflowShownKey = "OverflowShown";
 
 // The whole text as a number; nothing when a character is left over or it does not fit.
 template <typename Integer>
@@ -28,8 +30,9 @@ std::optional<std::string_view> HexadecimalDigits(std::string_view text) {
   return std::nullopt;
 }
 
-std::int32_t ReadInteger(const TIniDocument& ini, std::string_view key, std::int32_t fallback) {
-  const std::optional<std::string> text = ini.ReadString(kSection, key);
+std::int32_t ReadInteger(const TIniDocument& ini, std::string_view key, std::int32_t fallback,
+                         std::string_view section = kSection) {
+  const std::optional<std::string> text = ini.ReadString(section, key);
   return text ? ParseIniInteger(*text).value_or(fallback) : fallback;
 }
 
@@ -62,6 +65,16 @@ std::string WriteEyeSettings(std::string_view iniBytes, const EyeSettings& setti
   ini.WriteString(kSection, kTypeKey, std::to_string(settings.FType));
   ini.WriteString(kSection, kBlinkKey, settings.FBlink ? "1" : "0");
   ini.WriteString(kSection, kBlinkIntervalKey, std::to_string(settings.FBlinkInterval));
+  return ini.Text();
+}
+
+bool ReadOverflowHintShown(std::string_view iniBytes) {
+  return ReadInteger(TIniDocument{iniBytes}, kOverflowShownKey, 0, kHintSection) != 0;
+}
+
+std::string WriteOverflowHintShown(std::string_view iniBytes) {
+  TIniDocument ini{iniBytes};
+  ini.WriteString(kHintSection, kOverflowShownKey, "1");
   return ini.Text();
 }
 

@@ -39,4 +39,11 @@ EyeSettings ReadEyeSettings(std::string_view iniBytes);
 // The file's bytes with the three settings written in, in the file's encoding, and all else kept.
 std::string WriteEyeSettings(std::string_view iniBytes, const EyeSettings& settings);
 
+// Whether the file remembers that the hint about eyes hidden by the shell was
+// shown: "OverflowShown" in section "Hint", a number other than 0.
+bool ReadOverflowHintShown(std::string_view iniBytes);
+
+// The file's bytes remembering that the hint was shown, all else kept.
+std::string WriteOverflowHintShown(std::string_view iniBytes);
+
 }  // namespace tovi

@@ -43,9 +43,16 @@ class TSettingsStore {
   // that could not be read must not replace the user's own.
   void SaveAtExit(const EyeSettings& settings);
 
+  // Whether the file, as Load found it, remembers that the hint about eyes
+  // hidden by the shell was shown.
+  bool OverflowHintShown() const { return FOverflowHintShown; }
+  // Remembers it, in the file where it can, keeping every other line.
+  void RememberOverflowHint();
+
  private:
   std::wstring FPath;
   bool FMayReplace = false;
+  bool FOverflowHintShown = false;
 };
 
 }  // namespace tovi

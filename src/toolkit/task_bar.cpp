@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "toolkit/seams.h"
+#include "toolkit/system_library.h"
 
 namespace tovi {
 
@@ -15,6 +16,17 @@ seams::TTrayWindow seams::FindTrayWindow() {
       return {child, false};
   }
   return {taskBar, true};
+}
+
+HRESULT WINAPI seams::QueryUserNotificationState(QUERY_USER_NOTIFICATION_STATE* state) {
+  static const auto call =
+      SystemCall<decltype(::SHQueryUserNotificationState)>(L"shell32.dll", "SHQueryUserNotificationState");
+  return call != nullptr ? call(state) : E_NOTIMPL;
+}
+
+HRESULT WINAPI seams::NotifyIconGetRect(const NOTIFYICONIDENTIFIER* icon, RECT* place) {
+  static const auto call = SystemCall<decltype(::Shell_NotifyIconGetRect)>(L"shell32.dll", "Shell_NotifyIconGetRect");
+  return call != nullptr ? call(icon, place) : E_NOTIMPL;
 }
 
 TRect TNotificationArea::Rect(std::uint32_t now) {

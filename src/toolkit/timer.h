@@ -14,6 +14,7 @@ class TTimer : public TComponent, private TWindow {
 
   void SetInterval(UINT milliseconds);
   void SetEnabled(bool enabled);
+  bool Enabled() const { return FEnabled; }
 
   TNotifyEvent OnTimer;
 

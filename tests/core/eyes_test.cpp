@@ -118,7 +118,7 @@ std::string Shown(const std::optional<TEyePicture>& picture) {
 
 TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngle) {
   // Steps: "+N" ticks N ms after the tick before (or after Start), "click",
-  // "off" and "on" switch blinking, "@X,Y" moves the cursor (first at the tray's right).
+  // "wake" comes back from rest, "off" and "on" switch blinking, "@X,Y" moves the cursor (first at the tray's right).
   // The eyelid frames of one blink are 4, 8, 15, 8 and 4 rows deep.
   struct TCase {
     const char* Reason;
@@ -140,6 +140,9 @@ TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngl
        "+0 +10 click +10 +10 click +10 +10 +10 +10 +10 +10 +10", "open open 8 15 8 15 8 4 open open -"},
       {"with blinking off a click still blinks", 1000, 5000, "off +0 +10 click +10 +10 +10 +10 +10 +10 +10",
        "open open 8 15 8 4 open open -"},
+      {"waking shows the eyes at once and blinks an interval after it", 1000, 5000,
+       "+0 +10 +3000 wake +10 +4990 +1", "open open - open - 4"},
+      {"waking ends a blink", 1000, 5000, "+0 +10 click +10 wake +10 +10", "open open 8 open -"},
       {"(10, 5) to (20, 10) from the centre keeps the angle", 1000, 5000, "+0 +10 @160,595 +10 @170,600 +10 @170,601 +10",
        "open open open - open"},
   };
@@ -151,6 +154,7 @@ TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngl
     std::istringstream steps(c.Steps);
     for (std::string step; steps >> step;) {
       if (step == "click") eyes.StartBlink();
+      else if (step == "wake") eyes.Wake(inputs.Now);
       else if (step == "off" || step == "on") settings.FBlink = step == "on";
       else if (step[0] == '@') std::sscanf(step.c_str(), "@%d,%d", &inputs.Cursor.X, &inputs.Cursor.Y);
       else {

@@ -71,6 +71,21 @@ TEST(EyeSettingsFile, SurvivesRandomTexts) {
   }
 }
 
+TEST(OverflowHint, IsRememberedInASectionOfItsOwn) {
+  const std::tuple<std::string, bool, std::string> cases[] = {
+      {"", false, "[Hint]\r\nOverflowShown=1\r\n"},
+      {"[Eye]\r\nType=2\r\n", false, "[Eye]\r\nType=2\r\n[Hint]\r\nOverflowShown=1\r\n"},
+      {"[hint]\n overflowshown = 0 \n; mine\n", false, "[hint]\nOverflowShown=1\n; mine\n"},
+      {"[Hint]\nOverflowShown=yes\n[Eye]\nBlink=0", false, "[Hint]\nOverflowShown=1\n[Eye]\nBlink=0"},
+      {"[Hint]\r\nOverflowShown=1\r\n", true, "[Hint]\r\nOverflowShown=1\r\n"},
+      {"[Eye]\nOverflowShown=1\n", false, "[Eye]\nOverflowShown=1\n[Hint]\r\nOverflowShown=1\r\n"},
+  };
+  for (const auto& [before, shown, after] : cases) {
+    EXPECT_EQ(ReadOverflowHintShown(before), shown) << ::testing::PrintToString(before);
+    EXPECT_EQ(WriteOverflowHintShown(before), after) << ::testing::PrintToString(before);
+  }
+}
+
 TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {
   const std::pair<std::int32_t, std::int32_t> cases[] = {
       {kMin, 100}, {99, 100}, {100, 100}, {101, 101}, {9999, 9999}, {10000, 10000}, {10001, 10000}, {kMax, 10000},

@@ -173,5 +173,45 @@ TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) 
       << "the frame follows the rectangle's corner";
 }
 
+// A strip of pictures from rows of letters: a and b ink, anything else the key.
+TRaster Strip(const std::vector<std::string>& rows) {
+  TRaster strip(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), 0);
+  for (int y = 0; y < strip.Height(); ++y)
+    for (int x = 0; x < strip.Width(); ++x)
+      strip.SetPixel(x, y, rows[y][x] == 'a' ? 0x0000FF : rows[y][x] == 'b' ? 0xFF0000 : 0x00FF00);
+  return strip;
+}
+
+std::vector<std::string> Letters(const TRaster& picture) {
+  std::vector<std::string> rows(picture.Height(), std::string(picture.Width(), '?'));
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x) {
+      const TColorRef c = picture.Pixel(x, y);
+      rows[y][x] = c == 0x0000FF ? 'a' : c == 0xFF0000 ? 'b' : c == 0x808080 ? 'F' : '?';
+    }
+  return rows;
+}
+
+TEST(GlyphCell, TheKeyBecomesFillAndPastTheStripsEndIsFillToo) {
+  // Two 3 by 3 images and one column left over; k is the key, the bottom-left pixel.
+  const TRaster strip = Strip({"akkbkka", "kakkbka", "kkakkka"});
+  // Image; the cell, F the fill.
+  const std::tuple<int, std::vector<std::string>> cases[] = {
+      {0, {"aFF", "FaF", "FFa"}},
+      {1, {"bFF", "FbF", "FFF"}},
+      {2, {"aFF", "aFF", "aFF"}},
+  };
+  for (const auto& [image, cell] : cases)
+    EXPECT_EQ(Letters(GlyphCell(strip, image, 0x808080)), cell) << "image " << image;
+}
+
+TEST(EtchedGlyphPixels, TheShapeInShadowAndItsCopyOneDownRightWhereTheShapeIsNot) {
+  std::vector<std::tuple<int, int, TColorRef>> painted;
+  for (const TPixelPaint& p : EtchedGlyphPixels(Strip({"aakbbb", "kkkbbb", "kkkbbb"}), 1, 2))
+    painted.emplace_back(p.At.X, p.At.Y, p.Colour);
+  // Only image 0 counts: the next image's ink casts nothing.
+  EXPECT_EQ(painted, (std::vector<std::tuple<int, int, TColorRef>>{{0, 0, 1}, {1, 0, 1}, {1, 1, 2}, {2, 1, 2}}));
+}
+
 }  // namespace
 }  // namespace tovi

@@ -37,4 +37,19 @@ echo "== e2e tests (tovi.exe under Wine)"
 /usr/bin/python3 -m pytest -q tests/e2e --junitxml="$reports/e2e.xml" \
   || failed_tiers+=(e2e)
 
+# The cases marked for other display scales, each scale in a prefix of its own.
+for dpi in 144 192; do
+  echo "== e2e tests at $dpi DPI"
+  stop_wine
+  make_prefix "$TOVI_ROOT/build/wine-prefix-$dpi"
+  set_display_dpi "$dpi"
+  export TOVI_WINEPREFIX=$WINEPREFIX
+  if start_desktop "$TOVI_ROOT/build/windows/tools/winprobe.exe"; then
+    TOVI_DPI=$dpi /usr/bin/python3 -m pytest -q tests/e2e --junitxml="$reports/e2e-$dpi.xml" \
+      || failed_tiers+=("e2e at $dpi DPI")
+  else
+    failed_tiers+=("e2e at $dpi DPI")
+  fi
+done
+
 /usr/bin/python3 scripts/summarize.py "$reports" "${failed_tiers[@]}"

@@ -13,6 +13,19 @@ import harness
 _kept_folders = []
 
 
+def pytest_configure(config):
+    config.addinivalue_line("markers", "scales(*dpi): the case runs at these display scales too, besides 96 DPI")
+
+
+def pytest_collection_modifyitems(config, items):
+    # A run at another scale takes only the cases marked for it.
+    if harness.DPI == 96:
+        return
+    chosen = [i for i in items if any(harness.DPI in m.args for m in i.iter_markers("scales"))]
+    config.hook.pytest_deselected(items=[i for i in items if i not in chosen])
+    items[:] = chosen
+
+
 @pytest.hookimpl(hookwrapper=True)
 def pytest_runtest_makereport(item, call):
     # Lets the fixtures see, while tearing down, whether their test failed.

@@ -30,6 +30,16 @@ FOLDER_NAME = "目 テスト"
 TIMEOUT = 30.0
 MAIN_CLASS, MAIN_TITLE = "TFrmMain", "Tovi"
 EYE_SIZE = 16
+# The display scale of the run in dots per inch. test.sh runs the tier at 96,
+# then the cases marked for other scales again, each in a prefix of that scale.
+DPI = int(os.environ.get("TOVI_DPI", "96"))
+# At each scale: the size of the icons in the task bar (the shell's small-icon
+# size), the size of the pictures they show, and the block each picture pixel becomes.
+ICON_SIZE, PICTURE_SIZE, BLOCK = {96: (16, 16, 1), 144: (24, 24, 1), 192: (32, 16, 2)}[DPI]
+# The folder in data/ of the pictures drawn for PICTURE_SIZE.
+PICTURES = "" if PICTURE_SIZE == EYE_SIZE else f"{PICTURE_SIZE}/"
+# The pupil picture's top-left corner, across and down, when the eye looks straight ahead.
+PUPIL_AHEAD = {16: 5, 24: 7}[PICTURE_SIZE]
 # The pupil's centre is 3 pixels into its picture and travels 3 pixels from the eye's centre.
 EYE_CENTRE, PUPIL_TRAVEL, PUPIL_CENTRE = 8, 3, 3
 
@@ -311,6 +321,11 @@ def picture(name):
     return Pixels([[legend[c] for c in line.rstrip()] for line in text[blank + 1:] if line.strip()])
 
 
+def scaled(length):
+    """A length at 96 DPI at the run's scale, near enough to click at."""
+    return length * DPI // 96
+
+
 def series(prefix):
     """How many pictures prefix1, prefix2, ... there are in data/, up to the first gap."""
     count = 0
@@ -359,15 +374,46 @@ def compose_eye(pupil_type, theta, cap=None):
 
 
 def rim():
-    """The base's opaque pixels next to its transparent area or border: the
-    outline every frame of the eye shows, pupil or eyelid."""
-    base = picture("base")
+    """The base's opaque pixels next to its transparent area or border, each
+    a block at the run's scale: the outline every frame of the eye shows,
+    pupil or eyelid."""
+    base = picture(PICTURES + "base")
 
     def outside(x, y):
         return not (0 <= x < base.width and 0 <= y < base.height) or base.rows[y][x] == base.key
 
-    return [(x, y, base.rows[y][x]) for y in range(base.height) for x in range(base.width)
-            if not outside(x, y) and any(outside(x + dx, y + dy) for dx, dy in ((-1, 0), (1, 0), (0, -1), (0, 1)))]
+    return [(x * BLOCK + bx, y * BLOCK + by, base.rows[y][x]) for y in range(base.height) for x in range(base.width)
+            if not outside(x, y) and any(outside(x + dx, y + dy) for dx, dy in ((-1, 0), (1, 0), (0, -1), (0, 1)))
+            for by in range(BLOCK) for bx in range(BLOCK)]
+
+
+def scaled_look(icon, pupil_type, background):
+    """An icon at a scale other than 96 DPI, judged by facts that need no
+    model of the composition: every picture pixel is a uniform block, the
+    screen shows through where the base is transparent, and the pupil
+    picture shows where the base is opaque. Returns what is amiss and the
+    pupil picture's top-left corner, in picture pixels, where it shows."""
+    base, pupil = picture(PICTURES + "base"), picture(f"{PICTURES}eye{pupil_type + 1}")
+    problems = []
+    mixed = [(x, y) for y in range(0, ICON_SIZE, BLOCK) for x in range(0, ICON_SIZE, BLOCK)
+             if len({icon[y + by][x + bx] for by in range(BLOCK) for bx in range(BLOCK)}) > 1]
+    if mixed:
+        problems.append(f"{len(mixed)} blocks of {BLOCK} x {BLOCK} pixels are not of one colour, first at {mixed[:4]}")
+    hidden = [(x, y) for y in range(base.height) for x in range(base.width)
+              if base.rows[y][x] == base.key and icon[y * BLOCK][x * BLOCK] != background]
+    if hidden:
+        problems.append(f"the task bar does not show through at {len(hidden)} pixels, first at {hidden[:4]}")
+
+    def pupil_at(left, top):
+        return all(icon[(top + y) * BLOCK][(left + x) * BLOCK] == colour
+                   for y, row in enumerate(pupil.rows) for x, colour in enumerate(row)
+                   if colour != pupil.key and base.rows[top + y][left + x] != base.key)
+
+    places = [(x, y) for y in range(base.height - pupil.height + 1) for x in range(base.width - pupil.width + 1)
+              if pupil_at(x, y)]
+    if len(places) != 1:
+        problems.append(f"the pupil picture shows at {places}, not at one place")
+    return problems, places[0] if len(places) == 1 else None
 
 
 def background_colour(image, rect):
@@ -386,14 +432,14 @@ def find_eyes(image, area, expected=None):
         pattern.sort(key=lambda p: p[2] == background)  # an opaque pixel rules out most places at once
     left, top, right, bottom = area
     pixels = image.load()
-    return [(x, y) for y in range(max(top, 0), min(bottom, image.height) - EYE_SIZE + 1)
-            for x in range(max(left, 0), min(right, image.width) - EYE_SIZE + 1)
+    return [(x, y) for y in range(max(top, 0), min(bottom, image.height) - ICON_SIZE + 1)
+            for x in range(max(left, 0), min(right, image.width) - ICON_SIZE + 1)
             if all(pixels[x + dx, y + dy] == colour for dx, dy, colour in pattern)]
 
 
 def icon_pixels(image, corner):
     pixels = image.load()
-    return [[pixels[corner[0] + x, corner[1] + y] for x in range(EYE_SIZE)] for y in range(EYE_SIZE)]
+    return [[pixels[corner[0] + x, corner[1] + y] for x in range(ICON_SIZE)] for y in range(ICON_SIZE)]
 
 
 def shows(icon, expected, background):
@@ -402,7 +448,7 @@ def shows(icon, expected, background):
 
 
 def icon_text(icon):
-    """A 16 x 16 icon as text, a letter per colour in order of appearance, for failure messages."""
+    """An icon as text, a letter per colour in order of appearance, for failure messages."""
     letters = {}
     return "\n".join("".join(letters.setdefault(c, "abcdefghijklmnopqrstuvwxyz0123456789"[len(letters) % 36])
                              if c is not None else "_" for c in row) for row in icon)
@@ -420,7 +466,7 @@ def wait_two_eyes(tovi, taskbar, expected=None):
     details = (lambda: f"eyes at {seen.get('eyes')}; expected\n{icon_text(expected) if expected else 'outline'}\n"
                + tovi.describe())
     (left_x, left_y), (right_x, right_y) = eyes = wait_until(two, "two eyes in the task bar", details=details)
-    assert left_y == right_y and EYE_SIZE <= right_x - left_x < 2 * EYE_SIZE, f"the eyes are not side by side: {eyes}"
+    assert left_y == right_y and ICON_SIZE <= right_x - left_x < 2 * ICON_SIZE, f"the eyes are not side by side: {eyes}"
     return eyes
 
 
@@ -492,16 +538,20 @@ def blinks(labels):
 class Dialog:
     """One opening of one of the program's dialogs: the settings dialog or the about box."""
 
-    # Window class, title, the access key of its item in the eyes' menu, client size.
-    KINDS = {"settings": ("TDlgSetting", "設定", "C", (283, 86)),
-             "about": ("TDlgAbout", "Toviについて", "A", (249, 115))}
+    # Window class, title, the access key of its item in the eyes' menu, client size at each scale.
+    KINDS = {"settings": ("TDlgSetting", "設定", "C", {96: (283, 86), 144: (425, 129)}),
+             "about": ("TDlgAbout", "Toviについて", "A", {96: (249, 115), 144: (374, 173)})}
 
-    def __init__(self, tovi, kind, eye_point):
-        """Right-clicks an eye and chooses the dialog's item by its access key."""
+    def __init__(self, tovi, kind, eye_point, menu_shown=None):
+        """Right-clicks an eye and chooses the dialog's item by its access key,
+        after menu_shown(the menu's window), where given."""
         self.tovi, self.kind = tovi, kind
-        self.cls, self.title, key, (self.width, self.height) = self.KINDS[kind]
+        self.cls, self.title, key, sizes = self.KINDS[kind]
+        self.width, self.height = sizes[DPI]
         x_click(*eye_point, 3)
-        wait_until(tovi.menus, "the eyes' menu", details=tovi.describe)
+        menu = wait_until(tovi.menus, "the eyes' menu", details=tovi.describe)[0]
+        if menu_shown:
+            menu_shown(menu)
         probe("key", key)
         self.record = wait_until(lambda: tovi.own_windows(self.cls, visible=True), f"the dialog {self.title!r}",
                                  details=tovi.describe)[0]
@@ -512,8 +562,9 @@ class Dialog:
         self.client = left + self.border, bottom - self.border - self.height
 
     def click(self, box, dx=None, dy=None):
-        """Clicks a control, given as (left, top, width, height) in the client area, at its centre by default."""
-        left, top, width, height = box
+        """Clicks a control, given as (left, top, width, height) in the client
+        area at 96 DPI, at its centre by default."""
+        left, top, width, height, dx, dy = (None if v is None else scaled(v) for v in (*box, dx, dy))
         x_click(self.client[0] + left + (width // 2 if dx is None else dx),
                 self.client[1] + top + (height // 2 if dy is None else dy))
 

@@ -1,13 +1,17 @@
 """The two eyes in Wine's notification area: where they look, how they
 blink, and the menu of a right click. Pixels are compared with the eye
-composed from the text pixel maps in data/."""
+composed from the text pixel maps in data/; at other display scales, by
+facts about the pictures that need no model of the composition."""
 import contextlib
+import math
 
 import pytest
 
 import harness
-from harness import EYE_SIZE, compose_eye, gaze_angle, icon_text, settings, wait_until
+from harness import EYE_SIZE, ICON_SIZE, PICTURE_SIZE, compose_eye, gaze_angle, icon_text, settings, wait_until
 
+# Cases that run at 144 and 192 DPI too; the others at 96 only.
+SCALED = pytest.mark.scales(144, 192)
 # Long enough for one click's blink, and for several blinks 300 ms apart.
 WATCH_MILLISECONDS = 3000
 
@@ -26,28 +30,44 @@ class Tray:
 
     def eye_centre(self, index):
         x, y = self.eyes[index]
-        return x + EYE_SIZE // 2, y + EYE_SIZE // 2
+        return x + ICON_SIZE // 2, y + ICON_SIZE // 2
 
     def eyes_rect(self):
         (left, top), (right, _) = self.eyes
         return left, top, right + EYE_SIZE, top + EYE_SIZE
 
-    def look_towards(self, point, pupil_type):
+    def look_towards(self, point, pupil_type, pupil_at=None):
         """Puts the cursor on point and waits until both eyes show the pupil
-        turned towards it; returns the gaze angle."""
+        turned towards it; returns the gaze angle. At other scales the pupil
+        must be on the cursor's side, or at pupil_at in the picture where given."""
         theta = gaze_angle(self.taskbar, point)
-        expected = compose_eye(pupil_type, theta)
-        seen = []
+        expected = compose_eye(pupil_type, theta) if harness.DPI == 96 else None
+        seen, problems = [], []
 
         def both_match():
             image = harness.desktop_screenshot()
             seen[:] = [harness.icon_pixels(image, corner) for corner in self.eyes]
-            return all(harness.shows(icon, expected, self.background) for icon in seen)
+            if expected:
+                return all(harness.shows(icon, expected, self.background) for icon in seen)
+            problems[:] = self.scaled_problems(seen, pupil_type, theta, pupil_at)
+            return not problems
 
         harness.x_move(*point)
-        wait_until(both_match, f"both eyes to look towards {point}", details=lambda: "seen:\n" + "\n\n".join(
-            map(icon_text, seen)) + "\nexpected:\n" + icon_text(expected))
+        wait_until(both_match, f"both eyes to look towards {point}", details=lambda: "\n".join(problems) + "\nseen:\n"
+                   + "\n\n".join(map(icon_text, seen)) + ("\nexpected:\n" + icon_text(expected) if expected else ""))
         return theta
+
+    def scaled_problems(self, icons, pupil_type, theta, pupil_at):
+        problems, place = harness.scaled_look(icons[0], pupil_type, self.background)
+        if icons[1] != icons[0]:
+            problems.append("the two eyes differ")
+        if place and pupil_at and place != pupil_at:
+            problems.append(f"the pupil is at {place}, not at {pupil_at}")
+        if place and not pupil_at:
+            across, down = place[0] - harness.PUPIL_AHEAD, place[1] - harness.PUPIL_AHEAD
+            if (across, down) == (0, 0) or math.cos(math.atan2(down, across) - theta) < math.cos(math.radians(30)):
+                problems.append(f"the pupil is {across, down} from looking ahead, not towards {math.degrees(theta):.0f}°")
+        return problems
 
     def settle(self, pupil_type):
         """Looks far to the left and far to the right (above the dialogs in the
@@ -71,23 +91,26 @@ def in_order(run, order):
     return all(any(frame == step for step in steps) for frame in run)
 
 
+# The pupil picture's top-left corner in the pictures of 16 and of 24 pixels.
 @pytest.mark.parametrize("place, pupil_type, pupil_at", [
-    pytest.param(lambda x, y, bar: (x + 200, y), 0, (8, 5), id="right"),
+    # At 24 pixels the travel is 4.5: halves round away from the centre.
+    pytest.param(lambda x, y, bar: (x + 200, y), 0, {16: (8, 5), 24: (12, 7)}, id="right", marks=SCALED),
     # The screen ends just below the task bar's centre: its last row.
-    pytest.param(lambda x, y, bar: (x, bar[3] - 1), 0, (5, 8), id="below"),
-    pytest.param(lambda x, y, bar: (x - 200, y), 0, (2, 5), id="left"),
-    pytest.param(lambda x, y, bar: (x, y - 300), 0, (5, 2), id="above"),
+    pytest.param(lambda x, y, bar: (x, bar[3] - 1), 0, {16: (5, 8), 24: (7, 12)}, id="below", marks=SCALED),
+    pytest.param(lambda x, y, bar: (x - 200, y), 0, {16: (2, 5), 24: (2, 7)}, id="left", marks=SCALED),
+    pytest.param(lambda x, y, bar: (x, y - 300), 0, {16: (5, 2), 24: (7, 2)}, id="above", marks=SCALED),
     # 3 cos = 2.85 and 3 sin = -0.95: both round to the nearer whole pixel; type n shows picture eye(n + 1).
-    pytest.param(lambda x, y, bar: (x + 300, y - 100), 5, (8, 4), id="right-a-little-up-type-5"),
+    pytest.param(lambda x, y, bar: (x + 300, y - 100), 5, {16: (8, 4)}, id="right-a-little-up-type-5"),
 ])
 def test_pupils_turn_towards_the_cursor(tovi, place, pupil_type, pupil_at):
     tray = Tray(tovi, settings(pupil_type=pupil_type, blink=0))
     point = place(*tray.centre, tray.taskbar)
-    assert harness.pupil_top_left(gaze_angle(tray.taskbar, point)) == pupil_at, f"the case does not fit {point}"
+    if PICTURE_SIZE == EYE_SIZE:
+        assert harness.pupil_top_left(gaze_angle(tray.taskbar, point)) == pupil_at[16], f"the case does not fit {point}"
     # Look elsewhere first, so that the pupils must move to pass.
     x, y = tray.centre
-    tray.look_towards((x, y - 300) if pupil_at != (5, 2) else (x + 200, y), pupil_type)
-    tray.look_towards(point, pupil_type)
+    tray.look_towards((x, y - 300) if pupil_at[16] != (5, 2) else (x + 200, y), pupil_type)
+    tray.look_towards(point, pupil_type, pupil_at[PICTURE_SIZE])
 
 
 @pytest.mark.parametrize("blink, interval, click_eye, fewest, most", [

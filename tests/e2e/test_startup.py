@@ -1,6 +1,8 @@
 """Tovi starts with no window to show, and ends when Windows asks it to, keeping its settings beside it."""
 import time
 
+import pytest
+
 from harness import MAIN_CLASS, MAIN_TITLE, TIMEOUT, describe_windows, probe, settings
 
 # How long to keep watching once the main window is there: the start is when
@@ -8,6 +10,7 @@ from harness import MAIN_CLASS, MAIN_TITLE, TIMEOUT, describe_windows, probe, se
 WATCH_SECONDS = 4.0
 
 
+@pytest.mark.scales(144)
 def test_runs_hidden_without_a_task_bar_button_and_close_writes_the_defaults(tovi):
     tovi.start()
     give_up, watch_until = time.monotonic() + TIMEOUT, None

@@ -80,6 +80,8 @@ TEST(IniDocument, ReadsAUtf16FileAndWritesItBackAsItCame) {
       {"plain", Utf16(u"\uFEFF[Eye]\r\nType=7\r\n"), "7", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
       {"beyond ASCII and a pair", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType= \u00E9\u76EE\U0001F441 \n"),
        "\xC3\xA9\xE7\x9B\xAE\xF0\x9F\x91\x81", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType=1\n")},
+      {"the first pair and the last", Utf16(u"\uFEFF[Eye]\nType=\U00010000\U0010FFFF\n"),
+       "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", Utf16(u"\uFEFF[Eye]\nType=1\n")},
       {"unpaired surrogates", Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=\xDFFF\r;\xD83D"), "\xED\xBF\xBF",
        Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=1\r;\xD83D")},
       {"NUL", Utf16(u"\uFEFF[Eye]\r\nType=4\0\0\r\n"sv), "4", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},

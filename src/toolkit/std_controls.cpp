@@ -34,7 +34,9 @@ const wchar_t* UpDownClass() {
   static const bool registered = [] {
     using TInit = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     const HMODULE library = LoadLibraryW(L"comctl32.dll");
-    const auto init = library ? reinterpret_cast<TInit>(GetProcAddress(library, "InitCommonControlsEx")) : nullptr;
+    const FARPROC address = library ? GetProcAddress(library, "InitCommonControlsEx") : nullptr;
+    // Through void (*)(), which GCC takes as any function's type.
+    const auto init = reinterpret_cast<TInit>(reinterpret_cast<void (*)()>(address));
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
     return init != nullptr && init(&controls);
   }();

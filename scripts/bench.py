@@ -37,7 +37,7 @@ from pathlib import Path, PureWindowsPath
 
 ROOT = Path(__file__).resolve().parents[1]
 SETTLE_SECONDS = 5.0
-PARTS = ("idle", "variants", "moving", "startup", "compose")
+PARTS = ("idle", "pairs", "variants", "moving", "startup", "compose")
 GOALS = {"idle_cpu": 1.15, "moving": 0.25, "own_share": 0.25, "startup": 1.25, "working_set": 1.15, "size": 1 << 20}
 
 
@@ -191,35 +191,46 @@ def window_sample(tray, pid, others):
             **{name: cpu_seconds(other) for name, other in others.items()}}
 
 
-def measure_window(wine, tray, program, others, seconds, during=None):
-    """Starts the program, lets it settle, measures it over `seconds`, ends it."""
-    process = wine.start(program.exe, *program.args)
+def measure_window(wine, tray, program, others, seconds, during=None, beside=None):
+    """Starts the program, lets it settle, measures it over `seconds`, ends it. A program `beside` runs
+    along from start to end, its own CPU and wake-ups taken over the same window."""
+    started = [(program, wine.start(program.exe, *program.args))]
+    if beside:
+        started.append((beside, wine.start(beside.exe, *beside.args)))
+    process = started[0][1]
     try:
         time.sleep(SETTLE_SECONDS)
-        if process.poll() is not None:
-            raise RuntimeError(f"{program.name} ended early with {process.returncode}")
+        for each, running in started:
+            if running.poll() is not None:
+                raise RuntimeError(f"{each.name} ended early with {running.returncode}")
         mover = during() if during else None
-        before = window_sample(tray, process.pid, others)
+        pids = {name: pid for name, pid in others.items()}
+        if beside:
+            pids["beside"] = started[1][1].pid
+        before = dict(window_sample(tray, process.pid, pids), beside_wakeups=beside and wakeups(started[1][1].pid))
         time.sleep(seconds)
-        after = window_sample(tray, process.pid, others)
+        after = dict(window_sample(tray, process.pid, pids), beside_wakeups=beside and wakeups(started[1][1].pid))
         if mover:
             mover.kill()
             mover.wait()
         peak = peak_working_set(process.pid)
         mappings = resident_by_mapping(process.pid)
     finally:
-        try:
-            wine.close(program.window_class, program.title)
-            process.wait(30)
-        except (RuntimeError, subprocess.TimeoutExpired):
-            process.kill()
-            process.wait(30)
+        for each, running in started:
+            try:
+                wine.close(each.window_class, each.title)
+                running.wait(30)
+            except (RuntimeError, subprocess.TimeoutExpired):
+                running.kill()
+                running.wait(30)
     wall = after["time"] - before["time"]
     result = {"program": program.name, "wall": wall, "peak_working_set": peak, "mappings": mappings,
               "changes": tray.changes_between(before["tray"], after["tray"]),
               "cpu": after["cpu"] - before["cpu"], "wakeups": after["wakeups"] - before["wakeups"]}
-    for name in others:
+    for name in pids:
         result[name] = after[name] - before[name]
+    if beside:
+        result["beside_wakeups"] = after["beside_wakeups"] - before["beside_wakeups"]
     return result
 
 
@@ -308,7 +319,7 @@ def main():
         holder = wine.start(build / "tools" / "bench_probe.exe", "hold",
                             env=dict(wine.env, WINEDEBUG="-all,trace+systray"), stdout=log, stderr=log)
     tray = Tray(tray_log)
-    results = {"idle": [], "variants": [], "moving": [], "startup": [], "compose": []}
+    results = {"idle": [], "pairs": [], "variants": [], "moving": [], "startup": [], "compose": []}
     try:
         deadline = time.monotonic() + 60
         while True:
@@ -334,6 +345,14 @@ def main():
                 progress(f"idle {run + 1}/{args.runs}: {program.name}")
                 park_cursor(origin)
                 results["idle"].append(dict(measure_window(wine, tray, program, others, args.idle_seconds), run=run))
+        for run in range(args.runs if "pairs" in parts else 0):
+            # Each beside a floor of its own, both under the same load.
+            order = [tovi, tovi_quiet] + baseline
+            for program in order[run % len(order):] + order[:run % len(order)]:
+                progress(f"idle beside a floor {run + 1}/{args.runs}: {program.name}")
+                park_cursor(origin)
+                results["pairs"].append(dict(measure_window(wine, tray, program, others, args.idle_seconds,
+                                                            beside=floor), run=run))
         for run in range(args.variant_runs if "variants" in parts else 0):
             for program in [floor] + variants:
                 progress(f"idle {run + 1}/{args.variant_runs}: {program.name}")
@@ -382,7 +401,7 @@ def main():
 
 
 def report(results, args):
-    measured = results["idle"] + results["variants"] + results["moving"]
+    measured = results["idle"] + results["pairs"] + results["variants"] + results["moving"]
     helpers = [name for name in ("wineserver", "explorer", "xvfb")
                if any(name in r for r in measured) or any(f"{name}_us_per_round" in r for r in results["compose"])]
     has_baseline = any(r["program"] == "baseline" for r in measured) or \
@@ -430,7 +449,21 @@ def report(results, args):
         floor_cpu = cpu_table(idle, programs(idle, ["floor", "tovi", "tovi, no blinking", "baseline"]))
         own = per_run_ratios(idle, "tovi", "floor", lambda r: r["cpu"] / r["wall"])
         print(f"  tovi / floor in each run: {', '.join(f'{v:.3f}' for v in own)}")
-        verdicts.append(("idle CPU, tovi / floor", ratio(rate(idle, "tovi", "cpu"), floor_cpu), GOALS["idle_cpu"]))
+        verdicts.append(("idle CPU, tovi / floor in turn", ratio(rate(idle, "tovi", "cpu"), floor_cpu), GOALS["idle_cpu"]))
+
+    pairs = results["pairs"]
+    if pairs:
+        print(f"\n== Idle, cursor still, each program beside a floor started with it and measured in the same window:")
+        print(f"   CPU in ms per second over {args.idle_seconds:g} s, median of {args.runs} runs")
+        print(f"  {'':22} {'own CPU':>9} {'floor':>9} {'ratio':>6} {'wake/s':>7} {'floor':>7}  ratio in each run")
+        for name in programs(pairs, ["tovi", "tovi, no blinking", "baseline"]):
+            records = [r for r in pairs if r["program"] == name]
+            each = [r["cpu"] / r["beside"] for r in records]
+            print(f"  {name:22} {rate(pairs, name, 'cpu') * 1e3:9.2f} {rate(pairs, name, 'beside') * 1e3:9.2f} "
+                  f"{median(each):6.3f} {rate(pairs, name, 'wakeups'):7.1f} {rate(pairs, name, 'beside_wakeups'):7.1f}"
+                  f"  {', '.join(f'{v:.3f}' for v in each)}")
+            if name == "tovi":
+                verdicts.append(("idle CPU, tovi / floor beside it", median(each), GOALS["idle_cpu"]))
 
     if results["variants"]:
         print(f"\n== Idle, the tick's inputs alone (tick_probe), median of {args.variant_runs} runs")

@@ -5,13 +5,17 @@ programs and provides the X display (DISPLAY) and a fresh Wine prefix
 (WINEPREFIX) whose programs share one virtual desktop with a task bar.
 
 How each figure is taken:
-- CPU time: utime + stime of the program's Unix process from /proc/PID/stat
-  over a fixed window after it has settled. The Wine server works for every
-  program (timers, messages) and explorer draws the tray, so their CPU over
-  the same window is reported beside it.
-- Compositions: explorer runs with Wine's "systray" trace channel on, which
+- CPU time: the scheduler's nanoseconds of every thread of the program's Unix
+  process (/proc/PID/task/*/schedstat) over a fixed window after it has
+  settled; wake-ups are the threads' voluntary context switches. The Wine
+  server works for every program (timers, messages) and explorer draws the
+  tray, so their CPU over the same window is reported beside it.
+- Publications: explorer runs with Wine's "systray" trace channel on, which
   logs one line per icon change it receives; Tovi's two icons make two lines
-  per composition.
+  per picture published.
+- With --baseline REVISION, Tovi as it was at that commit is built in
+  build/bench-baseline and measured in the same runs, interleaved, so that the
+  new build is held against it under the same load.
 - Peak working set: VmHWM of the Unix process at the end of its idle window.
 - Start-up: bench_probe, inside the desktop, starts each program with
   CreateProcess and watches for the floor's first tick (its own time stamp)
@@ -31,10 +35,10 @@ import tempfile
 import time
 from pathlib import Path, PureWindowsPath
 
-CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+ROOT = Path(__file__).resolve().parents[1]
 SETTLE_SECONDS = 5.0
-PARTS = ("idle", "variants", "moving", "startup", "compose", "resting")
-GOALS = {"idle_cpu": 1.25, "own_share": 0.25, "startup": 1.5, "working_set": 1.3, "size": 1 << 20,
+PARTS = ("idle", "pairs", "variants", "moving", "startup", "compose", "resting")
+GOALS = {"idle_cpu": 1.15, "moving": 0.25, "own_share": 0.25, "startup": 1.25, "working_set": 1.15, "size": 1 << 20,
          "resting_cpu": 1.0, "resting_wakeups": 2.0}
 
 
@@ -100,10 +104,48 @@ def read_text(path):
     return Path(path).read_text(errors="replace")
 
 
+def sum_over_threads(pid, read):
+    total = 0
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        try:
+            total += read(f"/proc/{pid}/task/{tid}")
+        except (OSError, ValueError, IndexError):
+            continue  # the thread ended meanwhile
+    return total
+
+
 def cpu_seconds(pid):
-    fields = read_text(f"/proc/{pid}/stat").rsplit(")", 1)[1].split()
-    # utime and stime are the 14th and 15th fields; the split starts at the 3rd.
-    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+    """In nanoseconds from the scheduler: the clock ticks of /proc/PID/stat are 10 ms, too coarse for an idle program."""
+    return sum_over_threads(pid, lambda task: int(read_text(f"{task}/schedstat").split()[0])) / 1e9
+
+
+def wakeups(pid):
+    def voluntary(task):
+        return next(int(line.split()[1]) for line in read_text(f"{task}/status").splitlines()
+                    if line.startswith("voluntary_ctxt_switches:"))
+    return sum_over_threads(pid, voluntary)
+
+
+def build_baseline(revision, jobs):
+    """Tovi as it was at `revision`, built from a copy of that commit; returns the folder of its tovi.exe."""
+    full = subprocess.run(["git", "-C", str(ROOT), "rev-parse", "--verify", revision + "^{commit}"],
+                          capture_output=True, text=True, check=True).stdout.strip()
+    where = ROOT / "build" / "bench-baseline"
+    source, stamp, build = where / "source", where / "revision", where / "build"
+    if not stamp.exists() or stamp.read_text() != full:
+        shutil.rmtree(where, ignore_errors=True)
+        source.mkdir(parents=True)
+        archive = subprocess.Popen(["git", "-C", str(ROOT), "archive", full], stdout=subprocess.PIPE)
+        subprocess.run(["tar", "-x", "-C", str(source)], stdin=archive.stdout, check=True)
+        if archive.wait() != 0:
+            raise RuntimeError(f"git archive {full} failed")
+        stamp.write_text(full)
+    subprocess.run(["cmake", "-S", str(source), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
+                    f"-DCMAKE_TOOLCHAIN_FILE={source / 'cmake' / 'mingw-w64.cmake'}"],
+                   check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", str(build), "-j", str(jobs), "--target", "tovi"], check=True,
+                   stdout=subprocess.DEVNULL)
+    return build / "tovi"
 
 
 def resident_by_mapping(pid):
@@ -146,7 +188,7 @@ class Program:
 
 
 def window_sample(tray, pid, others):
-    return {"time": time.monotonic(), "cpu": cpu_seconds(pid), "tray": tray.mark(),
+    return {"time": time.monotonic(), "cpu": cpu_seconds(pid), "wakeups": wakeups(pid), "tray": tray.mark(),
             **{name: cpu_seconds(other) for name, other in others.items()}}
 
 
@@ -160,45 +202,47 @@ def stop_program(wine, program, process):
         process.wait(30)
 
 
-def measure_window(wine, tray, program, others, seconds, during=None):
-    """Starts the program, lets it settle, measures it over `seconds`, ends it."""
-    process = wine.start(program.exe, *program.args)
+def measure_window(wine, tray, program, others, seconds, during=None, beside=None):
+    """Starts the program, lets it settle, measures it over `seconds`, ends it. A program `beside` runs
+    along from start to end, its own CPU and wake-ups taken over the same window."""
+    started = [(program, wine.start(program.exe, *program.args))]
+    if beside:
+        started.append((beside, wine.start(beside.exe, *beside.args)))
+    process = started[0][1]
     try:
         time.sleep(SETTLE_SECONDS)
-        if process.poll() is not None:
-            raise RuntimeError(f"{program.name} ended early with {process.returncode}")
+        for each, running in started:
+            if running.poll() is not None:
+                raise RuntimeError(f"{each.name} ended early with {running.returncode}")
         mover = during() if during else None
-        before = window_sample(tray, process.pid, others)
+        pids = {name: pid for name, pid in others.items()}
+        if beside:
+            pids["beside"] = started[1][1].pid
+        before = dict(window_sample(tray, process.pid, pids), beside_wakeups=beside and wakeups(started[1][1].pid))
         time.sleep(seconds)
-        after = window_sample(tray, process.pid, others)
+        after = dict(window_sample(tray, process.pid, pids), beside_wakeups=beside and wakeups(started[1][1].pid))
         if mover:
             mover.kill()
             mover.wait()
         peak = peak_working_set(process.pid)
         mappings = resident_by_mapping(process.pid)
     finally:
-        stop_program(wine, program, process)
+        for each, running in started:
+            stop_program(wine, each, running)
     wall = after["time"] - before["time"]
     result = {"program": program.name, "wall": wall, "peak_working_set": peak, "mappings": mappings,
               "changes": tray.changes_between(before["tray"], after["tray"]),
-              "cpu": after["cpu"] - before["cpu"]}
-    for name in others:
+              "cpu": after["cpu"] - before["cpu"], "wakeups": after["wakeups"] - before["wakeups"]}
+    for name in pids:
         result[name] = after[name] - before[name]
+    if beside:
+        result["beside_wakeups"] = after["beside_wakeups"] - before["beside_wakeups"]
     return result
 
 
 def task_totals(pid):
-    """CPU nanoseconds (schedstat) and voluntary context switches, the times
-    it went to sleep and so was woken again (status), over all its threads."""
-    ns = switches = 0
-    for task in Path(f"/proc/{pid}/task").iterdir():
-        try:
-            ns += int(read_text(task / "schedstat").split()[0])
-            switches += next(int(line.split()[1]) for line in read_text(task / "status").splitlines()
-                             if line.startswith("voluntary_ctxt_switches:"))
-        except OSError:  # a thread that has just ended
-            continue
-    return ns, switches
+    """CPU nanoseconds and wake-ups over all its threads."""
+    return round(cpu_seconds(pid) * 1e9), wakeups(pid)
 
 
 def measure_resting(wine, program, seconds, lock):
@@ -268,6 +312,8 @@ def main():
     parser.add_argument("--compose-runs", type=int, default=3)
     parser.add_argument("--variant-runs", type=int, default=3, help="runs of each tick_probe way")
     parser.add_argument("--xvfb-pid", type=int, help="the X server, whose CPU is reported too")
+    parser.add_argument("--baseline", metavar="REVISION",
+                        help="also build Tovi at this commit and measure it in the same runs (e.g. c7ea8cd)")
     parser.add_argument("--parts", default=",".join(PARTS),
                         help=f"which measurements to take, of {','.join(PARTS)} (all by default)")
     args = parser.parse_args()
@@ -276,6 +322,10 @@ def main():
         parser.error(f"unknown parts: {', '.join(sorted(parts - set(PARTS)))}")
 
     build, work = args.build.resolve(), args.work.resolve()
+    baseline_build = None
+    if args.baseline:
+        print(f"building the baseline, {args.baseline}", file=sys.stderr, flush=True)
+        baseline_build = build_baseline(args.baseline, os.cpu_count() or 1)
     if work.exists():
         shutil.rmtree(work)
     work.mkdir(parents=True)
@@ -291,6 +341,10 @@ def main():
     probe = build / "tools" / "tick_probe.exe"
     variants = [Program(f"tick_probe {mode}", probe, "ToviTickProbe", "Tick probe", mode)
                 for mode in ("search", "tovi")]
+    baseline = []
+    if baseline_build:
+        shutil.copytree(baseline_build, work / "baseline")
+        baseline = [Program("baseline", work / "baseline" / "tovi.exe", "TFrmMain", "Tovi")]
 
     # The holder keeps the desktop up between programs; explorer inherits its
     # trace settings and its standard error, the log of icon changes.
@@ -299,7 +353,7 @@ def main():
         holder = wine.start(build / "tools" / "bench_probe.exe", "hold",
                             env=dict(wine.env, WINEDEBUG="-all,trace+systray"), stdout=log, stderr=log)
     tray = Tray(tray_log)
-    results = {"idle": [], "variants": [], "moving": [], "startup": [], "compose": [], "resting": []}
+    results = {"idle": [], "pairs": [], "variants": [], "moving": [], "startup": [], "compose": [], "resting": []}
     try:
         deadline = time.monotonic() + 60
         while True:
@@ -320,22 +374,31 @@ def main():
 
         for run in range(args.runs if "idle" in parts else 0):
             # Turns change order, so a drift of the machine's load falls on each alike.
-            order = [floor, tovi, tovi_quiet]
-            for program in order[run % 3:] + order[:run % 3]:
+            order = [floor, tovi, tovi_quiet] + baseline
+            for program in order[run % len(order):] + order[:run % len(order)]:
                 progress(f"idle {run + 1}/{args.runs}: {program.name}")
                 park_cursor(origin)
-                results["idle"].append(measure_window(wine, tray, program, others, args.idle_seconds))
+                results["idle"].append(dict(measure_window(wine, tray, program, others, args.idle_seconds), run=run))
+        for run in range(args.runs if "pairs" in parts else 0):
+            # Each beside a floor of its own, both under the same load.
+            order = [tovi, tovi_quiet] + baseline
+            for program in order[run % len(order):] + order[:run % len(order)]:
+                progress(f"idle beside a floor {run + 1}/{args.runs}: {program.name}")
+                park_cursor(origin)
+                results["pairs"].append(dict(measure_window(wine, tray, program, others, args.idle_seconds,
+                                                            beside=floor), run=run))
         for run in range(args.variant_runs if "variants" in parts else 0):
             for program in [floor] + variants:
                 progress(f"idle {run + 1}/{args.variant_runs}: {program.name}")
                 park_cursor(origin)
                 results["variants"].append(measure_window(wine, tray, program, others, args.idle_seconds))
         for run in range(args.runs if "moving" in parts else 0):
-            for program in ([floor, tovi] if run % 2 == 0 else [tovi, floor]):
+            order = [floor, tovi] + baseline
+            for program in order[run % len(order):] + order[:run % len(order)]:
                 progress(f"moving cursor {run + 1}/{args.runs}: {program.name}")
-                results["moving"].append(measure_window(
+                results["moving"].append(dict(measure_window(
                     wine, tray, program, others, args.move_seconds,
-                    during=lambda: start_mover(origin, args.move_seconds + 2, work)))
+                    during=lambda: start_mover(origin, args.move_seconds + 2, work)), run=run))
         for run in range(args.runs if "resting" in parts else 0):
             order = [(floor, False), (tovi, False), (tovi, True)]
             for program, lock in order[run % 3:] + order[:run % 3]:
@@ -347,7 +410,8 @@ def main():
         if "startup" in parts:
             progress(f"start-up: {args.startup_runs} starts of each")
             lines = wine.run(build / "tools" / "bench_probe.exe", "startup", windows_path(floor.exe),
-                             windows_path(tovi.exe), args.startup_runs, windows_path(work / "first-tick.txt"))
+                             windows_path(tovi.exe), args.startup_runs, windows_path(work / "first-tick.txt"),
+                             *[windows_path(program.exe) for program in baseline])
             results["startup"] = [json.loads(line) for line in lines.splitlines() if line.startswith("{")]
 
         for run in range(args.compose_runs if "compose" in parts else 0):
@@ -370,14 +434,18 @@ def main():
             holder.wait(30)
 
     results["size"] = (tovi_dir / "tovi.exe").stat().st_size
+    if baseline:
+        results["baseline_size"] = baseline[0].exe.stat().st_size
     (work / "results.json").write_text(json.dumps(results, indent=1))
     report(results, args)
 
 
 def report(results, args):
-    measured = results["idle"] + results["variants"] + results["moving"]
+    measured = results["idle"] + results["pairs"] + results["variants"] + results["moving"]
     helpers = [name for name in ("wineserver", "explorer", "xvfb")
                if any(name in r for r in measured) or any(f"{name}_us_per_round" in r for r in results["compose"])]
+    has_baseline = any(r["program"] == "baseline" for r in measured) or \
+        any(r.get("program") == "baseline" for r in results["startup"])
     verdicts = []
 
     def rate(records, name, key):
@@ -386,26 +454,56 @@ def report(results, args):
     def with_server(records, name):
         return median([(r["cpu"] + r["wineserver"]) / r["wall"] for r in records if r["program"] == name])
 
+    def everything(record):
+        return (record["cpu"] + sum(record[h] for h in helpers)) / record["wall"]
+
+    def per_run_ratios(records, name, other, value):
+        by_run = {}
+        for r in records:
+            by_run.setdefault(r["run"], {})[r["program"]] = value(r)
+        return [run[name] / run[other] for run in by_run.values() if name in run and run.get(other)]
+
     def cpu_table(records, names):
         floor_cpu, floor_both = rate(records, "floor", "cpu"), with_server(records, "floor")
-        print(f"  {'':22} {'own CPU':>9} {'ratio':>6} {'+server':>9} {'ratio':>6}" +
-              "".join(f" {h:>10}" for h in helpers[1:]) + f" {'changes':>8}")
+        print(f"  {'':22} {'own CPU':>9} {'ratio':>6} {'wake/s':>7} {'+server':>9} {'ratio':>6}" +
+              "".join(f" {h:>10}" for h in helpers[1:]) + f" {'all':>8} {'pub/s':>7}")
         for name in names:
             cpu, both = rate(records, name, "cpu"), with_server(records, name)
-            print(f"  {name:22} {cpu * 1e3:9.2f} {ratio(cpu, floor_cpu):6.2f} {both * 1e3:9.2f} "
-                  f"{ratio(both, floor_both):6.2f}" + "".join(f" {rate(records, name, h) * 1e3:10.2f}"
-                                                          for h in helpers[1:]) +
-                  f" {rate(records, name, 'changes') / 2:8.2f}")
+            print(f"  {name:22} {cpu * 1e3:9.2f} {ratio(cpu, floor_cpu):6.3f} {rate(records, name, 'wakeups'):7.1f} "
+                  f"{both * 1e3:9.2f} {ratio(both, floor_both):6.3f}" +
+                  "".join(f" {rate(records, name, h) * 1e3:10.2f}" for h in helpers[1:]) +
+                  f" {median([everything(r) for r in records if r['program'] == name]) * 1e3:8.2f}"
+                  f" {rate(records, name, 'changes') / 2:7.2f}")
         return floor_cpu
+
+    def programs(records, names):
+        return [name for name in names if any(r["program"] == name for r in records)]
 
     idle = results["idle"]
     if idle:
         print(f"\n== Idle, cursor still: CPU in ms per second over {args.idle_seconds:g} s, "
               f"median of {args.runs} runs")
-        print("   (own: the program's Unix process; +server: with the wineserver's CPU in the same window;")
-        print("    changes: compositions per second, from explorer's log)")
-        floor_cpu = cpu_table(idle, ["floor", "tovi", "tovi, no blinking"])
-        verdicts.append(("idle CPU, tovi / floor", ratio(rate(idle, "tovi", "cpu"), floor_cpu), GOALS["idle_cpu"]))
+        print("   (own: the program's Unix process; wake/s: its voluntary context switches; +server: with the")
+        print("    wineserver's CPU in the same window; all: with explorer's and Xvfb's too; pub/s: pictures")
+        print("    published per second, from explorer's log)")
+        floor_cpu = cpu_table(idle, programs(idle, ["floor", "tovi", "tovi, no blinking", "baseline"]))
+        own = per_run_ratios(idle, "tovi", "floor", lambda r: r["cpu"] / r["wall"])
+        print(f"  tovi / floor in each run: {', '.join(f'{v:.3f}' for v in own)}")
+        verdicts.append(("idle CPU, tovi / floor in turn", ratio(rate(idle, "tovi", "cpu"), floor_cpu), GOALS["idle_cpu"]))
+
+    pairs = results["pairs"]
+    if pairs:
+        print(f"\n== Idle, cursor still, each program beside a floor started with it and measured in the same window:")
+        print(f"   CPU in ms per second over {args.idle_seconds:g} s, median of {args.runs} runs")
+        print(f"  {'':22} {'own CPU':>9} {'floor':>9} {'ratio':>6} {'wake/s':>7} {'floor':>7}  ratio in each run")
+        for name in programs(pairs, ["tovi", "tovi, no blinking", "baseline"]):
+            records = [r for r in pairs if r["program"] == name]
+            each = [r["cpu"] / r["beside"] for r in records]
+            print(f"  {name:22} {rate(pairs, name, 'cpu') * 1e3:9.2f} {rate(pairs, name, 'beside') * 1e3:9.2f} "
+                  f"{median(each):6.3f} {rate(pairs, name, 'wakeups'):7.1f} {rate(pairs, name, 'beside_wakeups'):7.1f}"
+                  f"  {', '.join(f'{v:.3f}' for v in each)}")
+            if name == "tovi":
+                verdicts.append(("idle CPU, tovi / floor beside it", median(each), GOALS["idle_cpu"]))
 
     if results["variants"]:
         print(f"\n== Idle, the tick's inputs alone (tick_probe), median of {args.variant_runs} runs")
@@ -413,20 +511,22 @@ def report(results, args):
 
     moving = results["moving"]
     tovi_moving = [r for r in moving if r["program"] == "tovi" and r["changes"]]
-    if tovi_moving:
+    if any(r["program"] == "tovi" for r in moving):
         print(f"\n== Moving cursor (xdotool, a step every 10 ms): {args.move_seconds:g} s, "
               f"median of {args.runs} runs")
-        cpu_table(moving, ["floor", "tovi"])
-        compositions = median([r["changes"] / 2 / r["wall"] for r in tovi_moving])
+        cpu_table(moving, programs(moving, ["floor", "tovi", "baseline"]))
+    if tovi_moving:
         per = median([r["cpu"] / (r["changes"] / 2) for r in tovi_moving])
-        print(f"  compositions {compositions:.1f}/s; tovi's CPU per composition {per * 1e6:.0f} us", end="")
-        if idle:
-            idle_rate = rate(idle, "tovi", "cpu")
-            marginal = median([(r["cpu"] - idle_rate * r["wall"]) / (r["changes"] / 2) for r in tovi_moving])
-            print(f" ({marginal * 1e6:.0f} us above its idle ticks)", end="")
-        print()
-        print("  per composition, elsewhere: " + ", ".join(
+        print(f"  tovi's CPU per publication {per * 1e6:.0f} us; elsewhere: " + ", ".join(
             f"{h} {median([r[h] / (r['changes'] / 2) for r in tovi_moving]) * 1e6:.0f} us" for h in helpers))
+    if has_baseline and moving:
+        for what, key, value in (("publications", "moving_publications", lambda r: r["changes"] / r["wall"]),
+                                 ("CPU of all processes", "moving_cpu", everything)):
+            overall = ratio(median([value(r) for r in moving if r["program"] == "tovi"]),
+                            median([value(r) for r in moving if r["program"] == "baseline"]))
+            runs = per_run_ratios(moving, "tovi", "baseline", value)
+            print(f"  {what}, new / baseline: {overall:.3f} (in each run: {', '.join(f'{v:.3f}' for v in runs)})")
+            verdicts.append((f"moving: {what}, new / baseline", overall, GOALS["moving"]))
 
     compose = results["compose"]
     if compose:
@@ -479,33 +579,46 @@ def report(results, args):
 
     starts = results["startup"]
     if starts:
-        floor_ms = [r["ms"] for r in starts if r.get("program") == "floor"]
-        tovi_ms = [r["ms"] for r in starts if r.get("program") == "tovi"]
-        print(f"\n== Start-up (ms): floor to its first tick, tovi to both eyes on the task bar, {len(tovi_ms)} runs")
-        print(f"  floor median {median(floor_ms):7.1f}  (runs {', '.join(f'{v:.0f}' for v in floor_ms)})")
-        print(f"  tovi  median {median(tovi_ms):7.1f}  (runs {', '.join(f'{v:.0f}' for v in tovi_ms)})")
-        # Each tovi start follows a floor start at once: the pair saw the same load.
-        print(f"  fastest: floor {min(floor_ms):.1f}, tovi {min(tovi_ms):.1f} (ratio {ratio(min(tovi_ms), min(floor_ms)):.2f});"
-              f" median of the runs' own ratios {median([t / f for f, t in zip(floor_ms, tovi_ms)]):.2f}")
-        verdicts.append(("start-up, tovi / floor", ratio(median(tovi_ms), median(floor_ms)), GOALS["startup"]))
+        def start_times(name):
+            return {r["run"]: r["ms"] for r in starts if r.get("program") == name}
+
+        floor_ms = start_times("floor")
+        print(f"\n== Start-up (ms): floor to its first tick, tovi to both eyes on the task bar, {len(floor_ms)} runs")
+        print(f"  {'floor':8} median {median(list(floor_ms.values())):7.1f}, fastest {min(floor_ms.values()):7.1f}"
+              f"  (runs {', '.join(f'{v:.0f}' for v in floor_ms.values())})")
+        for name in ("tovi", "baseline"):
+            times = start_times(name)
+            if not times:
+                continue
+            # Each start follows the floor's of the same run at once: the pair saw the same load.
+            own = median([ms / floor_ms[run] for run, ms in times.items()])
+            print(f"  {name:8} median {median(list(times.values())):7.1f}, fastest {min(times.values()):7.1f}"
+                  f"  (runs {', '.join(f'{v:.0f}' for v in times.values())}); median of the runs' own ratios "
+                  f"{own:.3f}")
+            if name == "tovi":
+                verdicts.append(("start-up, tovi / floor (runs' ratios)", own, GOALS["startup"]))
 
     if idle:
-        floor_peak = median([r["peak_working_set"] for r in idle if r["program"] == "floor"])
-        tovi_peak = median([r["peak_working_set"] for r in idle if r["program"] == "tovi"])
-        print(f"\n== Peak working set (VmHWM): floor {floor_peak / 2**20:.2f} MiB, tovi {tovi_peak / 2**20:.2f} MiB")
+        def peak(name):
+            return median([r["peak_working_set"] for r in idle if r["program"] == name])
+
+        print(f"\n== Peak working set (VmHWM): " + ", ".join(
+            f"{name} {peak(name) / 2**20:.2f} MiB ({ratio(peak(name), peak('floor')):.3f})"
+            for name in programs(idle, ["floor", "tovi", "baseline"])))
         floor_map = next(r["mappings"] for r in idle if r["program"] == "floor")
         tovi_map = next(r["mappings"] for r in idle if r["program"] == "tovi")
         growth = sorted(((tovi_map.get(k, 0) - floor_map.get(k, 0), k) for k in set(floor_map) | set(tovi_map)),
                         reverse=True)
         print("  where tovi holds more than the floor (resident, first idle run): " +
               ", ".join(f"{name} {size / 2**10:.0f} KiB" for size, name in growth[:8] if size > 0))
-        verdicts.append(("peak working set, tovi / floor", ratio(tovi_peak, floor_peak), GOALS["working_set"]))
-    print(f"== tovi.exe: {results['size']} bytes")
+        verdicts.append(("peak working set, tovi / floor", ratio(peak("tovi"), peak("floor")), GOALS["working_set"]))
+    print(f"== tovi.exe: {results['size']} bytes" +
+          (f" (baseline {results['baseline_size']})" if "baseline_size" in results else ""))
     verdicts.append(("tovi.exe, MiB", results["size"] / 2**20, GOALS["size"] / 2**20))
 
     print("\n== Goals")
     for name, value, goal in verdicts:
-        print(f"  {name:32} {value:7.3f}  goal <= {goal:g}  {'met' if value <= goal else 'MISSED'}")
+        print(f"  {name:46} {value:7.3f}  goal <= {goal:g}  {'met' if value <= goal else 'MISSED'}")
 
 
 if __name__ == "__main__":

@@ -1,7 +1,5 @@
 #include "toolkit/application.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cassert>
 
@@ -23,8 +21,6 @@ TApplication& Application() {
 TApplication::TApplication() {
   assert(TheApplication == nullptr);
   TheApplication = this;
-  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
-  InitCommonControlsEx(&controls);
 }
 
 TApplication::~TApplication() {

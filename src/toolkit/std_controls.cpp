@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "toolkit/errors.h"
 #include "toolkit/icon.h"
 
 namespace tovi {
@@ -25,9 +26,30 @@ TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text)
                       .Bounds = bounds,
                       .Text = text}) {}
 
+namespace {
+
+// The up-down is the common controls' own: their library is loaded and its
+// class registered with the first one, so that a run which never opens the
+// settings dialog never maps the library.
+const wchar_t* UpDownClass() {
+  static const bool registered = [] {
+    using TInit = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const HMODULE library = LoadLibraryW(L"comctl32.dll");
+    const FARPROC address = library ? GetProcAddress(library, "InitCommonControlsEx") : nullptr;
+    // Through void (*)(), which GCC takes as any function's type.
+    const auto init = reinterpret_cast<TInit>(reinterpret_cast<void (*)()>(address));
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
+    return init != nullptr && init(&controls);
+  }();
+  if (!registered) throw EToviError(L"コモンコントロールを使えません");
+  return UPDOWN_CLASSW;
+}
+
+}  // namespace
+
 TUpDown::TUpDown(TForm& form, TBounds bounds, TEdit& buddy, int minimum, int maximum, int step)
     // Set beside the edit by its bounds; aligning it would shrink the edit.
-    : TControl(form, {.ClassName = UPDOWN_CLASSW, .Style = UDS_SETBUDDYINT | UDS_ARROWKEYS, .Bounds = bounds}),
+    : TControl(form, {.ClassName = UpDownClass(), .Style = UDS_SETBUDDYINT | UDS_ARROWKEYS, .Bounds = bounds}),
       FMinimum(minimum),
       FMaximum(maximum) {
   // Wine gives a new up-down the width of a scroll bar: it takes its own again.

@@ -1,7 +1,5 @@
 #include "toolkit/task_bar.h"
 
-#include <cstring>
-
 #include "toolkit/seams.h"
 #include "toolkit/system_library.h"
 
@@ -10,11 +8,8 @@ namespace tovi {
 seams::TTrayWindow seams::FindTrayWindow() {
   const HWND taskBar = FindWindowA("Shell_TrayWnd", nullptr);
   if (taskBar == nullptr) return {};
-  for (HWND child = GetWindow(taskBar, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    char className[256];
-    if (GetClassNameA(child, className, 255) > 0 && std::strcmp(className, "TrayNotifyWnd") == 0)
-      return {child, false};
-  }
+  // One question to the window server, however many buttons the task bar holds.
+  if (const HWND area = FindWindowExA(taskBar, nullptr, "TrayNotifyWnd", nullptr)) return {area, false};
   return {taskBar, true};
 }
 
@@ -30,6 +25,9 @@ HRESULT WINAPI seams::NotifyIconGetRect(const NOTIFYICONIDENTIFIER* icon, RECT* 
 }
 
 TRect TNotificationArea::Rect(std::uint32_t now) {
+  if (FMeasured && now - FMeasuredAt < kMeasureAgainMilliseconds) return FRect;
+  FMeasured = true;
+  FMeasuredAt = now;
   RECT r{};
   const bool gone = FWindow != nullptr && !GetWindowRect(FWindow, &r);
   if (gone || (FStandIn && (!FSearched || now - FSearchedAt >= kSearchAgainMilliseconds))) {
@@ -38,9 +36,10 @@ TRect TNotificationArea::Rect(std::uint32_t now) {
     FStandIn = found.Window == nullptr || found.IsTaskBar;
     FSearched = true;
     FSearchedAt = now;
-    if (FWindow == nullptr || !GetWindowRect(FWindow, &r)) return {};
+    if (FWindow == nullptr || !GetWindowRect(FWindow, &r)) r = {};
   }
-  return {r.left, r.top, r.right, r.bottom};
+  FRect = {r.left, r.top, r.right, r.bottom};
+  return FRect;
 }
 
 }  // namespace tovi

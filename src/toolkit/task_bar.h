@@ -9,13 +9,15 @@
 namespace tovi {
 
 // The notification area's screen rectangle, (0, 0, 0, 0) when there is none.
-// The window is searched for once and then only measured, which follows every
-// move of the task bar at the cost of one call; it is searched for again when
-// it has gone, as when the shell restarts. While only a stand-in was found
-// (the task bar itself, or nothing), the search is repeated once a second: a
-// shell still starting at logon may add its notification area later.
+// The window is searched for once and then only measured, twice a second: a
+// moved task bar is followed within half a second, and the ticks between ask
+// the window server nothing. It is searched for again when it has gone, as
+// when the shell restarts. While only a stand-in was found (the task bar
+// itself, or nothing), the search is repeated once a second: a shell still
+// starting at logon may add its notification area later.
 class TNotificationArea {
  public:
+  static constexpr std::uint32_t kMeasureAgainMilliseconds = 500;
   static constexpr std::uint32_t kSearchAgainMilliseconds = 1000;
 
   // now: the millisecond tick count.
@@ -26,6 +28,9 @@ class TNotificationArea {
   bool FStandIn = true;
   bool FSearched = false;
   std::uint32_t FSearchedAt = 0;
+  bool FMeasured = false;
+  std::uint32_t FMeasuredAt = 0;
+  TRect FRect;
 };
 
 }  // namespace tovi

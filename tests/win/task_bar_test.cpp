@@ -24,32 +24,36 @@ HWND HiddenWindow(int left, int top, int width, int height) {
   return CreateWindowExW(0, L"STATIC", L"", WS_POPUP, left, top, width, height, nullptr, nullptr, nullptr, nullptr);
 }
 
-TEST(NotificationArea, StandsInWithTheTaskBarAndLooksForTheAreaAgainOnceASecond) {
+TEST(NotificationArea, IsMeasuredTwiceASecondAndLookedForAgainOnceASecondWhileTheTaskBarStandsIn) {
   const TSeamOverride<decltype(seams::FindNotificationArea)> seam(seams::FindNotificationArea, &AskShell);
   const HWND taskBar = HiddenWindow(0, 560, 800, 40);
   HWND area = HiddenWindow(700, 565, 90, 30);
-  const TRect bar{0, 560, 800, 600}, areaRect{700, 565, 790, 595}, none{};
+  const TRect bar{0, 560, 800, 600}, raised{0, 520, 800, 560}, areaRect{700, 565, 790, 595}, none{};
   struct TStep {
     std::uint32_t Now;
     seams::TTrayWindow Shell;  // what a search finds at that moment
+    int BarTop;
     bool CloseArea;
     TRect Expected;
     int Searches;
     const char* Reason;
   };
   const std::vector<TStep> steps = {
-      {4'294'967'000u, {}, false, none, 1, "no task bar: the screen's corner"},
-      {4'294'967'295u, {taskBar, true}, false, none, 1, "no search within the second"},
-      {704, {taskBar, true}, false, bar, 2, "a second later, across the counter's wrap: the task bar stands in"},
-      {1703, {area, false}, false, bar, 2, "the stand-in is only measured within the second"},
-      {1704, {area, false}, false, areaRect, 3, "the area, once the shell has made it"},
-      {60'000, {taskBar, true}, false, areaRect, 3, "the area found is kept, not searched for again"},
-      {60'010, {taskBar, true}, true, bar, 4, "an area gone is searched for at once"},
+      {4'294'967'000u, {}, 560, false, none, 1, "no task bar: the screen's corner"},
+      {4'294'967'295u, {taskBar, true}, 560, false, none, 1, "nothing asked within half a second"},
+      {704, {taskBar, true}, 560, false, bar, 2, "a second later, across the counter's wrap: the task bar stands in"},
+      {1203, {taskBar, true}, 520, false, bar, 2, "a moved task bar is not measured within half a second"},
+      {1204, {area, false}, 520, false, raised, 2, "half a second on, the moved task bar is followed, not searched"},
+      {1704, {area, false}, 520, false, areaRect, 3, "the area, once the shell has made it, a second after the search"},
+      {60'000, {taskBar, true}, 520, false, areaRect, 3, "the area found is kept, not searched for again"},
+      {60'010, {taskBar, true}, 520, true, areaRect, 3, "an area gone is not seen between measurements"},
+      {60'500, {taskBar, true}, 520, false, raised, 4, "an area gone is searched for at the next measurement"},
   };
   TNotificationArea notificationArea;
   Searches = 0;
   for (const TStep& step : steps) {
     ShellAnswer = step.Shell;
+    SetWindowPos(taskBar, nullptr, 0, step.BarTop, 800, 40, SWP_NOZORDER | SWP_NOACTIVATE);
     if (step.CloseArea) DestroyWindow(area);
     EXPECT_EQ(notificationArea.Rect(step.Now), step.Expected) << step.Reason;
     EXPECT_EQ(Searches, step.Searches) << step.Reason;

@@ -3,11 +3,12 @@
 //   bench_probe hold
 //       Keeps the desktop and its task bar alive between the measured
 //       programs, with one hidden window and no timer; WM_CLOSE ends it.
-//   bench_probe startup FLOOR_EXE TOVI_EXE RUNS STAMP_FILE
-//       Starts the floor and Tovi in turn, RUNS times each, and prints one
-//       JSON line per start: the milliseconds from just before CreateProcess
-//       to the floor's first timer tick (its own stamp in STAMP_FILE), or to
-//       the moment both of Tovi's eyes are on the screen.
+//   bench_probe startup FLOOR_EXE TOVI_EXE RUNS STAMP_FILE [BASELINE_EXE]
+//       Starts the floor and Tovi (then an earlier build of Tovi, the
+//       baseline, if given; the two Tovis take turns going first) in turn,
+//       RUNS times each, and prints one JSON line per start: the milliseconds
+//       from just before CreateProcess to the floor's first timer tick (its
+//       own stamp in STAMP_FILE), or to the moment both eyes are on the screen.
 //
 // Both eyes are "present" when the task bar looks exactly as it did with Tovi
 // settled, which a first start shows (the calibration); the watch polls the
@@ -23,6 +24,7 @@
 #include <cwchar>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -189,7 +191,13 @@ void PrintStart(const char* program, int run, double ms) {
   std::fflush(stdout);
 }
 
-int Startup(const std::wstring& floorExe, const std::wstring& toviExe, int runs, const std::wstring& stampFile) {
+struct TEyesProgram {
+  const char* Name;
+  std::wstring Exe;
+};
+
+int Startup(const std::wstring& floorExe, std::vector<TEyesProgram> eyes, int runs, const std::wstring& stampFile) {
+  const std::wstring& toviExe = eyes.front().Exe;
   const HWND taskBar = FindWindowW(L"Shell_TrayWnd", nullptr);
   if (taskBar == nullptr) Fail("no task bar");
   RECT area{};
@@ -224,17 +232,20 @@ int Startup(const std::wstring& floorExe, const std::wstring& toviExe, int runs,
     }
     Stop(floor, kFloorClass);
 
-    TStarted tovi = Start(toviExe, L"");
-    for (;;) {
-      if (picture.Take() == settled) {
-        PrintStart("tovi", run, Milliseconds(Now() - tovi.Start));
-        break;
+    for (const TEyesProgram& program : eyes) {
+      TStarted tovi = Start(program.Exe, L"");
+      for (;;) {
+        if (picture.Take() == settled) {
+          PrintStart(program.Name, run, Milliseconds(Now() - tovi.Start));
+          break;
+        }
+        if (Milliseconds(Now() - tovi.Start) > kTimeoutMs) Fail("Tovi's eyes never appeared");
+        Sleep(1);
       }
-      if (Milliseconds(Now() - tovi.Start) > kTimeoutMs) Fail("Tovi's eyes never appeared");
-      Sleep(1);
+      Stop(tovi, kToviClass);
+      WaitUntilLooksLike(picture, empty, "Tovi's eyes stayed on the task bar after it ended");
     }
-    Stop(tovi, kToviClass);
-    WaitUntilLooksLike(picture, empty, "Tovi's eyes stayed on the task bar after it ended");
+    std::reverse(eyes.begin(), eyes.end());
   }
   DeleteFileW(stampFile.c_str());
   return kDone;
@@ -245,10 +256,12 @@ int Startup(const std::wstring& floorExe, const std::wstring& toviExe, int runs,
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"hold" && argc == 2) return Hold();
-  if (command == L"startup" && argc == 6) {
+  if (command == L"startup" && (argc == 6 || argc == 7)) {
     const int runs = _wtoi(argv[4]);
-    if (runs > 0) return Startup(argv[2], argv[3], runs, argv[5]);
+    std::vector<TEyesProgram> eyes{{"tovi", argv[3]}};
+    if (argc == 7) eyes.push_back({"baseline", argv[6]});
+    if (runs > 0) return Startup(argv[2], std::move(eyes), runs, argv[5]);
   }
-  std::fprintf(stderr, "usage: bench_probe hold | startup FLOOR_EXE TOVI_EXE RUNS STAMP_FILE\n");
+  std::fprintf(stderr, "usage: bench_probe hold | startup FLOOR_EXE TOVI_EXE RUNS STAMP_FILE [BASELINE_EXE]\n");
   return kUsage;
 }

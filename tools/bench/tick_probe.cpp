@@ -7,7 +7,7 @@
 //                       every tick
 //   tick_probe tovi     as Timer1Timer does: the cursor the timer message
 //                       brought, the notification area found once and then
-//                       only measured
+//                       only measured, twice a second
 //
 // Closing its window (WM_CLOSE) ends it.
 #include <windows.h>

@@ -79,7 +79,6 @@ TIconBlocks IconBlocks(int pictureSize, int iconSize) {
 
 TEyePicture EnlargeEye(const TEyePicture& picture, int iconSize) {
   const TIconBlocks blocks = IconBlocks(picture.Colours.Width(), iconSize);
-  if (blocks == TIconBlocks{1, 0} && picture.Colours.Width() == iconSize) return picture;
   return {Blocks(picture.Colours, iconSize, blocks, kBlack), Blocks(picture.Mask, iconSize, blocks, kWhite)};
 }
 

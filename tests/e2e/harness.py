@@ -8,7 +8,6 @@ xdotool and ImageMagick's import act on it from outside.
 import functools
 import io
 import json
-import math
 import os
 import subprocess
 import tempfile
@@ -40,8 +39,6 @@ ICON_SIZE, PICTURE_SIZE, BLOCK = {96: (16, 16, 1), 144: (24, 24, 1), 192: (32, 1
 PICTURES = "" if PICTURE_SIZE == EYE_SIZE else f"{PICTURE_SIZE}/"
 # The pupil picture's top-left corner, across and down, when the eye looks straight ahead.
 PUPIL_AHEAD = {16: 5, 24: 7}[PICTURE_SIZE]
-# The pupil's centre is 3 pixels into its picture and travels 3 pixels from the eye's centre.
-EYE_CENTRE, PUPIL_TRAVEL, PUPIL_CENTRE = 8, 3, 3
 
 
 def settings(pupil_type=0, blink=1, interval=5000):
@@ -313,9 +310,9 @@ class Pixels:
 
 
 def picture(name):
-    """One of the program's own pictures, from its text pixel map in data/: a
-    legend of "char r g b" lines, a blank line, the rows."""
-    text = (DATA_DIR / f"{name}.txt").read_text(encoding="utf-8").splitlines()
+    """One of the program's own pictures at the run's size, from its text
+    pixel map in data/: a legend of "char r g b" lines, a blank line, the rows."""
+    text = (DATA_DIR / f"{PICTURES}{name}.txt").read_text(encoding="utf-8").splitlines()
     blank = text.index("")
     legend = {line.split()[0]: tuple(map(int, line.split()[1:4])) for line in text[:blank] if not line.startswith("#")}
     return Pixels([[legend[c] for c in line.rstrip()] for line in text[blank + 1:] if line.strip()])
@@ -326,58 +323,17 @@ def scaled(length):
     return length * DPI // 96
 
 
-def series(prefix):
-    """How many pictures prefix1, prefix2, ... there are in data/, up to the first gap."""
-    count = 0
-    while (DATA_DIR / f"{prefix}{count + 1}.txt").is_file():
-        count += 1
-    return count
-
-
 def gaze_centre(taskbar):
     """Where the eyes measure the cursor from: the task bar's centre (Wine's has no notification-area child)."""
     left, top, right, bottom = taskbar
     return left + (right - left) // 2, top + (bottom - top) // 2
 
 
-def gaze_angle(taskbar, point):
-    x, y = gaze_centre(taskbar)
-    return math.atan2(point[1] - y, point[0] - x)
-
-
-def pupil_top_left(theta):
-    def round_off(value):  # halves away from zero
-        return math.floor(abs(value) + 0.5) * (1 if value >= 0 else -1)
-    return (EYE_CENTRE + round_off(PUPIL_TRAVEL * math.cos(theta)) - PUPIL_CENTRE,
-            EYE_CENTRE + round_off(PUPIL_TRAVEL * math.sin(theta)) - PUPIL_CENTRE)
-
-
-def compose(base, pupil, theta, cap=None):
-    """The icon as the program composes it: base, pupil at its place for
-    theta, eyelid frame, each without its key colour and cut at 16 x 16;
-    None where the icon is transparent (outside the base's opaque pixels)."""
-    canvas = [[None] * EYE_SIZE for _ in range(EYE_SIZE)]
-    opaque = set()
-    for layer, (left, top) in [(base, (0, 0)), (pupil, pupil_top_left(theta)), (cap, (0, 0))]:
-        for y, row in enumerate(layer.rows if layer else []):
-            for x, colour in enumerate(row):
-                if colour != layer.key and 0 <= left + x < EYE_SIZE and 0 <= top + y < EYE_SIZE:
-                    canvas[top + y][left + x] = colour
-                    if layer is base:
-                        opaque.add((left + x, top + y))
-    return [[canvas[y][x] if (x, y) in opaque else None for x in range(EYE_SIZE)] for y in range(EYE_SIZE)]
-
-
-def compose_eye(pupil_type, theta, cap=None):
-    """The program's own eye with pupil picture eye(pupil_type + 1)."""
-    return compose(picture("base"), picture(f"eye{pupil_type + 1}"), theta, cap and picture(f"cap{cap}"))
-
-
 def rim():
     """The base's opaque pixels next to its transparent area or border, each
     a block at the run's scale: the outline every frame of the eye shows,
     pupil or eyelid."""
-    base = picture(PICTURES + "base")
+    base = picture("base")
 
     def outside(x, y):
         return not (0 <= x < base.width and 0 <= y < base.height) or base.rows[y][x] == base.key
@@ -387,13 +343,22 @@ def rim():
             for by in range(BLOCK) for bx in range(BLOCK)]
 
 
-def scaled_look(icon, pupil_type, background):
-    """An icon at a scale other than 96 DPI, judged by facts that need no
-    model of the composition: every picture pixel is a uniform block, the
-    screen shows through where the base is transparent, and the pupil
-    picture shows where the base is opaque. Returns what is amiss and the
-    pupil picture's top-left corner, in picture pixels, where it shows."""
-    base, pupil = picture(PICTURES + "base"), picture(f"{PICTURES}eye{pupil_type + 1}")
+def layer_shows(icon, layer, left, top):
+    """Whether every pixel of a picture drawn over the base at (left, top), in
+    picture pixels, shows where the base is opaque."""
+    base = picture("base")
+    return all(icon[(top + y) * BLOCK][(left + x) * BLOCK] == colour
+               for y, row in enumerate(layer.rows) for x, colour in enumerate(row)
+               if colour != layer.key and 0 <= left + x < base.width and 0 <= top + y < base.height
+               and base.rows[top + y][left + x] != base.key)
+
+
+def look(icon, pupil_type, background):
+    """An open eye judged by facts that need no model of the composition:
+    every picture pixel is a uniform block, the screen shows through where
+    the base is transparent, and the pupil picture shows at one place where
+    the base is opaque. Returns what is amiss and that place, in picture pixels."""
+    base, pupil = picture("base"), picture(f"eye{pupil_type + 1}")
     problems = []
     mixed = [(x, y) for y in range(0, ICON_SIZE, BLOCK) for x in range(0, ICON_SIZE, BLOCK)
              if len({icon[y + by][x + bx] for by in range(BLOCK) for bx in range(BLOCK)}) > 1]
@@ -403,14 +368,8 @@ def scaled_look(icon, pupil_type, background):
               if base.rows[y][x] == base.key and icon[y * BLOCK][x * BLOCK] != background]
     if hidden:
         problems.append(f"the task bar does not show through at {len(hidden)} pixels, first at {hidden[:4]}")
-
-    def pupil_at(left, top):
-        return all(icon[(top + y) * BLOCK][(left + x) * BLOCK] == colour
-                   for y, row in enumerate(pupil.rows) for x, colour in enumerate(row)
-                   if colour != pupil.key and base.rows[top + y][left + x] != base.key)
-
     places = [(x, y) for y in range(base.height - pupil.height + 1) for x in range(base.width - pupil.width + 1)
-              if pupil_at(x, y)]
+              if layer_shows(icon, pupil, x, y)]
     if len(places) != 1:
         problems.append(f"the pupil picture shows at {places}, not at one place")
     return problems, places[0] if len(places) == 1 else None
@@ -421,15 +380,9 @@ def background_colour(image, rect):
     return max(image.crop(rect).getcolors(maxcolors=1 << 24))[1]
 
 
-def find_eyes(image, area, expected=None):
-    """Top-left corners, in reading order, of the places in area where the
-    eye's outline shows, or the whole icon expected over the background."""
-    if expected is None:
-        pattern = rim()
-    else:
-        background = background_colour(image, area)
-        pattern = [(x, y, background if c is None else c) for y, row in enumerate(expected) for x, c in enumerate(row)]
-        pattern.sort(key=lambda p: p[2] == background)  # an opaque pixel rules out most places at once
+def find_eyes(image, area):
+    """Top-left corners, in reading order, of the places in area where the eye's outline shows."""
+    pattern = rim()
     left, top, right, bottom = area
     pixels = image.load()
     return [(x, y) for y in range(max(top, 0), min(bottom, image.height) - ICON_SIZE + 1)
@@ -442,40 +395,33 @@ def icon_pixels(image, corner):
     return [[pixels[corner[0] + x, corner[1] + y] for x in range(ICON_SIZE)] for y in range(ICON_SIZE)]
 
 
-def shows(icon, expected, background):
-    return all(seen == (background if want is None else want)
-               for seen_row, want_row in zip(icon, expected) for seen, want in zip(seen_row, want_row))
-
-
 def icon_text(icon):
     """An icon as text, a letter per colour in order of appearance, for failure messages."""
     letters = {}
     return "\n".join("".join(letters.setdefault(c, "abcdefghijklmnopqrstuvwxyz0123456789"[len(letters) % 36])
-                             if c is not None else "_" for c in row) for row in icon)
+                             for c in row) for row in icon)
 
 
-def wait_two_eyes(tovi, taskbar, expected=None):
-    """Waits until the task bar shows two eyes (their outline, or the icon
-    expected) side by side on one row; returns their corners."""
+def wait_two_eyes(tovi, taskbar):
+    """Waits until the task bar shows two eyes' outlines side by side on one row; returns their corners."""
     seen = {}
 
     def two():
-        seen["eyes"] = find_eyes(desktop_screenshot(), taskbar, expected)
+        seen["eyes"] = find_eyes(desktop_screenshot(), taskbar)
         return seen["eyes"] if len(seen["eyes"]) == 2 else None
 
-    details = (lambda: f"eyes at {seen.get('eyes')}; expected\n{icon_text(expected) if expected else 'outline'}\n"
-               + tovi.describe())
-    (left_x, left_y), (right_x, right_y) = eyes = wait_until(two, "two eyes in the task bar", details=details)
+    (left_x, left_y), (right_x, right_y) = eyes = wait_until(
+        two, "two eyes in the task bar", details=lambda: f"eyes at {seen.get('eyes')}\n" + tovi.describe())
     assert left_y == right_y and ICON_SIZE <= right_x - left_x < 2 * ICON_SIZE, f"the eyes are not side by side: {eyes}"
     return eyes
 
 
-def end_and_see_the_eyes_go(tovi, taskbar, end, expected=None):
+def end_and_see_the_eyes_go(tovi, taskbar, end):
     """Ends the program with end() and waits until its eyes have left the task bar."""
-    assert find_eyes(desktop_screenshot(), taskbar, expected), "the eyes do not show"
+    assert find_eyes(desktop_screenshot(), taskbar), "the eyes do not show"
     end()
     assert tovi.wait_exit() == 0
-    wait_until(lambda: not find_eyes(desktop_screenshot(), taskbar, expected), "the eyes to leave the task bar",
+    wait_until(lambda: not find_eyes(desktop_screenshot(), taskbar), "the eyes to leave the task bar",
                details=tovi.describe)
 
 
@@ -486,7 +432,6 @@ class ScreenWatch(Winprobe):
 
     def __init__(self, rect, milliseconds):
         self.left, self.top, right, bottom = rect
-        self.area = (0, 0, right - self.left, bottom - self.top)
         super().__init__("watch", self.left, self.top, right - self.left, bottom - self.top, int(milliseconds))
         self.wait_record("frame")
 
@@ -504,20 +449,27 @@ class ScreenWatch(Winprobe):
         return icon_pixels(image, (corner[0] - self.left, corner[1] - self.top))
 
 
-def label_frames(watch, frames, corners, looks, background):
-    """For each eye, the name of the look each frame shows of it. The task
-    bar paints an icon in steps (its background, then the icon's mask in
-    black, then the picture), which a fast watch sees on a busy machine:
-    those are "drawing". Fails on a frame that is none of these."""
-    open_eye = looks[0][1]
-    looks = looks + [("drawing", [[None] * EYE_SIZE] * EYE_SIZE),
-                     ("drawing", [[c and (0, 0, 0) for c in row] for row in open_eye])]
+def label_frames(watch, frames, corners, open_eye, background):
+    """For each eye, what each frame shows of it: "open" for the icon
+    open_eye, eyelid picture n by its number where it shows whole, or
+    "drawing" for the steps in which the task bar paints an icon (its
+    background, then the icon's mask in black), which a fast watch sees on
+    a busy machine. Fails on a frame that is none of these."""
+    base, caps = picture("base"), []
+    while (DATA_DIR / f"{PICTURES}cap{len(caps) + 1}.txt").is_file():
+        caps.append(picture(f"cap{len(caps) + 1}"))
+    # The eyelids cover one another: the one that shows whole with the most pixels is the one drawn.
+    by_size = sorted(range(len(caps)), key=lambda n: -sum(c != caps[n].key for row in caps[n].rows for c in row))
+    blank = [[background] * ICON_SIZE] * ICON_SIZE
+    mask = [[(0, 0, 0) if base.rows[y // BLOCK][x // BLOCK] != base.key else background for x in range(ICON_SIZE)]
+            for y in range(ICON_SIZE)]
     labels = []
     for corner in corners:
         labels.append([])
         for t, image in frames:
             icon = watch.icon(image, corner)
-            label = next((name for name, look in looks if shows(icon, look, background)), None)
+            label = ("open" if icon == open_eye else "drawing" if icon in (blank, mask)
+                     else next((n + 1 for n in by_size if layer_shows(icon, caps[n], 0, 0)), None))
             assert label is not None, f"the eye at {corner} showed at {t} ms a picture no frame makes:\n" \
                 + icon_text(icon)
             labels[-1].append(label)

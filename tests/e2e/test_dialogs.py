@@ -1,5 +1,5 @@
 """The settings dialog and the about box, opened from the eyes' menu: what
-OK, Cancel, the close box and the keys do to the settings and to tovi.ini,
+OK, Cancel and the keys do to the settings and to tovi.ini,
 and that the eyes go on following the cursor while either is open."""
 from pathlib import Path
 
@@ -20,10 +20,6 @@ ABOUT_OK = (84, 84, 89, 25)
 ENTRY_HEIGHT = 13
 # How the menu and the dialogs look at each scale, and the colour that stands for any (the version number's).
 LOOKS, ANY = Path(__file__).parent / "looks", (255, 0, 255)
-
-
-def keys(*names):
-    return lambda dialog: harness.probe("key", *names)
 
 
 def pick(index):
@@ -53,16 +49,6 @@ def click_ok(dialog):
 
 def click_cancel(dialog):
     dialog.click(SETTINGS_CANCEL)
-
-
-def click_close_box(dialog):
-    # The right-most of the caption's buttons.
-    left, top, right, _ = dialog.rect
-    harness.x_click(right - dialog.border - 11, top + dialog.border + (dialog.client[1] - top - dialog.border) // 2)
-
-
-def post_wm_close(dialog):
-    assert harness.probe("close", dialog.cls, dialog.title), f"no dialog {dialog.title!r} to close"
 
 
 def alt_f4(dialog):
@@ -98,10 +84,6 @@ def wait_ini(tovi, expected):
 # (Type, Blink, BlinkInterval) before, what the user does, the values OK must store.
 @pytest.mark.scales(144)
 @pytest.mark.parametrize("before, steps, after", [
-    # The pupil list has the focus on opening; Tab skips the interval while it is
-    # disabled, reaches it once the check box is ticked; the arrow keys step it by 100.
-    pytest.param((0, 0, 5000), [keys("DOWN", "DOWN", "TAB", "SPACE", "SHIFT+TAB", "UP", "UP")],
-                 (2, 1, 5200), id="keyboard"),
     pytest.param((0, 0, 3000), [pick(3), click_blink, spin_up, spin_up, spin_up], (3, 1, 3300), id="mouse"),
 ])
 def test_ok_stores_the_values_at_once_and_the_eyes_take_the_new_pupil(tovi, before, steps, after):
@@ -120,11 +102,7 @@ def test_ok_stores_the_values_at_once_and_the_eyes_take_the_new_pupil(tovi, befo
 
 @pytest.mark.parametrize("kind, close", [
     pytest.param("settings", click_cancel, id="settings-cancel"),
-    pytest.param("settings", click_close_box, id="settings-close-box"),
-    pytest.param("settings", post_wm_close, id="settings-wm-close"),
-    pytest.param("settings", alt_f4, id="settings-alt-f4"),
     pytest.param("about", click_ok, id="about-ok"),
-    pytest.param("about", click_close_box, id="about-close-box"),
 ])
 def test_closing_changes_and_writes_nothing_and_the_dialog_opens_again(tovi, kind, close):
     ini = settings(2, 0, 3000)
@@ -147,22 +125,16 @@ def test_closing_changes_and_writes_nothing_and_the_dialog_opens_again(tovi, kin
     wait_ini(tovi, ini)
 
 
-@pytest.mark.parametrize("kind, more_keys, close, stored", [
-    # Shift+Tab brings the focus back to the pupil list: Down picks the next pupil, which OK stores.
-    pytest.param("settings", ["SHIFT+TAB", "DOWN"], click_ok, settings(1, 0), id="settings"),
-    # The about box has no control to take keys: Alt+F4 closes it.
-    pytest.param("about", [], alt_f4, STILL, id="about"),
-])
-def test_neither_enter_nor_escape_closes_a_dialog(tovi, kind, more_keys, close, stored):
+def test_neither_enter_nor_escape_closes_the_about_box(tovi):
     tray = Tray(tovi, STILL)
-    dialog = Dialog(tovi, kind, tray.eye_centre(0))
-    # On the first tab stop and on the next, then keys that show whether keys reach the dialog at all.
-    harness.probe("key", "RETURN", "ESCAPE", "TAB", "RETURN", "ESCAPE", *more_keys)
+    dialog = Dialog(tovi, "about", tray.eye_centre(0))
+    harness.probe("key", "RETURN", "ESCAPE", "TAB", "RETURN", "ESCAPE")
     tray.settle(0)
     assert [tuple(w["rect"]) for w in dialog.showing()] == [dialog.rect], "the dialog closed or moved"
-    close(dialog)
+    # The about box has no control to take keys: Alt+F4 closes it.
+    alt_f4(dialog)
     dialog.wait_closed()
-    wait_ini(tovi, stored)
+    wait_ini(tovi, STILL)
 
 
 @pytest.mark.parametrize("kind", ["settings", "about"])

@@ -1,26 +1,23 @@
 """The eyes and the shell: a restarted shell announces itself with the
-registered "TaskbarCreated" message and gets each eye once; a shell that
-refuses the eyes at start is asked again, at most once a second.
+registered "TaskbarCreated" message and gets each eye once.
 
 Wine's explorer cannot be restarted under a running program, so winprobe
 stands in for the shell as the first window of class Shell_TrayWnd, where
-Wine's Shell_NotifyIcon sends its requests: "accept" holds icons as a shell
-just restarted, "refuse" refuses them as one not ready."""
+Wine's Shell_NotifyIcon sends its requests, and holds icons as a shell just
+restarted."""
 import time
 
 import harness
-from harness import STILL, wait_until
+from harness import STILL
 
 NIM_ADD, NIM_MODIFY, NIM_DELETE = 0, 1, 2
-# A timer may come a little early.
-RETRY_SECONDS, EARLY = 1.0, 0.05
 # Long enough for a second offer, had the program kept on offering what the shell took.
 SETTLE_SECONDS = 2.5
 
 
 class FakeShell(harness.Winprobe):
-    def __init__(self, mode):
-        super().__init__("fake-shell", mode, int(harness.TIMEOUT * 8000),
+    def __init__(self):
+        super().__init__("fake-shell", int(harness.TIMEOUT * 8000),
                          close_args=["Shell_TrayWnd", "winprobe fake shell"])
         assert self.wait_record("fake-shell")["first"], "the stand-in is not the first Shell_TrayWnd"
 
@@ -51,7 +48,7 @@ def test_a_restarted_shell_gets_each_eye_once_and_a_second_announcement_loses_no
     harness.wait_two_eyes(tovi, harness.wait_taskbar())
     windows = icon_windows(tovi)
     assert len(windows) == 2, f"expected two icon windows, found {windows}"
-    with FakeShell("accept") as shell:
+    with FakeShell() as shell:
         broadcast_taskbar_created()
         time.sleep(SETTLE_SECONDS)
         adds = shell.adds()
@@ -67,20 +64,3 @@ def test_a_restarted_shell_gets_each_eye_once_and_a_second_announcement_loses_no
         assert not shell.requests(NIM_DELETE), f"icons were deleted: {shell.requests(NIM_DELETE)}"
         assert later[-1]["held"] == 2, f"the shell holds {later[-1]['held']} icons"
     assert tovi.running()
-
-
-def test_eyes_refused_at_start_are_offered_again_each_second_until_the_shell_takes_them(tovi):
-    tovi.ini.write_bytes(STILL)
-    taskbar = harness.wait_taskbar()
-    with FakeShell("refuse") as shell:
-        tovi.start()
-        adds = wait_until(lambda: len(shell.adds()) == 2 and all(len(r) >= 3 for r in shell.adds().values())
-                          and shell.adds(), "three offers of each eye", details=tovi.describe)
-        assert sorted(adds) == icon_windows(tovi), "the offers came from other windows than the eyes'"
-        for window, requests in adds.items():
-            gaps = [(b["t"] - a["t"]) / 1000 for a, b in zip(requests, requests[1:])]
-            assert min(gaps) >= RETRY_SECONDS - EARLY, f"window {window} offered its eye again after {gaps} s"
-        assert not harness.find_eyes(harness.desktop_screenshot(), taskbar), "eyes showed while the shell refused"
-    # The stand-in has gone: Wine's own task bar is the shell now, and the next offer is taken.
-    harness.wait_two_eyes(tovi, taskbar)
-    tovi.close_and_wait()

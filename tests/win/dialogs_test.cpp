@@ -173,14 +173,13 @@ TRaster PupilPicture(int i, TColorRef paper = kKey) {
   return picture;
 }
 
-// A number as the up-down writes it: groups of three digits parted by the locale's separator.
-std::wstring Grouped(int value) {
+// A number as the up-down writes it, each space standing for the locale's thousands separator.
+std::wstring Grouped(std::wstring text) {
   wchar_t separator[8]{};
   GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8);
-  std::wstring digits = std::to_wstring(value);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-    digits.insert(static_cast<std::size_t>(at), separator);
-  return digits;
+  for (std::size_t at = text.find(L' '); at != std::wstring::npos; at = text.find(L' ', at))
+    text.replace(at, 1, separator);
+  return text;
 }
 
 class DlgSettingTest : public ::testing::Test {
@@ -294,17 +293,18 @@ TEST_F(DlgSettingTest, SetValuesOverwritesWhatTheUserLeftAndGetValuesGivesBackWh
     bool blink;
     std::int32_t interval;
     int selected, shown;  // the entry chosen and the interval in the edit: what GetValues gives back
+    const wchar_t* text;  // the interval as the edit shows it
   };
   const Case cases[] = {
-      {"type 2 of four pictures", 4, 2, true, 5000, 2, 5000},
-      {"type 7 of three: no entry", 3, 7, true, 300, -1, 300},
-      {"no pictures at all", 0, 0, true, 1000, -1, 1000},
-      {"blink off keeps its interval", 4, 0, false, 2500, 0, 2500},
-      {"upper end", 4, 1, true, 10000, 1, 10000},
-      {"lower end", 4, 1, true, 100, 1, 100},
-      {"largest 32-bit", 4, 1, true, INT32_MAX, 1, 10000},
-      {"smallest 32-bit", 4, 1, true, INT32_MIN, 1, 100},
-      {"65536 + 500 is clamped, not cut to 16 bits", 4, 1, true, 66036, 1, 10000},
+      {"type 2 of four pictures", 4, 2, true, 5000, 2, 5000, L"5 000"},
+      {"type 7 of three: no entry", 3, 7, true, 300, -1, 300, L"300"},
+      {"no pictures at all", 0, 0, true, 1000, -1, 1000, L"1 000"},
+      {"blink off keeps its interval", 4, 0, false, 2500, 0, 2500, L"2 500"},
+      {"upper end", 4, 1, true, 10000, 1, 10000, L"10 000"},
+      {"lower end", 4, 1, true, 100, 1, 100, L"100"},
+      {"largest 32-bit", 4, 1, true, INT32_MAX, 1, 10000, L"10 000"},
+      {"smallest 32-bit", 4, 1, true, INT32_MIN, 1, 100, L"100"},
+      {"65536 + 500 is clamped, not cut to 16 bits", 4, 1, true, 66036, 1, 10000, L"10 000"},
   };
   for (const Case& c : cases) {
     // What the user left behind: the first entry, the box clicked, text typed.
@@ -312,7 +312,7 @@ TEST_F(DlgSettingTest, SetValuesOverwritesWhatTheUserLeftAndGetValuesGivesBackWh
     SendMessageW(Dlg.ChkBlink.Handle(), BM_CLICK, 0, 0);
     Type(Dlg.EdtBlinkIvl.Handle(), L"abc");
     Open(c.pictures, c.type, c.blink, c.interval);
-    EXPECT_EQ(Shown(), std::tuple(c.pictures, c.selected, c.blink, Grouped(c.shown)))
+    EXPECT_EQ(Shown(), std::tuple(c.pictures, c.selected, c.blink, Grouped(c.text)))
         << c.what << ": the entries, the one selected, the box, the interval shown";
     EXPECT_EQ(IntervalEnabled(), std::vector<bool>(4, c.blink)) << c.what << ": the interval controls follow the box";
     EXPECT_EQ(Values(), std::tuple(c.selected, c.blink, c.shown)) << c.what;
@@ -324,21 +324,22 @@ TEST_F(DlgSettingTest, UpDownStepsBy100WithinItsRangeAndKeepsItsValueAgainstBadT
     std::int32_t interval;
     std::optional<std::wstring> typed;
     int arrowY;  // a click in the upper (5) or lower (15) half of the up-down, or none (0)
-    std::int32_t value;  // shown grouped unless text was typed, which stays
+    std::int32_t value;
+    const wchar_t* shown;  // typed text stays
   };
   const Case cases[] = {
-      {5000, {}, 5, 5100},           {9950, {}, 5, 10000},          {150, {}, 15, 100},
-      {5000, Grouped(7300), 0, 7300}, {5000, L"abc", 0, 5000},        {5000, L"20000", 0, 5000},
+      {5000, {}, 5, 5100, L"5 100"},     {9950, {}, 5, 10000, L"10 000"}, {150, {}, 15, 100, L"100"},
+      {5000, L"7 300", 0, 7300, L"7 300"}, {5000, L"abc", 0, 5000, L"abc"}, {5000, L"20000", 0, 5000, L"20000"},
   };
   const HWND upDown = Dlg.UdbBlinkIvl.Handle(), edit = Dlg.EdtBlinkIvl.Handle();
   for (const Case& c : cases) {
     Open(4, 0, true, c.interval);
-    if (c.typed) Type(edit, *c.typed);
+    if (c.typed) Type(edit, Grouped(*c.typed));
     if (c.arrowY) {  // the release stops the repeat before it starts
       SendMessageW(upDown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, c.arrowY));
       SendMessageW(upDown, WM_LBUTTONUP, 0, MAKELPARAM(7, c.arrowY));
     }
-    EXPECT_EQ(std::pair(std::get<2>(Values()), TextOf(edit)), std::pair(c.value, c.typed.value_or(Grouped(c.value))))
+    EXPECT_EQ(std::pair(std::get<2>(Values()), TextOf(edit)), std::pair(c.value, Grouped(c.shown)))
         << c.interval << " " << c.arrowY << ": the interval, the text shown";
   }
   // Holding an arrow never speeds up: one acceleration step of 100 from the start.

@@ -4,32 +4,23 @@
 // where X key events do not. Every result is one JSON object per line (UTF-8).
 //
 //   winprobe windows                   top-level windows, then task-bar buttons
-//   winprobe processes                 running processes
-//   winprobe menu                      open pop-up menus and their items
 //   winprobe message-boxes             dialogs with their texts and buttons
 //   winprobe close CLASS [TITLE]       post WM_CLOSE to a top-level window
 //   winprobe press-button TITLE TEXT   click a button of a dialog
 //   winprobe key KEY...                press keys; "MENU+F4" presses together
-//   winprobe move X Y                  move the mouse (desktop coordinates)
-//   winprobe click X Y [left|right|middle]
 //   winprobe kill EXE                  end every process of that file name
 //   winprobe watch X Y W H MS          watch a screen rectangle for MS milliseconds
 //   winprobe work-area                 the screen, its work area and the double-click time
 //   winprobe hold MS                   keep Wine's desktop open for MS milliseconds or until killed
-//   winprobe tray-icons COUNT MS       show COUNT icons of its own in the notification
-//                                      area until closed (class WinprobeTrayIcons) or MS
 //   winprobe taskbar-created           tell every window the task bar was made anew, as a
 //                                      restarted Explorer does, and wait until all have heard
-//   winprobe tray-delete CLASS ID      take icon ID of every window of CLASS out of the
-//                                      notification area, as a restarted shell has forgotten it
 //   winprobe session CLASS lock|unlock
 //                                      tell every top-level window of CLASS that the session
 //                                      was locked or unlocked, as the system tells the windows
 //                                      registered for it, and wait until each has heard
-//   winprobe fake-shell accept|refuse MS
-//                                      stand in for the shell until closed (class
-//                                      Shell_TrayWnd, title "winprobe fake shell") or MS,
-//                                      printing every icon request it answers
+//   winprobe fake-shell MS             stand in for a shell just restarted until closed
+//                                      (class Shell_TrayWnd, title "winprobe fake shell")
+//                                      or MS, printing every icon request it answers
 //
 // Exit code: 0 done, 1 nothing matched, 2 bad arguments.
 #include <windows.h>
@@ -218,23 +209,6 @@ int ListWindows() {
   return kDone;
 }
 
-int ListProcesses() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return kNotFound;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    JsonLine(L"process")
-        .Add("pid", Json(entry.th32ProcessID))
-        .Add("parent", Json(entry.th32ParentProcessID))
-        .Add("name", Json(std::wstring_view(entry.szExeFile)))
-        .Add("exe", Json(ImagePathOf(entry.th32ProcessID)))
-        .Print();
-  }
-  CloseHandle(snapshot);
-  return kDone;
-}
-
 int KillProcesses(std::wstring_view name) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return kNotFound;
@@ -260,41 +234,6 @@ int PostClose(const wchar_t* className, const wchar_t* title) {
   if (!w) return kNotFound;
   PostMessageW(w, WM_CLOSE, 0, 0);
   JsonLine(L"closed").Add("hwnd", Json(w)).Print();
-  return kDone;
-}
-
-int ListMenus() {
-  for (HWND w : TopLevelWindows()) {
-    if (ClassOf(w) != L"#32768" || !IsWindowVisible(w)) continue;
-    JsonLine line = WindowLine(L"menu", w);
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(w, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
-    const HMENU menu = reinterpret_cast<HMENU>(result);
-    line.Add("hmenu", Json(result));
-    // Wine keeps a menu's items in its own process: another process reads
-    // none, and then the items are null.
-    const int count = menu ? GetMenuItemCount(menu) : -1;
-    if (count < 0) {
-      line.Add("items", "null").Print();
-      continue;
-    }
-    std::vector<std::string> items;
-    for (int i = 0; i < count; ++i) {
-      wchar_t text[256] = {};
-      GetMenuStringW(menu, i, text, 256, MF_BYPOSITION);
-      const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
-      RECT r{};
-      GetMenuItemRect(w, menu, i, &r);
-      items.push_back(JsonLine(L"item")
-                          .Add("text", Json(std::wstring_view(text)))
-                          .Add("separator", Json((state & MF_SEPARATOR) != 0))
-                          .Add("disabled", Json((state & (MF_DISABLED | MF_GRAYED)) != 0))
-                          .Add("checked", Json((state & MF_CHECKED) != 0))
-                          .Add("rect", Json(r))
-                          .Text());
-    }
-    line.Add("items", JsonArray(items)).Print();
-  }
   return kDone;
 }
 
@@ -413,49 +352,6 @@ int PressKeys(int count, wchar_t** names) {
     for (auto it = codes.rbegin(); it != codes.rend(); ++it) inputs.push_back(KeyInput(*it, true));
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   }
-  return kDone;
-}
-
-// Absolute mouse coordinates run 0..65535 over the virtual screen; round up so
-// that the point maps back onto the wanted pixel.
-INPUT MouseInput(int x, int y, DWORD flags) {
-  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const long long width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = static_cast<LONG>(((x - left) * 65536LL + width - 1) / width);
-  input.mi.dy = static_cast<LONG>(((y - top) * 65536LL + height - 1) / height);
-  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-  return input;
-}
-
-void PrintCursor() {
-  POINT p{};
-  GetCursorPos(&p);
-  JsonLine(L"cursor").Add("x", Json(p.x)).Add("y", Json(p.y)).Print();
-}
-
-int MoveMouse(int x, int y) {
-  INPUT input = MouseInput(x, y, 0);
-  SendInput(1, &input, sizeof input);
-  PrintCursor();
-  return kDone;
-}
-
-int ClickMouse(int x, int y, std::wstring_view button) {
-  DWORD down = MOUSEEVENTF_LEFTDOWN, up = MOUSEEVENTF_LEFTUP;
-  if (button == L"right") {
-    down = MOUSEEVENTF_RIGHTDOWN;
-    up = MOUSEEVENTF_RIGHTUP;
-  } else if (button == L"middle") {
-    down = MOUSEEVENTF_MIDDLEDOWN;
-    up = MOUSEEVENTF_MIDDLEUP;
-  } else if (button != L"left") {
-    return kUsage;
-  }
-  INPUT inputs[] = {MouseInput(x, y, 0), MouseInput(x, y, down), MouseInput(x, y, up)};
-  SendInput(3, inputs, sizeof(INPUT));
-  PrintCursor();
   return kDone;
 }
 
@@ -591,53 +487,6 @@ int HoldDesktop(int milliseconds) {
   return kDone;
 }
 
-constexpr wchar_t kTrayIconsClass[] = L"WinprobeTrayIcons";
-
-// Other programs' icons in the notification area, so that a test can see
-// the eyes where they are not the last icons at the right end. They stay
-// until their window is closed ("winprobe close WinprobeTrayIcons") or the
-// time is up, and are taken away again before the probe ends.
-int ShowTrayIcons(int count, int milliseconds) {
-  if (count <= 0 || count > 64 || milliseconds < 0) return kUsage;
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-    if (message == WM_CLOSE) {
-      PostQuitMessage(0);
-      return 0;
-    }
-    return DefWindowProcW(w, message, wParam, lParam);
-  };
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = kTrayIconsClass;
-  RegisterClassW(&windowClass);
-  const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kTrayIconsClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                      nullptr, windowClass.hInstance, nullptr);
-  if (!window) return kUsage;
-  const auto record = [window](int id) {
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof data;
-    data.hWnd = window;
-    data.uID = static_cast<UINT>(id);
-    data.uFlags = NIF_ICON;
-    data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    return data;
-  };
-  int added = 0;
-  for (int id = 1; id <= count; ++id) {
-    NOTIFYICONDATAW data = record(id);
-    if (Shell_NotifyIconW(NIM_ADD, &data)) ++added;
-  }
-  JsonLine(L"tray-icons").Add("added", Json(added)).Print();
-  std::fflush(stdout);
-  RunFor(window, milliseconds);
-  for (int id = 1; id <= count; ++id) {
-    NOTIFYICONDATAW data = record(id);
-    Shell_NotifyIconW(NIM_DELETE, &data);
-  }
-  DestroyWindow(window);
-  return added == count ? kDone : kNotFound;
-}
-
 // The registered message a newly made task bar sends to every top-level window.
 int BroadcastTaskbarCreated() {
   const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
@@ -646,21 +495,6 @@ int BroadcastTaskbarCreated() {
   const bool sent = SendMessageTimeoutW(HWND_BROADCAST, message, 0, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
   JsonLine(L"taskbar-created").Add("message", Json(message)).Add("sent", Json(sent)).Print();
   return sent ? kDone : kNotFound;
-}
-
-int DeleteTrayIcons(const wchar_t* className, UINT id) {
-  int deleted = 0;
-  for (HWND w : TopLevelWindows()) {
-    if (ClassOf(w) != className) continue;
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof data;
-    data.hWnd = w;
-    data.uID = id;
-    const bool done = Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
-    JsonLine(L"tray-deleted").Add("window", Json(w)).Add("id", Json(id)).Add("done", Json(done)).Print();
-    if (done) ++deleted;
-  }
-  return deleted ? kDone : kNotFound;
 }
 
 int SendSessionChange(const wchar_t* className, std::wstring_view change) {
@@ -683,16 +517,14 @@ int SendSessionChange(const wchar_t* className, std::wstring_view change) {
 constexpr wchar_t kFakeShellTitle[] = L"winprobe fake shell";
 
 struct FakeShell {
-  bool Accept = false;
   LARGE_INTEGER Start{};
   std::vector<std::pair<HWND, UINT>> Icons;  // what an accepting shell holds
 
   // Answers as a shell does: an icon is added once, and only an icon it
-  // holds can be changed or deleted. A refusing shell takes nothing.
+  // holds can be changed or deleted.
   bool Answer(DWORD message, HWND window, UINT id) {
     const auto icon = std::make_pair(window, id);
     const auto held = std::find(Icons.begin(), Icons.end(), icon);
-    if (!Accept) return false;
     switch (message) {
       case NIM_ADD:
         if (held != Icons.end()) return false;
@@ -740,12 +572,11 @@ LRESULT CALLBACK FakeShellProc(HWND w, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 // A stand-in for the shell's task bar, found before the real one: a shell
-// that is not ready yet (refuse), or one just restarted that holds no icons
-// (accept). Topmost, so that it comes first in the search for the class.
-int RunFakeShell(std::wstring_view mode, int milliseconds) {
-  if ((mode != L"accept" && mode != L"refuse") || milliseconds < 0) return kUsage;
+// just restarted that holds no icons. Topmost, so that it comes first in the
+// search for the class.
+int RunFakeShell(int milliseconds) {
+  if (milliseconds < 0) return kUsage;
   FakeShell shell;
-  shell.Accept = mode == L"accept";
   QueryPerformanceCounter(&shell.Start);
   TheFakeShell = &shell;
   WNDCLASSW windowClass{};
@@ -772,12 +603,9 @@ bool Coordinate(const wchar_t* text, int& value) {
 }
 
 int Usage() {
-  std::fputs("usage: winprobe windows | processes | menu | message-boxes | close CLASS [TITLE] |\n"
-             "       press-button TITLE TEXT | key KEY... | move X Y | click X Y [left|right|middle] |\n"
-             "       kill EXE | watch X Y W H MILLISECONDS | work-area | hold MILLISECONDS |\n"
-             "       tray-icons COUNT MILLISECONDS |\n"
-             "       taskbar-created | tray-delete CLASS ID | session CLASS lock|unlock |\n"
-             "       fake-shell accept|refuse MILLISECONDS\n",
+  std::fputs("usage: winprobe windows | message-boxes | close CLASS [TITLE] | press-button TITLE TEXT |\n"
+             "       key KEY... | kill EXE | watch X Y W H MILLISECONDS | work-area | hold MILLISECONDS |\n"
+             "       taskbar-created | session CLASS lock|unlock | fake-shell MILLISECONDS\n",
              stderr);
   return kUsage;
 }
@@ -788,8 +616,6 @@ int Run(int argc, wchar_t** argv) {
   const int extra = argc - 2;
   int x = 0, y = 0;
   if (command == L"windows" && extra == 0) return ListWindows();
-  if (command == L"processes" && extra == 0) return ListProcesses();
-  if (command == L"menu" && extra == 0) return ListMenus();
   if (command == L"message-boxes" && extra == 0) return ListDialogs();
   if (command == L"close" && (extra == 1 || extra == 2)) {
     return PostClose(argv[2], extra == 2 ? argv[3] : nullptr);
@@ -799,27 +625,15 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"kill" && extra == 1) return KillProcesses(argv[2]);
   if (command == L"work-area" && extra == 0) return PrintWorkArea();
   const bool point = extra >= 2 && Coordinate(argv[2], x) && Coordinate(argv[3], y);
-  if (command == L"move" && extra == 2 && point) return MoveMouse(x, y);
-  if (command == L"click" && (extra == 2 || extra == 3) && point) {
-    return ClickMouse(x, y, extra == 3 ? argv[4] : L"left");
-  }
   int width = 0, height = 0, milliseconds = 0;
   if (command == L"watch" && extra == 5 && point && Coordinate(argv[4], width) && Coordinate(argv[5], height) &&
       Coordinate(argv[6], milliseconds)) {
     return WatchScreen(x, y, width, height, milliseconds);
   }
   if (command == L"hold" && extra == 1 && Coordinate(argv[2], milliseconds)) return HoldDesktop(milliseconds);
-  if (command == L"tray-icons" && extra == 2 && Coordinate(argv[2], x) && Coordinate(argv[3], milliseconds)) {
-    return ShowTrayIcons(x, milliseconds);
-  }
   if (command == L"taskbar-created" && extra == 0) return BroadcastTaskbarCreated();
-  if (command == L"tray-delete" && extra == 2 && Coordinate(argv[3], x) && x >= 0) {
-    return DeleteTrayIcons(argv[2], static_cast<UINT>(x));
-  }
   if (command == L"session" && extra == 2) return SendSessionChange(argv[2], argv[3]);
-  if (command == L"fake-shell" && extra == 2 && Coordinate(argv[3], milliseconds)) {
-    return RunFakeShell(argv[2], milliseconds);
-  }
+  if (command == L"fake-shell" && extra == 1 && Coordinate(argv[2], milliseconds)) return RunFakeShell(milliseconds);
   return Usage();
 }
 

@@ -195,6 +195,7 @@ TEST(ReadBitmapFile, FollowsTheRunsAndTheirEscapesAsThePlatformDoes) {
        {"......", "......", "......"}, '.'},
       {"a delta cut short still draws its row", TPixelCoding::Rle8, "\2\1\0\2\1"s,
        {"......", "......", "bb...."}, 'b'},
+      {"a lone last byte is no escape", TPixelCoding::Rle8, "\2\1\0"s, {"......", "......", "......"}, '.'},
       {"RLE4 alternates nibbles, the high one first, wherever a run starts", TPixelCoding::Rle4,
        "\5\x12\0\0\0\6\x30\x21\x03\0\0\0\1\0\3\x12\0\1"s, {"abcb..", "dacbad", "bcbcb."}, 'b'},
   };

@@ -28,7 +28,7 @@ TEST(ScaleRect, ScalesEachEdgeSoNeighboursStillTouch) {
 }
 
 TEST(TrayIconSize, IsTheShellsSmallIconMetricOr16) {
-  for (const auto& [metric, size] : {std::pair(16, 16), std::pair(24, 24), std::pair(32, 32), std::pair(0, 16)})
+  for (const auto& [metric, size] : {std::pair(16, 16), std::pair(24, 24), std::pair(32, 32), std::pair(1, 1), std::pair(0, 16)})
     EXPECT_EQ(TrayIconSize(metric), size) << metric;
 }
 

@@ -19,7 +19,7 @@ constexpr TColorRef kKey = 0xFF00FF, kOutline = 0x202020, kEyeWhite = 0xFFFFFF, 
 const double pi = std::numbers::pi;
 
 TEST(RoundOff, RoundsHalvesAwayFromZero) {
-  const std::pair<double, double> cases[] = {{2.5, 3}, {-2.5, -3}, {2.4999, 2}, {-0.5, -1}, {0.49, 0}, {-2.99, -3}};
+  const std::pair<double, double> cases[] = {{2.5, 3}, {-2.5, -3}, {2.4999, 2}, {-0.5, -1}, {0.49, 0}, {0.5, 1}, {-2.99, -3}};
   for (const auto& [x, rounded] : cases) EXPECT_EQ(RoundOff(1, x), rounded) << x;
   EXPECT_DOUBLE_EQ(RoundOff(2, 2.25), 2.3) << "two places: tenths";
 }

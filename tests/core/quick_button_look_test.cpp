@@ -78,7 +78,8 @@ TEST(ChooseGlyphImage, PressedWinsOverDownAndDisabledEtchesOnlyAShortStrip) {
     EXPECT_EQ(std::tuple(got.Image, got.Etched), std::tuple(image, etched))
         << "enabled " << enabled << ", " << count << " images, down " << down << ", pressed " << pressed;
   }
-  for (const auto& [width, height, count] : {std::tuple{40, 16, 2}, std::tuple{15, 16, 0}, std::tuple{16, 0, 0}})
+  for (const auto& [width, height, count] :
+       {std::tuple{40, 16, 2}, std::tuple{15, 16, 0}, std::tuple{5, 1, 5}, std::tuple{16, 0, 0}})
     EXPECT_EQ(GlyphCountOf(width, height), count) << width << "x" << height;
 }
 
@@ -194,10 +195,10 @@ std::vector<std::string> Letters(const TRaster& picture) {
 
 TEST(GlyphCell, TheKeyBecomesFillAndPastTheStripsEndIsFillToo) {
   // Two 3 by 3 images and one column left over; k is the key, the bottom-left pixel.
-  const TRaster strip = Strip({"akkbkka", "kakkbka", "kkakkka"});
+  const TRaster strip = Strip({"akkbkka", "kakkbka", "kbakkka"});
   // Image; the cell, F the fill.
   const std::tuple<int, std::vector<std::string>> cases[] = {
-      {0, {"aFF", "FaF", "FFa"}},
+      {0, {"aFF", "FaF", "Fba"}},
       {1, {"bFF", "FbF", "FFF"}},
       {2, {"aFF", "aFF", "aFF"}},
   };

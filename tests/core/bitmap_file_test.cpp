@@ -162,10 +162,14 @@ TEST(ReadBitmapFile, WidensEveryChannelAsThePlatformDoes) {
     ASSERT_TRUE(picture.has_value()) << c.Name;
     EXPECT_EQ(picture->Bitmap.Pixel(0, 0), c.Expected) << c.Name;
   }
-  // Later headers carry the masks inside themselves: a 124-byte one, the masks at its byte 40.
-  std::string v5 = testing::BmpFileOf(1, 1, 16, 3, k565, "\xE0\x07\0\0"s);
-  v5 = With(With(v5.insert(14 + 52, 72, '\0'), 14, 124), 10, 14 + 124);
-  EXPECT_EQ(ReadBitmapFile(Bytes(v5), 16)->Bitmap.Pixel(0, 0), 0x00FF00u) << "masks in a 124-byte header";
+  // Later headers carry the masks inside themselves, at their byte 40.
+  for (const std::uint32_t size : {52u, 56u, 108u, 124u}) {
+    std::string file = testing::BmpFileOf(1, 1, 16, 3, k565, "\xE0\x07\0\0"s);
+    file = With(With(file.insert(14 + 52, size - 52, '\0'), 14, size), 10, 14 + size);
+    const auto picture = ReadBitmapFile(Bytes(file), 16);
+    ASSERT_TRUE(picture.has_value()) << "a " << size << "-byte header";
+    EXPECT_EQ(picture->Bitmap.Pixel(0, 0), 0x00FF00u) << "masks in a " << size << "-byte header";
+  }
 }
 
 // Runs of a 6 by 3 picture, palette indices 0 to 3 standing for a to d.

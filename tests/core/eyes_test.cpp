@@ -34,7 +34,7 @@ TEST(PupilTopLeft, FollowsTheGazeAngle) {
 }
 
 // A 16x16 eye whose column 0 is the key (outside the eye) and column 1 the
-// outline; eyelid frames 4, 8 and 15 rows deep over the whole width; a 5x5
+// outline; eyelid frames 4, 8 and 15 rows deep over all columns but the last; a 5x5
 // pupil in a 7x7 frame of key.
 TImageSet Eye() {
   TImageSet images;
@@ -44,7 +44,7 @@ TImageSet Eye() {
   images.FBaseMask = MakeMask(images.FBaseBitmap, kKey);
   for (int rows : {4, 8, 15}) {
     TRaster lid(16, 16, kKey);
-    lid.Draw(TRaster(16, rows, kLid), 0, 0, TRasterOp::Copy);
+    lid.Draw(TRaster(15, rows, kLid), 0, 0, TRasterOp::Copy);
     images.FCapList.Add(lid);
   }
   images.FBlinkSequence = BlinkSequence(3);
@@ -82,7 +82,9 @@ TEST(ComposeEye, BlinkFramesFollowTheSequenceOverTheOutlineAndVanishOutsideIt) {
     for (int y = 0; y < 16; ++y) {
       EXPECT_EQ(picture.Pixel(0, y), kBlack) << "outside the eye, step " << pos << ", row " << y;
       EXPECT_EQ(picture.Pixel(1, y), y < rows ? kLid : kOutline) << "step " << pos << ", row " << y;
-      EXPECT_EQ(picture.Pixel(15, y), y < rows ? kLid : kEyeWhite) << "step " << pos << ", row " << y;
+      EXPECT_EQ(std::tuple(picture.Pixel(14, y), picture.Pixel(15, y)),
+                std::tuple(y < rows ? kLid : kEyeWhite, kEyeWhite))
+          << "the lid's last column and the column it leaves free, step " << pos << ", row " << y;
     }
   }
 }
@@ -112,7 +114,7 @@ TEST(GazeAngle, FollowsTheCursorAroundTheTrayCentre) {
 std::string Shown(const std::optional<TEyePicture>& picture) {
   if (!picture) return "-";
   int rows = 0;
-  while (rows < 16 && picture->Colours.Pixel(15, rows) == kLid) ++rows;
+  while (rows < 16 && picture->Colours.Pixel(14, rows) == kLid) ++rows;
   return rows == 0 ? "open" : std::to_string(rows);
 }
 

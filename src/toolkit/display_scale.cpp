@@ -1,22 +1,17 @@
 #include "toolkit/display_scale.h"
 
 #include "toolkit/handles.h"
+#include "toolkit/system_library.h"
 
 namespace tovi {
 namespace {
 
-// Windows 10's and 8.1's calls, found at run time so that the program still starts without them.
-template <typename TFunction>
-TFunction Lookup(const wchar_t* module, const char* name) {
-  HMODULE handle = GetModuleHandleW(module);
-  if (handle == nullptr) handle = LoadLibraryW(module);  // kept loaded for the run
-  return handle ? reinterpret_cast<TFunction>(reinterpret_cast<void*>(GetProcAddress(handle, name))) : nullptr;
-}
-
-using TGetDpiForWindow = UINT(WINAPI*)(HWND);
-using TGetDpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-using TGetSystemMetricsForDpi = int(WINAPI*)(int, UINT);
-using TAdjustWindowRectExForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+// Windows 10's and 8.1's calls, found at run time so that the program still
+// starts without them; the headers for older systems do not declare them.
+using TGetDpiForWindow = UINT WINAPI(HWND);
+using TGetDpiForMonitor = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
+using TGetSystemMetricsForDpi = int WINAPI(int, UINT);
+using TAdjustWindowRectExForDpi = BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT);
 
 int ScreenDpi() {
   const TWindowDc screen(nullptr);
@@ -25,7 +20,7 @@ int ScreenDpi() {
 }
 
 int MonitorDpi(HMONITOR monitor) {
-  static const auto getDpiForMonitor = Lookup<TGetDpiForMonitor>(L"shcore.dll", "GetDpiForMonitor");
+  static const auto getDpiForMonitor = SystemCall<TGetDpiForMonitor>(L"shcore.dll", "GetDpiForMonitor");
   UINT x = 0, y = 0;
   // 0: MDT_EFFECTIVE_DPI, the scale the user chose for that monitor.
   if (getDpiForMonitor && monitor && SUCCEEDED(getDpiForMonitor(monitor, 0, &x, &y)) && y > 0)
@@ -36,7 +31,7 @@ int MonitorDpi(HMONITOR monitor) {
 }  // namespace
 
 int WindowDpi(HWND window) {
-  static const auto getDpiForWindow = Lookup<TGetDpiForWindow>(L"user32.dll", "GetDpiForWindow");
+  static const auto getDpiForWindow = SystemCall<TGetDpiForWindow>(L"user32.dll", "GetDpiForWindow");
   if (getDpiForWindow && window) {
     const UINT dpi = getDpiForWindow(window);
     if (dpi > 0) return static_cast<int>(dpi);
@@ -51,13 +46,13 @@ int TaskBarDpi() {
 
 int SmallIconMetric(int dpi) {
   static const auto getSystemMetricsForDpi =
-      Lookup<TGetSystemMetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
+      SystemCall<TGetSystemMetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
   if (getSystemMetricsForDpi) return getSystemMetricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi));
   return GetSystemMetrics(SM_CXSMICON);
 }
 
 RECT WindowRectForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) {
-  static const auto adjustForDpi = Lookup<TAdjustWindowRectExForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
+  static const auto adjustForDpi = SystemCall<TAdjustWindowRectExForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
   RECT bounds{0, 0, clientWidth, clientHeight};
   if (!adjustForDpi || !adjustForDpi(&bounds, style, FALSE, exStyle, static_cast<UINT>(dpi)))
     AdjustWindowRectEx(&bounds, style, FALSE, exStyle);

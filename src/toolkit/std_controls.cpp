@@ -6,6 +6,7 @@
 
 #include "toolkit/errors.h"
 #include "toolkit/icon.h"
+#include "toolkit/system_library.h"
 
 namespace tovi {
 
@@ -33,11 +34,7 @@ namespace {
 // settings dialog never maps the library.
 const wchar_t* UpDownClass() {
   static const bool registered = [] {
-    using TInit = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const HMODULE library = LoadLibraryW(L"comctl32.dll");
-    const FARPROC address = library ? GetProcAddress(library, "InitCommonControlsEx") : nullptr;
-    // Through void (*)(), which GCC takes as any function's type.
-    const auto init = reinterpret_cast<TInit>(reinterpret_cast<void (*)()>(address));
+    const auto init = SystemCall<decltype(::InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
     return init != nullptr && init(&controls);
   }();

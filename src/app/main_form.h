@@ -7,7 +7,7 @@
 #include "components/task_tray_icon.h"
 #include "core/eyes.h"
 #include "core/eyes_place.h"
-#include "core/rest.h"
+#include "core/once_per.h"
 #include "core/settings.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/setting_dialog.h"

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/once_per.h"
 #include "core/rest.h"
 #include "toolkit/component.h"
 #include "toolkit/handles.h"

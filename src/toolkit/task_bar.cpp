@@ -25,9 +25,7 @@ HRESULT WINAPI seams::NotifyIconGetRect(const NOTIFYICONIDENTIFIER* icon, RECT* 
 }
 
 TRect TNotificationArea::Rect(std::uint32_t now) {
-  if (FMeasured && now - FMeasuredAt < kMeasureAgainMilliseconds) return FRect;
-  FMeasured = true;
-  FMeasuredAt = now;
+  if (!FMeasure.Due(now)) return FRect;
   RECT r{};
   const bool gone = FWindow != nullptr && !GetWindowRect(FWindow, &r);
   if (gone || (FStandIn && (!FSearched || now - FSearchedAt >= kSearchAgainMilliseconds))) {

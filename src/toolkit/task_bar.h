@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/once_per.h"
 #include "core/raster.h"
 
 namespace tovi {
@@ -28,8 +29,7 @@ class TNotificationArea {
   bool FStandIn = true;
   bool FSearched = false;
   std::uint32_t FSearchedAt = 0;
-  bool FMeasured = false;
-  std::uint32_t FMeasuredAt = 0;
+  TOncePer FMeasure{kMeasureAgainMilliseconds};
   TRect FRect;
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/eyes_place.h"
+#include "core/once_per.h"
 
 namespace tovi {
 namespace {

@@ -1,7 +1,6 @@
 #include "core/eyes.h"
 
 #include <cmath>
-#include <limits>
 #include <utility>
 
 namespace tovi {
@@ -32,8 +31,7 @@ void TEyes::StartBlink() { FBlinkPos = static_cast<std::int32_t>(FImages.FBlinkS
 void TEyes::Wake(std::uint32_t now) {
   FBlinkPos = kBlinkPosFloor;
   FBlinkEndTick = now;
-  // No angle equals it.
-  FLastAngle = std::numeric_limits<double>::quiet_NaN();
+  FStale = true;
 }
 
 void TEyes::AdvanceBlink(std::uint32_t now, const EyeSettings& settings) {

@@ -65,7 +65,7 @@ class TEyes {
   int FPictureSize;
   int FIconSize;
   TRaster FIconMask;
-  bool FStale = true;
+  bool FStale = true;  // the next tick shows a picture whatever the angle and frame
   std::int32_t FBlinkPos = 0;
   std::uint32_t FBlinkEndTick = 0;
   double FLastAngle = 0.0;

@@ -23,14 +23,27 @@ echo "== core tests (native)"
 GTEST_OUTPUT="xml:$reports/core/" ctest --test-dir build/native --output-on-failure \
   || failed_tiers+=(core)
 
+# The soak takes minutes of one CPU: it runs beside the other Wine tiers, on a
+# display and in a prefix of its own, so that its icons stay off their task bar.
+echo "== soak (under Wine, beside the tiers below)"
+(
+  start_xvfb || exit 1
+  trap 'stop_wine; stop_xvfb' EXIT
+  make_prefix "$TOVI_ROOT/build/wine-prefix-soak"
+  export TOVI_WINEPREFIX=$WINEPREFIX
+  start_desktop "$TOVI_ROOT/build/windows/tools/winprobe.exe" || exit 1
+  GTEST_OUTPUT="xml:Z:$reports/soak/" ctest --test-dir build/windows -V -R soak
+) >"$reports/soak.log" 2>&1 &
+soak=$!
+
 start_xvfb || exit 1
-trap 'stop_wine; stop_xvfb' EXIT
+trap 'kill $soak 2>/dev/null; stop_wine; stop_xvfb' EXIT
 make_prefix "$TOVI_ROOT/build/wine-prefix"
 export TOVI_WINEPREFIX=$WINEPREFIX
 start_desktop "$TOVI_ROOT/build/windows/tools/winprobe.exe" || exit 1
 
 echo "== win tests (under Wine)"
-GTEST_OUTPUT="xml:Z:$reports/win/" ctest --test-dir build/windows --output-on-failure \
+GTEST_OUTPUT="xml:Z:$reports/win/" ctest --test-dir build/windows --output-on-failure -E soak \
   || failed_tiers+=(win)
 
 echo "== e2e tests (tovi.exe under Wine)"
@@ -51,5 +64,8 @@ for dpi in 144 192; do
     failed_tiers+=("e2e at $dpi DPI")
   fi
 done
+
+echo "== soak"
+if wait $soak; then grep -a " soak: [0-9]" "$reports/soak.log"; else cat "$reports/soak.log"; failed_tiers+=(soak); fi
 
 /usr/bin/python3 scripts/summarize.py "$reports" "${failed_tiers[@]}"

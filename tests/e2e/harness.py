@@ -1,14 +1,10 @@
-"""Drives the real tovi.exe in the Wine virtual desktop of a test run.
-
-test.sh provides an X display (DISPLAY) and a Wine prefix (TOVI_WINEPREFIX)
-whose programs share one 800x600 desktop with a task bar, held open by
-winprobe. winprobe, built beside the program, lists windows and acts from
-inside that desktop; xdotool and ImageMagick's import act on it from outside.
-The eyes are judged by facts about the pictures in data/ that need no model
-of the composition: the outline shows everywhere, the screen shows through
+"""Drives the real tovi.exe in the Wine virtual desktop of a test run: one
+800x600 desktop with a task bar (test.sh makes it and holds it open).
+winprobe acts from inside the desktop, xdotool and ImageMagick's import from
+outside. The eyes are judged by facts about the pictures in data/ that need
+no model of the composition: the outline shows, the task bar shows through
 where the base is transparent, the pupil picture shows whole at one place,
-both eyes alike, each eyelid picture shows whole in turn.
-"""
+both eyes alike, an eyelid picture shows whole."""
 import functools
 import io
 import json
@@ -16,14 +12,13 @@ import os
 import subprocess
 import tempfile
 import time
-from pathlib import Path, PureWindowsPath
+from pathlib import Path
 
 from PIL import Image
 
 REPO_ROOT = Path(__file__).resolve().parents[2]
-BUILD_DIR = REPO_ROOT / os.environ.get("TOVI_BUILD_DIR", "build/windows")
-DIST_DIR, WINPROBE = BUILD_DIR / "tovi", BUILD_DIR / "tools" / "winprobe.exe"
-WORK_ROOT = REPO_ROOT / "build" / "e2e-work"
+BUILD_DIR = REPO_ROOT / "build" / "windows"
+DIST_DIR, WINPROBE, WORK_ROOT = BUILD_DIR / "tovi", BUILD_DIR / "tools" / "winprobe.exe", REPO_ROOT / "build" / "e2e-work"
 # Every copy runs from a folder named like this: the program must work from any folder.
 FOLDER_NAME = "目 テスト"
 # Wine on a busy machine is slow to start programs.
@@ -36,8 +31,7 @@ DOUBLE_CLICK_SECONDS = 0.7
 DPI = int(os.environ.get("TOVI_DPI", "96"))
 ICON_SIZE, PICTURE_SIZE, BLOCK = {96: (16, 16, 1), 144: (24, 24, 1), 192: (32, 16, 2)}[DPI]
 PICTURES = REPO_ROOT / "data" / ("" if PICTURE_SIZE == 16 else str(PICTURE_SIZE))
-# The pupil picture's top-left corner, in picture pixels, when the cursor is far to the left or to the right
-# of the eyes' centre and level with it.
+# The pupil picture's top-left corner when the cursor is far to the left or right of the eyes' centre, level with it.
 LEFT, RIGHT = {16: ((2, 5), (8, 5)), 24: ((2, 7), (12, 7))}[PICTURE_SIZE]
 
 
@@ -49,24 +43,13 @@ def settings(pupil_type=0, blink=1, interval=5000):
 STILL = settings(blink=0)
 
 
-def wine_env():
-    return dict(os.environ, WINEPREFIX=os.environ["TOVI_WINEPREFIX"], WINEDEBUG="-all")
-
-
-def wait_until(condition, what, details=None, timeout=TIMEOUT):
-    """The first true result of condition(); fails after timeout naming what it waited for and what details() tells."""
-    deadline = time.monotonic() + timeout
+def wait_until(condition, what, details=lambda: ""):
+    """The first true result of condition(); fails after TIMEOUT naming what it waited for and what details() tells."""
+    deadline = time.monotonic() + TIMEOUT
     while not (result := condition()):
-        if time.monotonic() >= deadline:
-            raise AssertionError(f"gave up after {timeout:g} s waiting for {what}" + ("\n" + details() if details else ""))
+        assert time.monotonic() < deadline, f"gave up after {TIMEOUT:g} s waiting for {what}\n{details()}"
         time.sleep(0.1)
     return result
-
-
-def json_lines(file):
-    """The complete JSON lines written so far to file, by a process that may still write."""
-    data = os.pread(file.fileno(), os.fstat(file.fileno()).st_size, 0)
-    return [json.loads(line) for line in data[:data.rfind(b"\n") + 1].decode().splitlines()]
 
 
 class Winprobe:
@@ -75,11 +58,13 @@ class Winprobe:
 
     def __init__(self, *args):
         self.out = tempfile.TemporaryFile()
-        self.process = subprocess.Popen(["wine", str(WINPROBE), *map(str, args)], env=wine_env(),
-                                        stdin=subprocess.DEVNULL, stdout=self.out, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen(["wine", str(WINPROBE), *map(str, args)], stdin=subprocess.DEVNULL,
+                                        stdout=self.out, stderr=subprocess.DEVNULL,
+                                        env=dict(os.environ, WINEPREFIX=os.environ["TOVI_WINEPREFIX"]))
 
     def records(self, kind=None):
-        return [r for r in json_lines(self.out) if kind in (None, r["kind"])]
+        data = os.pread(self.out.fileno(), os.fstat(self.out.fileno()).st_size, 0)
+        return [r for r in map(json.loads, data[:data.rfind(b"\n") + 1].decode().splitlines()) if kind in (None, r["kind"])]
 
     def wait_record(self, kind):
         def ready():
@@ -103,19 +88,6 @@ def probe(*args):
         return run.records()
 
 
-def is_crash_window(window):
-    return PureWindowsPath(window["exe"]).name.lower() == "winedbg.exe" or "Program Error" in window["title"]
-
-
-def describe_windows(records):
-    return "\n".join(f"  {w['class']!r} {w['title']!r} visible={w['visible']} rect={w['rect']} "
-                     f"foreground={w['foreground']} texts={w['texts']}" for w in records) or "  (none)"
-
-
-def xdotool(*args):
-    return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True, check=True, timeout=60).stdout
-
-
 @functools.cache
 def desktop_corner():
     """Where the Wine desktop's X window is on the X screen; held open, it never moves."""
@@ -128,25 +100,24 @@ def desktop_corner():
 
 def screenshot():
     """The Wine desktop as the user sees it."""
-    png = subprocess.run(["/usr/bin/import", "-display", os.environ["DISPLAY"], "-window", "root", "png:-"],
+    png = subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", "png:-"],
                          capture_output=True, check=True, timeout=60).stdout
     x, y = desktop_corner()
     return Image.open(io.BytesIO(png)).convert("RGB").crop((x, y, x + 800, y + 600))
 
 
-def x_move(x, y):
-    xdotool("mousemove", desktop_corner()[0] + x, desktop_corner()[1] + y)
-
-
 _last_click = {}
 
 
-def x_click(x, y, button=1):
-    """One click; a second of the same button on the same place waits out the double-click time."""
-    last = _last_click.get(button)
-    if last and abs(last[0] - x) <= 2 and abs(last[1] - y) <= 2:
+def x_click(x, y, button=None):
+    """Moves the cursor and clicks, unless no button is given; a second click of the same button on the same
+    place waits out the double-click time."""
+    last = _last_click.get(button, (-9, -9, 0))
+    if button and abs(last[0] - x) <= 2 and abs(last[1] - y) <= 2:
         time.sleep(max(0.0, last[2] + DOUBLE_CLICK_SECONDS - time.monotonic()))
-    xdotool("mousemove", desktop_corner()[0] + x, desktop_corner()[1] + y, "click", button)
+    left, top = desktop_corner()
+    subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), *(["click", str(button)] if button else [])],
+                   check=True)
     _last_click[button] = (x, y, time.monotonic())
 
 
@@ -154,17 +125,16 @@ class ToviProgram:
     """One copy of the program in a folder of its own."""
 
     def __init__(self, folder, log_path):
-        self.folder, self.log_path, self.process = Path(folder), log_path, None
-        self.ini = self.folder / "tovi.ini"
+        self.folder, self.ini, self.log_path, self.process = folder, folder / "tovi.ini", log_path, None
         # Wine maps the Unix root to drive Z:, and reports that path for the process.
-        self.windows_folder = "Z:" + str(self.folder).replace("/", "\\") + "\\"
+        self.windows_folder = "Z:" + str(folder).replace("/", "\\") + "\\"
 
     def start(self, ini=None):
         if ini is not None:
             self.ini.write_bytes(ini)
         with open(self.log_path, "ab") as log:
-            self.process = subprocess.Popen(["wine", str(self.folder / "tovi.exe")], cwd=self.folder, env=wine_env(),
-                                            stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
+            self.process = subprocess.Popen(["wine", str(self.folder / "tovi.exe")], cwd=self.folder, stdin=subprocess.DEVNULL, stdout=log,
+                                            stderr=log, env=dict(os.environ, WINEPREFIX=os.environ["TOVI_WINEPREFIX"]))
 
     def running(self):
         return self.process is not None and self.process.poll() is None
@@ -177,7 +147,7 @@ class ToviProgram:
         return self.own_windows("#32768", visible=True)
 
     def one_message(self):
-        """The text of the program's message box, making sure it is the only one."""
+        """The texts of the program's message box, making sure it is the only one."""
         boxes = wait_until(lambda: self.own_windows("#32770", visible=True), "a message box", self.describe)
         assert [b["title"] for b in boxes] == ["Tovi"], f"expected one message box, got {boxes}"
         return boxes[0]["texts"]
@@ -192,17 +162,12 @@ class ToviProgram:
         assert probe("close", MAIN_CLASS), "no main window to close"
 
     def wait_exit(self):
-        """The exit code; a crash dialog ends the wait at once, for the program will not end before it."""
-        wait_until(lambda: not self.running() or any(map(is_crash_window, probe("windows"))), "tovi.exe to end",
-                   self.describe)
-        assert not self.running(), "tovi.exe crashed:\n" + self.describe()
+        wait_until(lambda: not self.running(), "tovi.exe to end", self.describe)
         return self.process.returncode
 
     def describe(self):
-        state = ("not started" if self.process is None else "running" if self.running()
-                 else f"ended with exit code {self.process.returncode}")
-        windows = [w for w in probe("windows") if w["exe"].lower().endswith("tovi.exe") or is_crash_window(w)]
-        return f"tovi.exe in {self.folder}: {state}; its windows and crash windows:\n" + describe_windows(windows)
+        state = "running" if self.running() else f"ended with {self.process and self.process.returncode}"
+        return f"tovi.exe in {self.folder}: {state}; its windows:\n" + "\n".join(map(str, self.own_windows()))
 
     def stop(self):
         """Ends the program, politely first, and reaps it."""
@@ -216,23 +181,23 @@ class ToviProgram:
             self.process.wait(60)
 
 
+@functools.cache
 def picture(name):
-    """One of the program's pictures at the run's size from its text pixel map in data/ (a legend of
-    "char r g b" lines, a blank line, the rows) as rows of colours; its key colour is the bottom-left pixel's."""
+    """One of the program's pictures at the run's size, as rows of colours, from its text pixel map in data/:
+    a legend of "char r g b" lines, a blank line, the rows. Its key colour is the bottom-left pixel's."""
     text = (PICTURES / f"{name}.txt").read_text(encoding="utf-8").splitlines()
     blank = text.index("")
     legend = {line.split()[0]: tuple(map(int, line.split()[1:4])) for line in text[:blank] if not line.startswith("#")}
-    return [[legend[c] for c in line.rstrip()] for line in text[blank + 1:] if line.strip()]
+    return tuple(tuple(legend[c] for c in line.rstrip()) for line in text[blank + 1:] if line.strip())
 
 
 def shows(icon, layer, left=0, top=0):
     """Whether every pixel of a picture drawn over the base at (left, top), in picture pixels, shows where
     the base is opaque."""
     base = picture("base")
-    return all(icon[(top + y) * BLOCK][(left + x) * BLOCK] == colour
-               for y, row in enumerate(layer) for x, colour in enumerate(row)
-               if colour != layer[-1][0] and 0 <= top + y < len(base) and 0 <= left + x < len(base)
-               and base[top + y][left + x] != base[-1][0])
+    return all(icon[(top + y) * BLOCK][(left + x) * BLOCK] == colour for y, row in enumerate(layer)
+               for x, colour in enumerate(row) if colour != layer[-1][0] and 0 <= top + y < len(base)
+               and 0 <= left + x < len(base) and base[top + y][left + x] != base[-1][0])
 
 
 @functools.cache
@@ -242,16 +207,14 @@ def rim():
     base = picture("base")
     inside = {(x, y) for y, row in enumerate(base) for x, colour in enumerate(row) if colour != base[-1][0]}
     return [(x * BLOCK + bx, y * BLOCK + by, base[y][x]) for x, y in inside
-            if any(p not in inside for p in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)))
-            for by in range(BLOCK) for bx in range(BLOCK)]
+            if {(x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)} - inside for by in range(BLOCK) for bx in range(BLOCK)]
 
 
 def find_eyes(image, area):
     """Top-left corners, in reading order, of the places in area where the eye's outline shows."""
     left, top, right, bottom = area
     pixels = image.load()
-    return [(x, y) for y in range(max(top, 0), min(bottom, image.height) - ICON_SIZE + 1)
-            for x in range(max(left, 0), min(right, image.width) - ICON_SIZE + 1)
+    return [(x, y) for y in range(top, bottom - ICON_SIZE + 1) for x in range(left, right - ICON_SIZE + 1)
             if all(pixels[x + dx, y + dy] == colour for dx, dy, colour in rim())]
 
 
@@ -261,21 +224,20 @@ def icon_text(icon):
     return "\n".join("".join(letters.setdefault(c, chr(97 + len(letters) % 26)) for c in row) for row in icon)
 
 
-def taskbar():
-    return wait_until(lambda: [tuple(w["rect"]) for w in probe("windows") if w["class"] == "Shell_TrayWnd"
-                               and w["visible"]], "Wine's task bar")[0]
-
-
 class Tray:
-    """The task bar once both eyes of a started program show in it side by side."""
+    """The task bar once both eyes of a started program show in it side by side; while_waiting() runs at
+    each look."""
 
-    def __init__(self, tovi):
-        self.tovi, self.taskbar, seen = tovi, taskbar(), [None]
-        left, top, right, bottom = self.taskbar
+    def __init__(self, tovi, while_waiting=lambda: None):
+        self.taskbar = left, top, right, bottom = wait_until(
+            lambda: [tuple(w["rect"]) for w in probe("windows") if w["class"] == "Shell_TrayWnd" and w["visible"]],
+            "Wine's task bar")[0]
         # Wine's task bar has no notification-area child: the eyes measure the cursor from its centre.
         self.centre = (left + right) // 2, (top + bottom) // 2
+        seen = [None]
 
         def two_eyes():
+            while_waiting()
             seen[0] = find_eyes(screenshot(), self.taskbar)
             return len(seen[0]) == 2
 
@@ -287,9 +249,6 @@ class Tray:
     def eye_centre(self, index):
         return self.eyes[index][0] + ICON_SIZE // 2, self.eyes[index][1] + ICON_SIZE // 2
 
-    def rect(self):
-        return self.eyes[0][0], self.eyes[0][1], self.eyes[1][0] + ICON_SIZE, self.eyes[1][1] + ICON_SIZE
-
     def icons(self, image, origin=(0, 0)):
         """Both eyes' pixels as rows, from a picture of the desktop whose top-left is at origin."""
         pixels = image.load()
@@ -297,44 +256,39 @@ class Tray:
                 for x, y in self.eyes]
 
     def look_towards(self, point, place, pupil_type=0):
-        """Puts the cursor on point and waits until both eyes show the same open eye with the pupil at place;
-        returns that icon."""
-        seen = {}
+        """Puts the cursor on point and waits until both eyes show the same open eye with the pupil picture's
+        top-left corner at place; returns that icon."""
+        base, pupil, seen = picture("base"), picture(f"eye{pupil_type + 1}"), {}
 
-        def problems():
+        def problems(icon):
+            found = [f"the pixel at {x, y} is not like the rest of its block" for y in range(ICON_SIZE)
+                     for x in range(ICON_SIZE) if icon[y][x] != icon[y - y % BLOCK][x - x % BLOCK]][:1]
+            found += [f"the task bar does not show through at {x, y}" for y, row in enumerate(base)
+                      for x, c in enumerate(row) if c == base[-1][0] and icon[y * BLOCK][x * BLOCK] != self.background][:1]
+            places = [(x, y) for y in range(len(base) - len(pupil) + 1) for x in range(len(base) - len(pupil) + 1)
+                      if shows(icon, pupil, x, y)]
+            return found + ([f"the pupil picture shows at {places}, not at {place}"] if places != [place] else [])
+
+        def looking():
             seen["icons"] = icons = self.icons(screenshot())
-            seen["problems"] = found = self.open_eye_problems(icons[0], pupil_type, place)
-            return not found and icons[1] == icons[0]
+            seen["problems"] = problems(icons[0]) + (["the eyes differ"] if icons[1] != icons[0] else [])
+            return not seen["problems"]
 
-        x_move(*point)
-        wait_until(problems, f"both eyes to look towards {point}", lambda: "\n".join(seen["problems"]) + "\n"
-                   + "\n\n".join(map(icon_text, seen["icons"])))
+        x_click(*point)
+        wait_until(looking, f"both eyes to look towards {point}",
+                   lambda: "\n".join(seen["problems"] + list(map(icon_text, seen["icons"]))))
         return seen["icons"][0]
-
-    def open_eye_problems(self, icon, pupil_type, place):
-        base, pupil = picture("base"), picture(f"eye{pupil_type + 1}")
-        problems = [f"the pixel at {x, y} is not like the rest of its block" for y in range(ICON_SIZE)
-                    for x in range(ICON_SIZE) if icon[y][x] != icon[y - y % BLOCK][x - x % BLOCK]][:1]
-        problems += [f"the task bar does not show through at {x, y}" for y, row in enumerate(base)
-                     for x, colour in enumerate(row) if colour == base[-1][0] and icon[y * BLOCK][x * BLOCK] !=
-                     self.background][:1]
-        places = [(x, y) for y in range(len(base) - len(pupil) + 1) for x in range(len(base[0]) - len(pupil[0]) + 1)
-                  if shows(icon, pupil, x, y)]
-        if places != [place]:
-            problems.append(f"the pupil picture shows at {places}, wanted at {place}")
-        return problems
 
     def settle(self, pupil_type):
         """Looks far to the left and far to the right and waits each time until both eyes follow. The eyes
         turn on the program's timer, whose messages come after the input sent before: once they have turned
         to the right from the left, every key and click is handled."""
-        x, y = self.centre
-        self.look_towards((x - 300, y), LEFT, pupil_type)
-        self.look_towards((x + 300, y), RIGHT, pupil_type)
+        self.look_towards((self.centre[0] - 300, self.centre[1]), LEFT, pupil_type)
+        self.look_towards((self.centre[0] + 300, self.centre[1]), RIGHT, pupil_type)
 
     def watch(self, open_eye, milliseconds, during=lambda: None):
-        """What each eye shows, frame by frame, over milliseconds from inside the desktop (a blink is too short
-        for screenshots from outside), while during() acts: "open" for the icon open_eye, an eyelid
+        """What each eye shows, picture by picture, over milliseconds from inside the desktop (a blink is too
+        short for screenshots from outside) while during() acts: "open" for the icon open_eye, an eyelid
         picture by its number where it shows whole, or "drawing" for the task bar painting an icon (its
         background, then the icon's mask in black), which a fast watch sees on a busy machine."""
         base, caps = picture("base"), []
@@ -345,7 +299,7 @@ class Tray:
         drawing = ([[self.background] * ICON_SIZE] * ICON_SIZE,
                    [[(0, 0, 0) if base[y // BLOCK][x // BLOCK] != base[-1][0] else self.background
                      for x in range(ICON_SIZE)] for y in range(ICON_SIZE)])
-        left, top, right, bottom = self.rect()
+        (left, top), (right, bottom) = self.eyes[0], (self.eyes[1][0] + ICON_SIZE, self.eyes[1][1] + ICON_SIZE)
         with Winprobe("watch", left, top, right - left, bottom - top, milliseconds) as watch:
             watch.wait_record("frame")
             during()
@@ -372,41 +326,38 @@ def blinks(labels):
     return runs
 
 
+def choose(tovi, eye_point, key, menu_shown=lambda menu: None):
+    """Right-clicks an eye, waits for the menu, hands it to menu_shown and presses an item's access key."""
+    x_click(*eye_point, 3)
+    menu_shown(wait_until(tovi.menus, "the eyes' menu", tovi.describe)[0])
+    probe("key", key)
+
+
 class Dialog:
     """One opening of one of the program's dialogs from the eyes' menu."""
 
-    # Window class, title, the access key of its item in the menu, client size at each scale.
-    KINDS = {"settings": ("TDlgSetting", "設定", "C", {96: (283, 86), 144: (425, 129)}),
-             "about": ("TDlgAbout", "Toviについて", "A", {96: (249, 115), 144: (374, 173)})}
+    # Window class, the access key of its item in the menu, client size at each scale.
+    KINDS = {"settings": ("TDlgSetting", "C", {96: (283, 86), 144: (425, 129)}),
+             "about": ("TDlgAbout", "A", {96: (249, 115), 144: (374, 173)})}
 
     def __init__(self, tovi, kind, eye_point, menu_shown=lambda menu: None):
-        """Right-clicks an eye and chooses the dialog's item by its access key, after menu_shown(the menu)."""
-        self.tovi, (self.cls, self.title, key, sizes) = tovi, self.KINDS[kind]
+        self.tovi, (self.cls, key, sizes) = tovi, self.KINDS[kind]
         choose(tovi, eye_point, key, menu_shown)
-        self.record = wait_until(lambda: tovi.own_windows(self.cls, visible=True), f"the dialog {self.title!r}",
-                                 tovi.describe)[0]
+        self.hwnd, self.rect = next((w["hwnd"], tuple(w["rect"])) for w in wait_until(
+            lambda: tovi.own_windows(self.cls, visible=True), f"the {kind} dialog", tovi.describe))
         wait_until(lambda: not tovi.menus(), "the menu to close", tovi.describe)
-        self.rect = left, top, right, bottom = tuple(self.record["rect"])
         # A dialog frame is as wide at the left, right and bottom; the caption adds to the top.
         width, height = sizes[DPI]
-        border = (right - left - width) // 2
-        self.client = left + border, bottom - border - height
+        border = (self.rect[2] - self.rect[0] - width) // 2
+        self.client = self.rect[0] + border, self.rect[3] - border - height
 
     def click(self, box, dx=None, dy=None):
         """Clicks a control, given as (left, top, width, height) in the client area at 96 DPI, at its centre
         unless told."""
         left, top, width, height = (v * DPI // 96 for v in box)
         x_click(self.client[0] + left + (width // 2 if dx is None else dx * DPI // 96),
-                self.client[1] + top + (height // 2 if dy is None else dy * DPI // 96))
+                self.client[1] + top + (height // 2 if dy is None else dy * DPI // 96), 1)
 
     def wait_closed(self):
-        wait_until(lambda: not [w for w in self.tovi.own_windows(self.cls, visible=True)
-                                if w["hwnd"] == self.record["hwnd"]], f"the dialog {self.title!r} to close",
-                   self.tovi.describe)
-
-
-def choose(tovi, eye_point, key, menu_shown=lambda menu: None):
-    """Right-clicks an eye, waits for the menu, hands it to menu_shown and presses an item's access key."""
-    x_click(*eye_point, 3)
-    menu_shown(wait_until(tovi.menus, "the eyes' menu", tovi.describe)[0])
-    probe("key", key)
+        wait_until(lambda: self.hwnd not in [w["hwnd"] for w in self.tovi.own_windows(self.cls, visible=True)],
+                   "the dialog to close", self.tovi.describe)

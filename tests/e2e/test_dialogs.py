@@ -22,7 +22,7 @@ def pick(index):
         dialog.click(PUPIL_COMBO)
         left, top, right, _ = wait_until(lambda: dialog.tovi.own_windows("ComboLBox", visible=True), "the list")[0]["rect"]
         entry = ENTRY_HEIGHT * DPI // 96
-        x_click((left + right) // 2, top + 1 + index * entry + entry // 2)
+        x_click((left + right) // 2, top + 1 + index * entry + entry // 2, 1)
         wait_until(lambda: not dialog.tovi.own_windows("ComboLBox", visible=True), "the pupil list to close")
     return step
 
@@ -95,7 +95,7 @@ def test_the_about_box_keeps_to_itself_and_takes_neither_enter_nor_escape(tovi, 
         wait_until(lambda: not tovi.menus(), "the menu to close", tovi.describe)
         tray.settle(0)
         assert [(w["hwnd"], tuple(w["rect"]), w["foreground"]) for w in tovi.own_windows(visible=True)] == \
-            [(dialog.record["hwnd"], dialog.rect, True)], f"after the item {key}, not the about box alone in front"
+            [(dialog.hwnd, dialog.rect, True)], f"after the item {key}, not the about box alone in front"
     # It has no control to take keys: Alt+F4, which goes to the active window, closes it.
     probe("key", "MENU+F4")
     dialog.wait_closed()

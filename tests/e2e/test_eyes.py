@@ -34,7 +34,7 @@ def test_the_pupils_turn_towards_the_cursor_and_a_click_blinks_once(tovi):
         tray.look_towards(point, place)
     # The eyes are right of the centre: the cursor on one leaves the pupils where they are.
     open_eye = tray.look_towards(tray.eye_centre(0), RIGHT)
-    labels = tray.watch(open_eye, 3000, lambda: x_click(*tray.eye_centre(0)))
+    labels = tray.watch(open_eye, 3000, lambda: x_click(*tray.eye_centre(0), 1))
     # A click's blink starts one picture in: the tick after the click counts down before it draws.
     check_blinks(labels, 1, 1, BLINK[1:])
     assert all(eye[0] == eye[-1] == "open" for eye in labels), f"the eyes showed {labels}"

@@ -1,6 +1,5 @@
-"""Each test gets a fresh copy of the program in a folder of its own; the
-program is always ended afterwards. A failed test's folder is kept with a
-screenshot and the windows that were open."""
+"""Each test gets a fresh copy of the program in a folder of its own; the program is always ended
+afterwards. A failed test's folder is kept with a screenshot and the windows that were open."""
 import os
 import re
 import shutil
@@ -26,8 +25,8 @@ def pytest_collection_modifyitems(config, items):
 @pytest.hookimpl(hookwrapper=True)
 def pytest_runtest_makereport(item, call):
     # Lets the fixtures see, while tearing down, whether their test failed.
-    if (yield).get_result().failed:
-        item.failed = True
+    report = (yield).get_result()
+    item.failed = getattr(item, "failed", False) or report.failed
 
 
 @pytest.fixture(scope="session")
@@ -43,7 +42,7 @@ def test_dir(run_dir, request):
     path = run_dir / re.sub(r"[^\w.-]+", "_", request.node.name)
     path.mkdir()
     yield path
-    if getattr(request.node, "failed", False):
+    if request.node.failed:
         print(f"kept for the failed test: {path}")
     else:
         shutil.rmtree(path)
@@ -64,10 +63,10 @@ def tovi(tovi_folder, test_dir, request):
     """The program in tovi_folder, not started yet."""
     program = harness.ToviProgram(tovi_folder, test_dir / "wine.log")
     yield program
-    failed = getattr(request.node, "failed", False)
-    if failed:
+    if request.node.failed:
         harness.screenshot().save(test_dir / "failure.png")
         (test_dir / "state.txt").write_text(program.describe() + "\n", encoding="utf-8")
     program.stop()
-    # Wine's crash reporter outlives the program it reports on; a crash while ending is a fault too.
-    assert failed or not harness.probe("kill", "winedbg.exe"), "a crash reporter was running: a program crashed"
+    # Wine's crash reporter writes to the console of the program it reports on; a crash while ending is a fault too.
+    log = program.log_path.read_bytes() if program.log_path.exists() else b""
+    assert request.node.failed or b"Unhandled" not in log, f"tovi.exe crashed; see {program.log_path}"

@@ -1,24 +1,20 @@
-// winprobe: the end-to-end tests' hands inside the Wine desktop. Run in the
-// program's prefix, it lists windows and acts on them; every result is one
-// JSON object per line (UTF-8).
+// winprobe: the end-to-end tests' hands inside the Wine desktop, run in the
+// program's prefix. Every result is one JSON object per line (UTF-8).
 //
-//   winprobe windows                  top-level windows, with the texts of their static children
-//   winprobe close CLASS [TITLE]      post WM_CLOSE to the first such window
-//   winprobe key KEY...               press keys through SendInput, which reaches pop-up
-//                                     menus where X key events do not; "MENU+F4" presses together
-//   winprobe kill EXE                 end every process of that file name
-//   winprobe watch X Y W H MS         every distinct picture of a screen rectangle for MS milliseconds
-//   winprobe hold MS                  keep Wine's desktop open for MS milliseconds or until killed
-//   winprobe taskbar-created          tell every window the task bar was made anew and wait until all heard
-//   winprobe session CLASS lock|unlock
-//                                     tell every window of CLASS that the session was (un)locked
-//   winprobe fake-shell MS            stand in for a shell just restarted until closed or MS,
-//                                     printing every icon request it answers
+//   windows                  top-level windows; a dialog's with the texts of its static children
+//   close CLASS [TITLE]      post WM_CLOSE to the first such window
+//   key KEY...               press keys through SendInput, which reaches pop-up menus where X key
+//                            events do not; "MENU+F4" presses them together
+//   watch X Y W H MS         every distinct picture of a screen rectangle for MS milliseconds
+//   hold MS                  keep Wine's desktop open for MS milliseconds or until killed
+//   taskbar-created          tell every window the task bar was made anew; returns once all heard
+//   session CLASS lock|unlock  tell every window of CLASS the session was (un)locked, as the system does
+//   fake-shell MS            stand in for a shell just restarted until closed or MS, printing every
+//                            icon request it answers
 //
 // Exit code: 0 done, 1 nothing matched, 2 bad arguments.
 #include <windows.h>
 #include <shellapi.h>
-#include <tlhelp32.h>
 #include <wtsapi32.h>
 
 #include <algorithm>
@@ -38,15 +34,15 @@ constexpr int kNotFound = 1;
 constexpr int kUsage = 2;
 
 std::string Str(std::wstring_view text) {
-  std::string utf8(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr), '\0');
+  std::string utf8(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                       nullptr), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
                       static_cast<int>(utf8.size()), nullptr, nullptr);
   std::string result = "\"";
   for (const char c : utf8) {
-    if (c == '"' || c == '\\') result += {'\\', c};
-    else if (static_cast<unsigned char>(c) < 0x20) result += "\\u00" + std::string{"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
-    else result += c;
+    char escaped[8] = {c};
+    if (c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20) std::snprintf(escaped, 8, "\\u%04x", c);
+    result += escaped;
   }
   return result + "\"";
 }
@@ -55,7 +51,7 @@ std::string Num(long long number) { return std::to_string(number); }
 std::string Bool(bool flag) { return flag ? "true" : "false"; }
 std::string Handle(HWND window) { return Num(reinterpret_cast<INT_PTR>(window)); }
 
-// Prints {"kind":KIND,"name":value,...} from names and values already in JSON.
+// Prints {"kind":KIND,"name":value,...} from values already in JSON, at once for a caller that waits for it.
 void Print(const char* kind, std::initializer_list<std::pair<const char*, std::string>> fields) {
   std::string line = std::string("{\"kind\":\"") + kind + "\"";
   for (const auto& [name, json] : fields) line += std::string(",\"") + name + "\":" + json;
@@ -82,33 +78,27 @@ bool SameText(std::wstring_view a, std::wstring_view b) {
          CSTR_EQUAL;
 }
 
-std::vector<HWND> Collect(HWND parent) {
-  std::vector<HWND> windows;
+// The windows of a class and title (null for any), top-level or a parent's children, front first.
+std::vector<HWND> Windows(const wchar_t* className, const wchar_t* title, HWND parent = nullptr) {
+  std::vector<HWND> all, found;
   const auto add = [](HWND w, LPARAM list) {
     reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
     return TRUE;
   };
-  if (parent) EnumChildWindows(parent, add, reinterpret_cast<LPARAM>(&windows));
-  else EnumWindows(add, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
-// The top-level windows of a class and title (either null for any), front first as FindWindow sees them.
-std::vector<HWND> Windows(const wchar_t* className, const wchar_t* title) {
-  std::vector<HWND> found;
-  for (HWND w : Collect(nullptr)) {
+  if (parent) EnumChildWindows(parent, add, reinterpret_cast<LPARAM>(&all));
+  else EnumWindows(add, reinterpret_cast<LPARAM>(&all));
+  for (HWND w : all) {
     if ((!className || SameText(ClassOf(w), className)) && (!title || TextOf(w) == title)) found.push_back(w);
   }
   return found;
 }
 
 std::string ImagePathOf(HWND window) {
-  DWORD pid = 0;
+  DWORD pid = 0, size = MAX_PATH * 2;
   GetWindowThreadProcessId(window, &pid);
   wchar_t path[MAX_PATH * 2] = {};
-  DWORD size = MAX_PATH * 2;
   if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
-    if (!QueryFullProcessImageNameW(process, 0, path, &size)) size = 0;
+    QueryFullProcessImageNameW(process, 0, path, &size);
     CloseHandle(process);
   }
   return Str(path);
@@ -116,16 +106,14 @@ std::string ImagePathOf(HWND window) {
 
 int ListWindows() {
   for (HWND w : Windows(nullptr, nullptr)) {
+    std::string texts = "[";
+    for (HWND child : ClassOf(w) == L"#32770" ? Windows(L"Static", nullptr, w) : std::vector<HWND>{}) {
+      if (TextOf(child).empty()) continue;  // the icon
+      texts += (texts.size() > 1 ? "," : "");
+      texts += Str(TextOf(child));
+    }
     RECT r{};
     GetWindowRect(w, &r);
-    // A dialog's texts, a message box's message among them.
-    std::string texts = "[";
-    for (HWND child : ClassOf(w) == L"#32770" ? Collect(w) : std::vector<HWND>{}) {
-      if (SameText(ClassOf(child), L"Static") && !TextOf(child).empty()) {
-        texts += (texts.size() > 1 ? "," : "");
-        texts += Str(TextOf(child));
-      }
-    }
     char rect[64];
     std::snprintf(rect, sizeof rect, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
     Print("window", {{"hwnd", Handle(w)}, {"class", Str(ClassOf(w))}, {"title", Str(TextOf(w))},
@@ -138,29 +126,9 @@ int ListWindows() {
 int PostClose(const wchar_t* className, const wchar_t* title) {
   const auto found = Windows(className, title);
   if (found.empty()) return kNotFound;
-  PostMessageW(found.front(), WM_CLOSE, 0, 0);
-  Print("closed", {{"hwnd", Handle(found.front())}});
+  PostMessageW(found[0], WM_CLOSE, 0, 0);
+  Print("closed", {{"hwnd", Handle(found[0])}});
   return kDone;
-}
-
-int KillProcesses(std::wstring_view name) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return kNotFound;
-  int killed = 0;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    if (!SameText(entry.szExeFile, name)) continue;
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
-      if (TerminateProcess(process, 1)) {
-        Print("killed", {{"pid", Num(entry.th32ProcessID)}});
-        ++killed;
-      }
-      CloseHandle(process);
-    }
-  }
-  CloseHandle(snapshot);
-  return killed ? kDone : kNotFound;
 }
 
 // A letter or digit, or one of the few named keys the tests press.
@@ -168,26 +136,22 @@ WORD KeyCode(std::wstring_view name) {
   if (name.size() == 1 && std::iswalnum(name[0])) return static_cast<WORD>(std::towupper(name[0]));
   constexpr std::pair<std::wstring_view, WORD> kKeys[] = {
       {L"RETURN", VK_RETURN}, {L"ESCAPE", VK_ESCAPE}, {L"TAB", VK_TAB}, {L"MENU", VK_MENU}, {L"F4", VK_F4}};
-  for (const auto& [keyName, code] : kKeys) {
-    if (name == keyName) return code;
-  }
-  return 0;
+  const auto key = std::find_if(std::begin(kKeys), std::end(kKeys), [&](const auto& k) { return k.first == name; });
+  return key == std::end(kKeys) ? 0 : key->second;
 }
 
-// Each argument is one stroke; "MENU+F4" holds MENU while pressing F4.
+// Each argument is one stroke: its keys go down in order and up in reverse.
 int PressKeys(int count, wchar_t** names) {
   for (int i = 0; i < count; ++i) {
     std::vector<INPUT> inputs;
     for (std::wstring_view rest = names[i]; !rest.empty();) {
       const auto plus = std::min(rest.find(L'+'), rest.size());
-      const WORD code = KeyCode(rest.substr(0, plus));
-      if (!code) return kUsage;
-      // Scan codes too: Wine turns keys into characters (menu access keys) from them.
       INPUT input{};
       input.type = INPUT_KEYBOARD;
-      input.ki.wVk = code;
-      input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(code, MAPVK_VK_TO_VSC));
-      // Downs in order, ups in reverse: each key goes down after and up before the ones already held.
+      input.ki.wVk = KeyCode(rest.substr(0, plus));
+      if (!input.ki.wVk) return kUsage;
+      // Scan codes too: Wine turns keys into characters (menu access keys) from them.
+      input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
       inputs.insert(inputs.begin() + static_cast<std::ptrdiff_t>(inputs.size() / 2), {input, input});
       inputs[inputs.size() / 2].ki.dwFlags = KEYEVENTF_KEYUP;
       rest = rest.substr(std::min(plus + 1, rest.size()));
@@ -197,19 +161,10 @@ int PressKeys(int count, wchar_t** names) {
   return kDone;
 }
 
-double MillisecondsSince(const LARGE_INTEGER& start) {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 // Copies a rectangle of the screen as often as it can and prints every picture
 // that differs from the one before, rows as "RRGGBB...": a blink lasts a few
-// timer ticks, far too short for screenshots taken from outside. The first
-// picture is printed at once, so a caller that waits for it knows the watch has begun.
+// timer ticks, far too short for screenshots taken from outside.
 int WatchScreen(int left, int top, int width, int height, int milliseconds) {
-  if (width <= 0 || height <= 0 || width > 4096 || height > 4096) return kUsage;
   const HDC screen = GetDC(nullptr);
   const HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info{};
@@ -220,31 +175,29 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
   const HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!picture) return kUsage;
+  if (!picture || width <= 0 || height <= 0) return kUsage;
   const HGDIOBJ old = SelectObject(memory, picture);
   const auto* pixels = static_cast<const std::uint32_t*>(bits);
-  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   std::vector<std::uint32_t> last;
-  LARGE_INTEGER start;
-  QueryPerformanceCounter(&start);
+  const DWORD start = GetTickCount();
   do {
-    const double taken = MillisecondsSince(start);
+    const DWORD taken = GetTickCount() - start;
     BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
     GdiFlush();
-    if (last.size() != count || !std::equal(last.begin(), last.end(), pixels)) {
-      last.assign(pixels, pixels + count);
+    if (last.empty() || !std::equal(last.begin(), last.end(), pixels)) {
+      last.assign(pixels, pixels + width * height);
       std::string rows;
-      for (std::size_t i = 0; i < count; ++i) {
+      for (int i = 0; i < width * height; ++i) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "%06x", static_cast<unsigned>(pixels[i] & 0xFFFFFF));
-        rows += (i % width == 0 ? (i ? "\",\"" : "\"") : "") + std::string(hex);
+        rows += (i % width ? "" : i ? "\",\"" : "\"") + std::string(hex);
       }
-      Print("frame", {{"t", Num(static_cast<long long>(taken))}, {"rows", "[" + rows + "\"]"}});
+      Print("frame", {{"t", Num(taken)}, {"rows", "[" + rows + "\"]"}});
     }
-    // A frame of the eyes lasts 10 ms: a sample a millisecond sees each one
+    // A picture of the eyes lasts 10 ms: a sample a millisecond sees each one
     // and leaves the machine to the program watched.
     Sleep(1);
-  } while (MillisecondsSince(start) < milliseconds);
+  } while (GetTickCount() - start < static_cast<DWORD>(milliseconds));
   Print("watched", {});
   SelectObject(memory, old);
   DeleteObject(picture);
@@ -252,8 +205,6 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
   ReleaseDC(nullptr, screen);
   return kDone;
 }
-
-constexpr UINT_PTR kTimeUp = 1;
 
 // Makes a hidden window, says whether it is the first of its class, and runs
 // messages until it is closed or its time is up. Returns whether it was first.
@@ -263,6 +214,7 @@ bool RunWindow(const wchar_t* className, const wchar_t* title, DWORD extraStyle,
   if (!window) return false;
   const bool first = Windows(className, nullptr)[0] == window;  // the window itself at least
   Print(kind, {{"first", Bool(first)}});
+  constexpr UINT_PTR kTimeUp = 1;
   SetTimer(window, kTimeUp, static_cast<UINT>(milliseconds), nullptr);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -273,27 +225,13 @@ bool RunWindow(const wchar_t* className, const wchar_t* title, DWORD extraStyle,
   return first;
 }
 
-int BroadcastTaskbarCreated() {
-  // Sent rather than posted: when the probe ends, every window has handled it.
-  DWORD_PTR result = 0;
-  const bool sent = SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0,
-                                        SMTO_ABORTIFHUNG, 10000, &result) != 0;
-  Print("taskbar-created", {{"sent", Bool(sent)}});
-  return sent ? kDone : kNotFound;
-}
-
-// As the system tells the windows registered for session changes.
-int SendSessionChange(const wchar_t* className, std::wstring_view change) {
-  if (change != L"lock" && change != L"unlock") return kUsage;
-  DWORD session = 0;
-  ProcessIdToSessionId(GetCurrentProcessId(), &session);
+// Sends rather than posts: when the probe ends, every window told has handled it.
+int Tell(const std::vector<HWND>& windows, UINT message, WPARAM wParam, LPARAM lParam, const char* kind) {
   int told = 0;
-  for (HWND w : Windows(className, nullptr)) {
+  for (HWND w : windows) {
     DWORD_PTR result = 0;
-    const bool sent = SendMessageTimeoutW(w, WM_WTSSESSION_CHANGE,
-                                          change == L"lock" ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK, session,
-                                          SMTO_ABORTIFHUNG, 10000, &result) != 0;
-    Print("session", {{"sent", Bool(sent)}});
+    const bool sent = SendMessageTimeoutW(w, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+    Print(kind, {{"sent", Bool(sent)}});
     told += sent;
   }
   return told ? kDone : kNotFound;
@@ -328,45 +266,38 @@ LRESULT CALLBACK FakeShellProc(HWND w, UINT message, WPARAM wParam, LPARAM lPara
   return message == WM_CLOSE ? 0 : DefWindowProcW(w, message, wParam, lParam);
 }
 
-// Topmost, so that it comes before the real task bar in the search for the class.
-int RunFakeShell(int milliseconds) {
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = &FakeShellProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"Shell_TrayWnd";
-  RegisterClassW(&windowClass);
-  return RunWindow(L"Shell_TrayWnd", L"winprobe fake shell", WS_EX_TOPMOST, milliseconds, "fake-shell") ? kDone
-                                                                                                    : kNotFound;
-}
-
-bool Number(const wchar_t* text, int& value) {
-  wchar_t* end = nullptr;
-  value = static_cast<int>(std::wcstol(text, &end, 10));
-  return *text && *end == L'\0' && value >= 0;
-}
-
 int Run(int argc, wchar_t** argv) {
   const std::wstring_view command = argc > 1 ? argv[1] : L"";
   const int extra = argc - 2;
   int n[5] = {};
-  const auto numbers = [&](int count) {
-    for (int i = 0; i < count; ++i) {
-      if (!Number(argv[2 + i], n[i])) return false;
-    }
-    return extra == count;
-  };
+  for (int i = 0; i < std::min(extra, 5); ++i) n[i] = static_cast<int>(std::wcstol(argv[2 + i], nullptr, 10));
   if (command == L"windows" && extra == 0) return ListWindows();
   if (command == L"close" && (extra == 1 || extra == 2)) return PostClose(argv[2], extra == 2 ? argv[3] : nullptr);
   if (command == L"key" && extra >= 1) return PressKeys(extra, argv + 2);
-  if (command == L"kill" && extra == 1) return KillProcesses(argv[2]);
-  if (command == L"watch" && extra == 5 && numbers(5)) return WatchScreen(n[0], n[1], n[2], n[3], n[4]);
-  if (command == L"hold" && extra == 1 && numbers(1)) {
+  if (command == L"watch" && extra == 5) return WatchScreen(n[0], n[1], n[2], n[3], n[4]);
+  if (command == L"hold" && extra == 1) {
     RunWindow(L"STATIC", L"winprobe hold", 0, n[0], "hold");
     return kDone;
   }
-  if (command == L"taskbar-created" && extra == 0) return BroadcastTaskbarCreated();
-  if (command == L"session" && extra == 2) return SendSessionChange(argv[2], argv[3]);
-  if (command == L"fake-shell" && extra == 1 && numbers(1)) return RunFakeShell(n[0]);
+  if (command == L"taskbar-created" && extra == 0) {
+    return Tell({HWND_BROADCAST}, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, "taskbar-created");
+  }
+  const std::wstring_view change = extra == 2 ? argv[3] : L"";
+  if (command == L"session" && (change == L"lock" || change == L"unlock")) {
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return Tell(Windows(argv[2], nullptr), WM_WTSSESSION_CHANGE,
+                change == L"lock" ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK, session, "session");
+  }
+  if (command == L"fake-shell" && extra == 1) {
+    // Topmost, so that it comes before the real task bar in the search for the class.
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &FakeShellProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&windowClass);
+    return RunWindow(L"Shell_TrayWnd", L"winprobe fake shell", WS_EX_TOPMOST, n[0], "fake-shell") ? kDone : kNotFound;
+  }
   std::fputs("usage: see the top of winprobe.cpp\n", stderr);
   return kUsage;
 }

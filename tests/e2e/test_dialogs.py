@@ -16,23 +16,17 @@ ENTRY_HEIGHT = 13
 LOOKS, ANY = Path(__file__).parent / "looks", (255, 0, 255)
 
 
-def pick(index):
-    """Drops the pupil list down with a click and clicks entry index (the list's frame is one pixel wide)."""
-    def step(dialog):
-        dialog.click(PUPIL_COMBO)
-        left, top, right, _ = wait_until(lambda: dialog.tovi.own_windows("ComboLBox", visible=True), "the list")[0]["rect"]
-        entry = ENTRY_HEIGHT * DPI // 96
-        x_click((left + right) // 2, top + 1 + index * entry + entry // 2, 1)
-        wait_until(lambda: not dialog.tovi.own_windows("ComboLBox", visible=True), "the pupil list to close")
-    return step
-
-
-def click_blink(dialog):
-    dialog.click(BLINK_CHECK, dx=6)  # on the box itself, clear of the text
-
-
-def spin_up(dialog):
-    dialog.click(INTERVAL_SPIN, dy=4)
+def change(dialog, tovi):
+    """Picks the fourth pupil from the list (its frame one pixel wide), clicks the blink box clear of its
+    text, and the interval's up arrow three times."""
+    dialog.click(PUPIL_COMBO)
+    left, top, right, _ = wait_until(lambda: tovi.own_windows("ComboLBox", visible=True), "the list")[0]["rect"]
+    entry = ENTRY_HEIGHT * DPI // 96
+    x_click((left + right) // 2, top + 1 + 3 * entry + entry // 2, 1)
+    wait_until(lambda: not tovi.own_windows("ComboLBox", visible=True), "the pupil list to close")
+    dialog.click(BLINK_CHECK, dx=6)
+    for _ in range(3):
+        dialog.click(INTERVAL_SPIN, dy=4)
 
 
 def looks_as_drawn(rect, name, test_dir):
@@ -54,30 +48,38 @@ def looks_as_drawn(rect, name, test_dir):
 
 def folder_state(folder):
     """What saving would change: the folder's entries, and tovi.ini's bytes and modification time."""
-    ini = folder / "tovi.ini"
-    return sorted(p.name for p in folder.iterdir()), ini.read_bytes(), ini.stat().st_mtime_ns
-
-
-def wait_ini(tovi, expected):
-    wait_until(lambda: tovi.ini.read_bytes() == expected, f"tovi.ini to hold {expected!r}",
-               lambda: f"it holds {tovi.ini.read_bytes()!r}")
+    return sorted(p.name for p in folder.iterdir()), (folder / "tovi.ini").read_bytes(), (folder / "tovi.ini").stat().st_mtime_ns
 
 
 @pytest.mark.scales(144)
-def test_settings_ok_stores_the_values_at_once_and_the_eyes_take_the_new_pupil(tovi, test_dir):
+def test_settings_cancel_changes_nothing_ok_stores_at_once_and_the_exit_hands_over_no_open_dialog(tovi, test_dir):
     tovi.start(STILL)
     tray = Tray(tovi)
+    before = folder_state(tovi.folder)
     dialog = Dialog(tovi, "settings", tray.eye_centre(0), lambda menu: looks_as_drawn(menu["rect"], "menu", test_dir))
     looks_as_drawn(dialog.rect, "settings", test_dir)
-    for step in (pick(3), click_blink, spin_up, spin_up, spin_up):
-        step(dialog)
+    change(dialog, tovi)
+    dialog.click(SETTINGS_CANCEL)
+    dialog.wait_closed()
+    # The eyes keep their pupil at the next move, by when any saving would be done.
+    tray.settle(0)
+    assert folder_state(tovi.folder) == before, "the program's folder or tovi.ini changed"
+    # Opened again as it was: the same changes from the values loaded.
+    dialog = Dialog(tovi, "settings", tray.eye_centre(1))
+    change(dialog, tovi)
     # The eyes follow the cursor while the dialog is open, with the pupil they had, and nothing is written.
     tray.settle(0)
     assert tovi.ini.read_bytes() == STILL, "tovi.ini changed while the dialog was open"
     dialog.click(SETTINGS_OK)
     dialog.wait_closed()
-    wait_ini(tovi, settings(3, 1, 5300))
+    wait_until(lambda: tovi.ini.read_bytes() == settings(3, 1, 5300), "OK to write tovi.ini")
     tray.settle(3)
+    dialog = Dialog(tovi, "settings", tray.eye_centre(0))
+    dialog.click(BLINK_CHECK, dx=6)
+    tray.settle(3)
+    choose(tovi, tray.eye_centre(1), "X")
+    assert tovi.wait_exit() == 0
+    assert tovi.ini.read_bytes() == settings(3, 1, 5300), "the exit saved what the open dialog showed"
 
 
 @pytest.mark.scales(144)
@@ -88,14 +90,14 @@ def test_the_about_box_keeps_to_itself_and_takes_neither_enter_nor_escape(tovi, 
     dialog = Dialog(tovi, "about", tray.eye_centre(0))
     looks_as_drawn(dialog.rect, "about", test_dir)
     probe("key", "RETURN", "ESCAPE", "TAB", "RETURN", "ESCAPE")
-    tray.settle(0)
     # While a dialog is open, either item of the menu brings it forward instead of opening another.
     for eye, key in ((0, "C"), (1, "A")):
+        tray.settle(0)
         choose(tovi, tray.eye_centre(eye), key)
         wait_until(lambda: not tovi.menus(), "the menu to close", tovi.describe)
-        tray.settle(0)
-        assert [(w["hwnd"], tuple(w["rect"]), w["foreground"]) for w in tovi.own_windows(visible=True)] == \
-            [(dialog.hwnd, dialog.rect, True)], f"after the item {key}, not the about box alone in front"
+    tray.settle(0)
+    assert [(w["hwnd"], tuple(w["rect"]), w["foreground"]) for w in tovi.own_windows(visible=True)] == \
+        [(dialog.hwnd, dialog.rect, True)], "not the about box alone in front"
     # It has no control to take keys: Alt+F4, which goes to the active window, closes it.
     probe("key", "MENU+F4")
     dialog.wait_closed()
@@ -105,32 +107,3 @@ def test_the_about_box_keeps_to_itself_and_takes_neither_enter_nor_escape(tovi, 
     again.wait_closed()
     tray.settle(0)
     assert folder_state(tovi.folder) == before, "the program's folder or tovi.ini changed"
-
-
-# Not as the program writes it, so that a save shows.
-LOADED = b"[Eye]\r\nType = 2\r\nBlink = 0\r\nBlinkInterval = 3000\r\n"
-
-
-def test_settings_cancel_changes_nothing_and_the_exit_hands_over_no_open_dialog(tovi):
-    tovi.start(LOADED)
-    tray = Tray(tovi)
-    before = folder_state(tovi.folder)
-    dialog = Dialog(tovi, "settings", tray.eye_centre(0))
-    for step in (pick(4), click_blink, spin_up):
-        step(dialog)
-    dialog.click(SETTINGS_CANCEL)
-    dialog.wait_closed()
-    # The eyes keep their pupil at the next move, by when any saving would be done.
-    tray.settle(2)
-    assert folder_state(tovi.folder) == before, "the program's folder or tovi.ini changed"
-    # The settings are as they were: OK without a change stores them as loaded.
-    again = Dialog(tovi, "settings", tray.eye_centre(1))
-    assert again.rect == dialog.rect, f"opened again at {again.rect}, first at {dialog.rect}"
-    again.click(SETTINGS_OK)
-    again.wait_closed()
-    wait_ini(tovi, settings(2, 0, 3000))
-    click_blink(Dialog(tovi, "settings", tray.eye_centre(0)))
-    tray.settle(2)
-    choose(tovi, tray.eye_centre(1), "X")
-    assert tovi.wait_exit() == 0
-    assert tovi.ini.read_bytes() == settings(2, 0, 3000), "the exit saved what the open dialog showed"

@@ -52,15 +52,18 @@ def wait_until(condition, what, details=lambda: ""):
     return result
 
 
+def wine(program, *args, **options):
+    # Files, not pipes, for its output: a Wine process it starts would inherit and hold a pipe open.
+    return subprocess.Popen(["wine", str(program), *map(str, args)], stdin=subprocess.DEVNULL, **options,
+                            env=dict(os.environ, WINEPREFIX=os.environ["TOVI_WINEPREFIX"]))
+
+
 class Winprobe:
-    """winprobe running beside the test; its records come in as it writes them.
-    Files, not pipes: a Wine process it starts would inherit and hold a pipe open."""
+    """winprobe running beside the test; its records come in as it writes them."""
 
     def __init__(self, *args):
         self.out = tempfile.TemporaryFile()
-        self.process = subprocess.Popen(["wine", str(WINPROBE), *map(str, args)], stdin=subprocess.DEVNULL,
-                                        stdout=self.out, stderr=subprocess.DEVNULL,
-                                        env=dict(os.environ, WINEPREFIX=os.environ["TOVI_WINEPREFIX"]))
+        self.process = wine(WINPROBE, *args, stdout=self.out, stderr=subprocess.DEVNULL)
 
     def records(self, kind=None):
         data = os.pread(self.out.fileno(), os.fstat(self.out.fileno()).st_size, 0)
@@ -133,8 +136,7 @@ class ToviProgram:
         if ini is not None:
             self.ini.write_bytes(ini)
         with open(self.log_path, "ab") as log:
-            self.process = subprocess.Popen(["wine", str(self.folder / "tovi.exe")], cwd=self.folder, stdin=subprocess.DEVNULL, stdout=log,
-                                            stderr=log, env=dict(os.environ, WINEPREFIX=os.environ["TOVI_WINEPREFIX"]))
+            self.process = wine(self.folder / "tovi.exe", cwd=self.folder, stdout=log, stderr=log)
 
     def running(self):
         return self.process is not None and self.process.poll() is None
@@ -146,16 +148,15 @@ class ToviProgram:
     def menus(self):
         return self.own_windows("#32768", visible=True)
 
-    def one_message(self):
-        """The texts of the program's message box, making sure it is the only one."""
-        boxes = wait_until(lambda: self.own_windows("#32770", visible=True), "a message box", self.describe)
-        assert [b["title"] for b in boxes] == ["Tovi"], f"expected one message box, got {boxes}"
-        return boxes[0]["texts"]
+    def message_boxes(self):
+        return wait_until(lambda: self.own_windows("#32770", visible=True), "a message box", self.describe)
 
     def answer_message(self):
-        # Closing a box with only an OK button is pressing OK.
-        assert probe("close", "#32770", "Tovi"), "no message box to answer"
+        """The texts of the program's one message box, answered with OK (as closing it is)."""
+        boxes = self.message_boxes()
+        assert [b["title"] for b in boxes] == ["Tovi"] and probe("close", "#32770", "Tovi"), f"message boxes {boxes}"
         wait_until(lambda: not self.own_windows("#32770", visible=True), "the message box to close", self.describe)
+        return boxes[0]["texts"]
 
     def close(self):
         """Posts WM_CLOSE to the main window, as Windows does at log-off."""

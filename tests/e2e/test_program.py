@@ -60,8 +60,7 @@ def test_the_unpacked_release_starts_hidden_and_its_menu_ends_it_with_the_settin
 def test_a_picture_that_is_no_picture_ends_the_program_with_one_message_naming_it(tovi):
     (tovi.folder / "cap1.bmp").write_bytes(b"This is not a picture.\r\n")
     tovi.start()
-    assert tovi.one_message() == [f"{tovi.windows_folder}cap1.bmp はビットマップとして読み込めません"]
-    tovi.answer_message()
+    assert tovi.answer_message() == [f"{tovi.windows_folder}cap1.bmp はビットマップとして読み込めません"]
     # The main form never came into being: the program says so in its exit code.
     assert tovi.wait_exit() == 1
 
@@ -73,9 +72,8 @@ NEW = OLD.replace(b" = ", b"=")
 
 def test_a_refused_save_is_reported_with_the_path_and_the_program_runs_on_until_it_ends(tovi):
     def refused():
-        assert tovi.one_message() == [f"{tovi.windows_folder}tovi.ini に書き込めません"]
+        assert tovi.answer_message() == [f"{tovi.windows_folder}tovi.ini に書き込めません"]
         assert tovi.ini.read_bytes() == OLD and not (tovi.folder / "tovi.ini.tmp").exists(), "the old file changed"
-        tovi.answer_message()
 
     tovi.ini.write_bytes(OLD)
     # Wine shows a file without write permission as read-only, as "attrib +r" makes it.
@@ -90,7 +88,7 @@ def test_a_refused_save_is_reported_with_the_path_and_the_program_runs_on_until_
         assert Tray(tovi).eyes == tray.eyes and tovi.running(), "the eyes moved or went"
         # At close the save is refused once more; shutting down goes on after the report.
         tovi.close()
-        tovi.one_message()
+        tovi.message_boxes()
         # The dialogs are gone by now, and while the report is open the eyes offer no menu.
         x_click(*tray.eye_centre(1), 3)
         time.sleep(2)

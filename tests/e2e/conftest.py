@@ -1,6 +1,6 @@
-"""Each test gets a fresh copy of the program in a folder of its own; the
-program is always ended afterwards. A failed test's folder is kept with a
-screenshot and the windows that were open."""
+"""Each test gets a fresh copy of the program in a folder of its own; the program is always ended
+afterwards. A failed test's folder is kept with a screenshot and the windows that were open."""
+import os
 import re
 import shutil
 import tempfile
@@ -10,8 +10,6 @@ import pytest
 
 import harness
 
-_kept_folders = []
-
 
 def pytest_configure(config):
     config.addinivalue_line("markers", "scales(*dpi): the case runs at these display scales too, besides 96 DPI")
@@ -19,9 +17,7 @@ def pytest_configure(config):
 
 def pytest_collection_modifyitems(config, items):
     # A run at another scale takes only the cases marked for it.
-    if harness.DPI == 96:
-        return
-    chosen = [i for i in items if any(harness.DPI in m.args for m in i.iter_markers("scales"))]
+    chosen = [i for i in items if harness.DPI == 96 or any(harness.DPI in m.args for m in i.iter_markers("scales"))]
     config.hook.pytest_deselected(items=[i for i in items if i not in chosen])
     items[:] = chosen
 
@@ -30,29 +26,15 @@ def pytest_collection_modifyitems(config, items):
 def pytest_runtest_makereport(item, call):
     # Lets the fixtures see, while tearing down, whether their test failed.
     report = (yield).get_result()
-    if report.failed:
-        item.failed = True
-
-
-def pytest_terminal_summary(terminalreporter):
-    for folder in _kept_folders:
-        terminalreporter.write_line(f"kept for a failed test: {folder}")
+    item.failed = getattr(item, "failed", False) or report.failed
 
 
 @pytest.fixture(scope="session")
 def run_dir():
-    problem = harness.environment_problem()
-    if problem:
-        pytest.fail(problem, pytrace=False)
+    if not harness.WINPROBE.is_file() or "TOVI_WINEPREFIX" not in os.environ:
+        pytest.fail("run the e2e tests through test.sh, which builds, starts Xvfb and prepares a Wine prefix")
     harness.WORK_ROOT.mkdir(parents=True, exist_ok=True)
-    path = Path(tempfile.mkdtemp(prefix="run-", dir=harness.WORK_ROOT))
-    # Wine closes its desktop a second after the last program of a test has
-    # ended; the next test's program, started while it closes, would not show.
-    with harness.Winprobe("hold", 6 * 3600 * 1000) as holder:
-        holder.wait_record("hold")
-        yield path
-    if not any(path.iterdir()):
-        path.rmdir()
+    return Path(tempfile.mkdtemp(prefix="run-", dir=harness.WORK_ROOT))
 
 
 @pytest.fixture
@@ -60,16 +42,19 @@ def test_dir(run_dir, request):
     path = run_dir / re.sub(r"[^\w.-]+", "_", request.node.name)
     path.mkdir()
     yield path
-    if getattr(request.node, "failed", False):
-        _kept_folders.append(path)
+    if request.node.failed:
+        print(f"kept for the failed test: {path}")
     else:
         shutil.rmtree(path)
 
 
 @pytest.fixture
-def tovi_folder(test_dir):
-    """A fresh copy of tovi.exe and its pictures, without settings a run of the build folder left."""
-    return shutil.copytree(harness.DIST_DIR, test_dir / harness.FOLDER_NAME, symlinks=True,
+def tovi_folder(test_dir, request):
+    """A fresh copy of tovi.exe and its pictures, without settings a run of the build folder left,
+    or the folder of the fixture a test names as the parameter of this one."""
+    if hasattr(request, "param"):
+        return request.getfixturevalue(request.param)
+    return shutil.copytree(harness.DIST_DIR, test_dir / harness.FOLDER_NAME,
                            ignore=lambda _, names: [n for n in names if n.lower() == "tovi.ini"])
 
 
@@ -78,14 +63,10 @@ def tovi(tovi_folder, test_dir, request):
     """The program in tovi_folder, not started yet."""
     program = harness.ToviProgram(tovi_folder, test_dir / "wine.log")
     yield program
-    failed = getattr(request.node, "failed", False)
-    if failed:
-        try:
-            harness.screenshot().save(test_dir / "failure.png")
-            (test_dir / "state.txt").write_text(program.describe() + "\n", encoding="utf-8")
-        except Exception as error:  # evidence helps; its absence must not hide the failure
-            (test_dir / "state.txt").write_text(f"no evidence: {error}\n", encoding="utf-8")
+    if request.node.failed:
+        harness.screenshot().save(test_dir / "failure.png")
+        (test_dir / "state.txt").write_text(program.describe() + "\n", encoding="utf-8")
     program.stop()
-    # Wine's crash reporter outlives the program it reports on; a crash while ending is a fault too.
-    crash_reporters = len(harness.probe("kill", "winedbg.exe"))
-    assert failed or not crash_reporters, f"{crash_reporters} crash reporter(s) were running: a program crashed"
+    # Wine's crash reporter writes to the console of the program it reports on; a crash while ending is a fault too.
+    log = program.log_path.read_bytes() if program.log_path.exists() else b""
+    assert request.node.failed or b"Unhandled" not in log, f"tovi.exe crashed; see {program.log_path}"

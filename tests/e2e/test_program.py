@@ -1,0 +1,154 @@
+"""The program as a whole: the release as a user unpacks it, its start and end, what it says about
+files it cannot use, saving cut short, and what the system tells it (a locked session, a restarted shell)."""
+import hashlib
+import os
+import re
+import time
+import zipfile
+
+import pytest
+
+from harness import (BUILD_DIR, LEFT, MAIN_CLASS, REPO_ROOT, RIGHT, STILL, Dialog, Tray, Winprobe, find_eyes, probe,
+                     screenshot, settings, wait_until, x_click)
+
+# Named with the version of project() in the top CMakeLists.txt, where the program takes it from.
+PACKAGE = BUILD_DIR / "tovi-{}-win64.zip".format(
+    re.search(r"project\(\w+ VERSION ([0-9.]+)", (REPO_ROOT / "CMakeLists.txt").read_text())[1])
+# One folder, its entries sorted by name: the pictures drawn for 20 and 24 pixels in folders of their own.
+PICTURES = ["base.bmp", "cap1.bmp", "cap2.bmp", "cap3.bmp", "cap4.bmp", "eye1.bmp", "eye2.bmp", "eye3.bmp",
+            "eye4.bmp", "eye5.bmp", "eye6.bmp"]
+CONTENTS = (["tovi/"] + [f"tovi/20/{p}" for p in [""] + PICTURES] + [f"tovi/24/{p}" for p in [""] + PICTURES]
+            + [f"tovi/{p}" for p in PICTURES] + ["tovi/readme.txt", "tovi/tovi.exe"])
+
+
+@pytest.fixture
+def release_folder(test_dir):
+    """The release unpacked as Explorer would, into a folder whose path holds spaces and Japanese."""
+    with zipfile.ZipFile(PACKAGE) as package:
+        assert package.namelist() == CONTENTS
+        package.extractall(test_dir / "ダウンロード した ファイル")
+    return test_dir / "ダウンロード した ファイル" / "tovi"
+
+
+@pytest.mark.scales(144)
+@pytest.mark.parametrize("tovi_folder", ["release_folder"], indirect=True)
+def test_the_unpacked_release_starts_hidden_and_its_menu_ends_it_with_the_settings_beside_it(tovi):
+    checksum = PACKAGE.with_name(PACKAGE.name + ".sha256").read_text(encoding="ascii")
+    assert checksum == f"{hashlib.sha256(PACKAGE.read_bytes()).hexdigest()}  {PACKAGE.name}\n"
+    # What Notepad shows right on any Windows: UTF-8 with its byte order mark, CRLF line ends only.
+    readme = (tovi.folder / "readme.txt").read_bytes()
+    assert readme.startswith("\ufeffTovi ".encode()) and readme.count(b"\n") == readme.count(b"\r\n") > 40, readme[:40]
+    tovi.start()
+
+    def hidden():
+        assert not tovi.own_windows(visible=True) and tovi.running(), "tovi.exe showed a window or ended"
+
+    tray = Tray(tovi, hidden)
+    hidden()
+    assert not tovi.ini.exists()
+    x, y = tray.eye_centre(1)
+    x_click(x, y, 3)
+    left, top, right, bottom = wait_until(tovi.menus, "the eyes' menu", tovi.describe)[0]["rect"]
+    # Above the cursor, across it and whole on the screen; 終了 is its last item, the bottom border 3 pixels.
+    assert 0 <= left <= x < right <= 800 and 0 <= top and bottom <= y, f"the menu is at {left, top, right, bottom}"
+    x_click((left + right) // 2, bottom - 3 - 8, 1)
+    assert tovi.wait_exit() == 0
+    wait_until(lambda: not find_eyes(screenshot(), tray.taskbar), "the eyes to leave the task bar")
+    assert tovi.ini.read_bytes() == settings()
+
+
+def test_a_picture_that_is_no_picture_ends_the_program_with_one_message_naming_it(tovi):
+    (tovi.folder / "cap1.bmp").write_bytes(b"This is not a picture.\r\n")
+    tovi.start()
+    assert tovi.answer_message() == [f"{tovi.windows_folder}cap1.bmp はビットマップとして読み込めません"]
+    # The main form never came into being: the program says so in its exit code.
+    assert tovi.wait_exit() == 1
+
+
+# Not as the program writes it, so that a save shows.
+OLD = "; 目の設定\r\n[Eye]\r\nType = 1\r\nBlink = 0\r\nBlinkInterval = 700\r\n\r\n[Other]\r\nKept=yes\r\n".encode()
+NEW = OLD.replace(b" = ", b"=")
+
+
+def test_a_refused_save_is_reported_with_the_path_and_the_program_runs_on_until_it_ends(tovi):
+    def refused():
+        assert tovi.answer_message() == [f"{tovi.windows_folder}tovi.ini に書き込めません"]
+        assert tovi.ini.read_bytes() == OLD and not (tovi.folder / "tovi.ini.tmp").exists(), "the old file changed"
+
+    tovi.ini.write_bytes(OLD)
+    # Wine shows a file without write permission as read-only, as "attrib +r" makes it.
+    os.chmod(tovi.ini, 0o444)
+    try:
+        tovi.start()
+        tray = Tray(tovi)
+        dialog = Dialog(tovi, "settings", tray.eye_centre(0))
+        dialog.click((180, 12, 89, 25))  # OK
+        refused()
+        dialog.wait_closed()
+        assert Tray(tovi).eyes == tray.eyes and tovi.running(), "the eyes moved or went"
+        # At close the save is refused once more; shutting down goes on after the report.
+        tovi.close()
+        tovi.message_boxes()
+        # The dialogs are gone by now, and while the report is open the eyes offer no menu.
+        x_click(*tray.eye_centre(1), 3)
+        time.sleep(2)
+        assert not tovi.menus(), "the eyes' menu opened while the program was ending"
+        refused()
+        assert tovi.wait_exit() == 0
+    finally:
+        os.chmod(tovi.ini, 0o644)
+
+
+# A long file makes the save long enough to be seen and cut short.
+FILLER = b"".join(b"; filler line %07d, kept as it is by every save\r\n" % i for i in range(150000))
+
+
+def test_a_save_cut_short_leaves_the_old_or_the_new_file_and_its_temporary_goes_at_the_next_start(tovi):
+    temporary = tovi.folder / "tovi.ini.tmp"
+    temporary.write_bytes((NEW + FILLER)[:len(FILLER) // 2])
+    tovi.ini.write_bytes(OLD + FILLER)
+    for cut_short in (True, False):
+        tovi.start()
+        wait_until(lambda: tovi.own_windows(MAIN_CLASS) and not temporary.exists(), "the start", tovi.describe)
+        assert tovi.ini.read_bytes() in (OLD + FILLER, NEW + FILLER), "the start spoilt tovi.ini"
+        tovi.close()
+        while cut_short and tovi.running() and not temporary.exists():
+            time.sleep(0.001)
+        if cut_short:
+            tovi.process.kill()
+        assert tovi.process.wait(60) == 0 or cut_short
+    assert tovi.ini.read_bytes() == NEW + FILLER, "the close did not save"
+
+
+NIM_ADD, NIM_MODIFY, NIM_DELETE = 0, 1, 2
+
+
+def test_a_locked_session_stills_the_eyes_and_a_restarted_shell_gets_each_eye_once(tovi):
+    tovi.start(STILL)
+    tray = Tray(tovi)
+    x, y = tray.centre
+    looking = tray.look_towards((x - 200, y), LEFT)
+    assert [r["sent"] for r in probe("session", MAIN_CLASS, "lock")] == [True], "the lock went unheard"
+    labels = tray.watch(looking, 1500, lambda: x_click(x + 200, y))
+    assert all(set(eye) <= {"open", "drawing"} for eye in labels), f"the eyes showed {labels} while locked"
+    assert [r["sent"] for r in probe("session", MAIN_CLASS, "unlock")] == [True], "the unlock went unheard"
+    tray.look_towards((x + 200, y), RIGHT)
+    # Wine's explorer cannot be restarted under a running program: winprobe stands in for the shell
+    # as the first window of class Shell_TrayWnd, where Wine's Shell_NotifyIcon sends its requests.
+    windows = sorted(w["hwnd"] for w in tovi.own_windows("ToviTrayIconWindow"))
+    assert len(windows) == 2, f"expected two icon windows, found {windows}"
+    with Winprobe("fake-shell", 600000) as shell:
+        assert shell.wait_record("fake-shell")["first"], "the stand-in is not the first Shell_TrayWnd"
+        # Sent, not posted: once the broadcast returns, every window has answered it. A shell that holds
+        # an icon refuses to add it again; the program then changes it. Changes of the picture come between.
+        for expected in ([(NIM_ADD, True)], [(NIM_ADD, False), (NIM_MODIFY, True)]):
+            before = len(shell.records("tray-request"))
+            assert [r["sent"] for r in probe("taskbar-created")] == [True], "the broadcast failed"
+            later = shell.records("tray-request")[before:]
+            for own in ([(r["message"], r["answer"]) for r in later if r["window"] == w] for w in windows):
+                assert [m for m in own if m[0] == NIM_ADD] == expected[:1] and any(
+                    own[i:i + len(expected)] == expected for i in range(len(own))), f"the shell heard {later}"
+            assert later[-1]["held"] == 2, f"the shell holds {later[-1]['held']} icons"
+        assert NIM_DELETE not in [r["message"] for r in shell.records("tray-request")], "an icon was deleted"
+        probe("close", "Shell_TrayWnd", "winprobe fake shell")
+    assert tovi.running()

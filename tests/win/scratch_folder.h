@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 
 namespace tovi::testing {
@@ -18,22 +17,22 @@ class TScratchFolder {
  public:
   TScratchFolder() {
     static int counter = 0;
-    // A crashed run may have left a folder of the same name behind.
-    do FPath = (std::filesystem::temp_directory_path() /
-                (L"目 テスト " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter)))
-                   .wstring() + L"\\";
-    while (!CreateDirectoryW(FPath.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
-    if (!Exists(FPath)) throw std::runtime_error("cannot make a scratch folder");
+    FPath = (std::filesystem::temp_directory_path() /
+             (L"目 テスト " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter)))
+                .wstring() + L"\\";
+    Clear();  // a crashed run may have left a folder of the same name behind
+    std::filesystem::create_directory(FPath);
   }
-  ~TScratchFolder() {
+  ~TScratchFolder() { Clear(); }
+  const std::wstring& Path() const { return FPath; }  // ends in "\"
+
+ private:
+  void Clear() {
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(FPath, ignored))
       SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file would stay
     std::filesystem::remove_all(FPath, ignored);
   }
-  const std::wstring& Path() const { return FPath; }  // ends in "\"
-
- private:
   std::wstring FPath;
 };
 

@@ -22,17 +22,15 @@ void Report(const std::wstring& text) {
   }
 }
 
-BOOL CALLBACK FindBox(HWND window, LPARAM found) {
-  wchar_t name[8]{};
-  GetClassNameW(window, name, 8);
-  if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) *reinterpret_cast<HWND*>(found) = window;
-  return TRUE;
-}
-
 // Runs inside the message box's own loop: notes its text, raises more errors while the first is open, answers it.
 void CALLBACK AnswerTheBox(HWND, UINT, UINT_PTR, DWORD) {
   HWND box = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&box));
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM found) {
+    wchar_t name[8]{};
+    GetClassNameW(window, name, 8);
+    if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&box));
   if (box == nullptr || box == Answered) return;
   wchar_t text[64]{};
   GetDlgItemTextW(box, 0xFFFF, text, 64);

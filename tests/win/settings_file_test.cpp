@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "scratch_folder.h"
 #include "toolkit/errors.h"
+#include "toolkit/program_folder.h"
 
 namespace tovi {
 namespace {
@@ -116,6 +117,13 @@ TEST_F(SettingsFile, WritesOnlySettingsThatWereReadOrSaved) {
     EXPECT_EQ(Refusal([&] { store.Save({}); }), FIni + L" に書き込めません") << "asked by the user, share " << share;
     EXPECT_EQ(Refusal([&] { store.SaveAtExit({}); }), FIni + L" に書き込めません") << "at exit, share " << share;
   }
+}
+
+TEST(ProgramFolder, IsTheFolderPartOfThePathEndingInABackslash) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"C:\\目 テスト\\tovi.exe", L"C:\\目 テスト\\"}, {L"C:tovi.exe", L"C:\\"}, {L"tovi.exe", L"\\"}};
+  for (const auto& [path, folder] : cases) EXPECT_EQ(FolderOf(path), folder);
+  EXPECT_TRUE(Exists(ProgramFolder() + L"tovi_win_tests.exe")) << "the running program's folder";
 }
 
 }  // namespace

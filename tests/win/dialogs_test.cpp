@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -23,30 +22,6 @@ std::wstring Grouped(std::wstring text) {
   for (std::size_t at = text.find(L' '); at != std::wstring::npos; at = text.find(L' ', at + 1))
     text.replace(at, 1, separator);
   return text;
-}
-
-// Shows the form modally, moved away first as a user may drag it, and runs one step a tick in its loop:
-// a tick comes only when nothing posted waits, so what a step posts is handled before the next looks.
-int ShowModalWith(TForm& form, const std::vector<std::function<void()>>& steps) {
-  static std::vector<std::function<void()>> script;
-  static TForm* open;
-  script.assign(steps.rbegin(), steps.rend());
-  open = &form;
-  SetWindowPos(form.Handle(), nullptr, 3, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (script.empty()) return open->SetModalResult(-1);  // still open after the last step
-    const std::function<void()> step = script.back();
-    script.pop_back();
-    step();
-  });
-  const int result = form.ShowModal();
-  KillTimer(nullptr, timer);
-  RECT r{};
-  GetWindowRect(form.Handle(), &r);
-  EXPECT_TRUE(script.empty() && !IsWindowVisible(form.Handle()) &&
-              std::abs(r.left + r.right - GetSystemMetrics(SM_CXSCREEN)) <= 1)
-      << "every step run, the form shown centred and hidden once its loop has ended";
-  return result;
 }
 
 TEST(DlgSetting, SetValuesFillsTheControlsAndGetValuesGivesBackWhatTheUserLeftInThem) {
@@ -67,61 +42,67 @@ TEST(DlgSetting, SetValuesFillsTheControlsAndGetValuesGivesBackWhatTheUserLeftIn
       {3, true, 150, L"down", 3, 100, L"100"},           {3, true, 5000, L"7 300", 3, 7300, L"7 300"},
       {3, true, 5000, L"abc", 3, 5000, L"abc"},          {3, true, 5000, L"20000", 3, 5000, L"20000"},
   };
-  const HWND edit = dlg.EdtBlinkIvl.Handle(), upDown = dlg.UdbBlinkIvl.Handle();
+  const HWND upDown = dlg.UdbBlinkIvl.Handle();
   for (const auto& [type, blink, interval, then, typeBack, intervalBack, shown] : cases) {
     SendMessageW(dlg.ChkBlink.Handle(), BM_CLICK, 0, 0);  // what the user left: the box clicked, text typed
-    SetWindowTextW(edit, L"abc");
+    SetWindowTextW(dlg.EdtBlinkIvl.Handle(), L"abc");
     dlg.SetValues(type, blink, interval);
     const std::wstring action = then;
-    if (action == L"up" || action == L"down") {  // the release stops the repeat before it starts
-      SendMessageW(upDown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, action == L"up" ? 5 : 15));
-      SendMessageW(upDown, WM_LBUTTONUP, 0, MAKELPARAM(7, action == L"up" ? 5 : 15));
+    const int arrowY = action == L"up" ? 5 : action == L"down" ? 15 : 0;  // in the upper or lower half
+    if (arrowY) {  // the release stops the repeat before it starts
+      SendMessageW(upDown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, arrowY));
+      SendMessageW(upDown, WM_LBUTTONUP, 0, MAKELPARAM(7, arrowY));
     } else if (!action.empty()) {
-      SendMessageW(edit, EM_SETSEL, 0, -1);
-      for (const wchar_t c : L"\b" + Grouped(action)) SendMessageW(edit, WM_CHAR, c, 1);
+      SetWindowTextW(dlg.EdtBlinkIvl.Handle(), Grouped(action).c_str());
     }
     std::int32_t typeGot = 0, intervalGot = 0;
     bool blinkGot = false;
     dlg.GetValues(typeGot, blinkGot, intervalGot);
-    wchar_t text[64]{};
-    GetWindowTextW(edit, text, 64);
-    int enabled = 0;
-    for (const HWND control : {dlg.LblBlinkIvl.Handle(), edit, upDown, dlg.LblBlinkIvlUnit.Handle()})
-      enabled += IsWindowEnabled(control);
-    EXPECT_EQ(std::tuple(typeGot, blinkGot, intervalGot, std::wstring(text), enabled),
-              std::tuple(typeBack, blink, intervalBack, Grouped(shown), blink ? 4 : 0))
-        << type << " " << interval << ": the values, the text, the interval's controls enabled";
+    EXPECT_EQ(std::tuple(typeGot, blinkGot, intervalGot, dlg.EdtBlinkIvl.Text(), IsWindowEnabled(upDown)),
+              std::tuple(typeBack, blink, intervalBack, Grouped(shown), BOOL{blink}))
+        << type << " " << interval << ": the values, the text, the up-down enabled";
   }
 }
 
-TEST(DlgSetting, TheFocusMovesBetweenTheEnabledStopsAndOnlyTheButtonsAndTheCloseBoxClose) {
+TEST(DlgSetting, TabMovesBetweenTheEnabledStopsAndOnlyTheButtonsAndTheCloseBoxEndTheModalLoop) {
   TDlgSetting dlg;
+  dlg.SetValues(0, true, 5000);
   const HWND combo = dlg.CmbTovi.Handle(), edit = dlg.EdtBlinkIvl.Handle(), box = dlg.ChkBlink.Handle();
   std::vector<HWND> seen;
-  const auto tab = [&] {
+  const TNotifyEvent ok = dlg.OK.OnClick;
+  dlg.OK.OnClick = [&](TObject* sender) {
     seen.push_back(GetFocus());
-    for (const UINT key : {VK_RETURN, VK_ESCAPE, VK_TAB}) PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+    ok(sender);
   };
-  const auto click = [](const TControl& button) {
-    return [&button] {
-      PostMessageW(button.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-      PostMessageW(button.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
-    };
-  };
+  // Waiting for the loop: Enter and Escape, which close nothing, then a click on a button or the close box.
+  for (const auto& [button, result] : {std::pair(dlg.OK.Handle(), mrOK), {dlg.QuickButton1.Handle(), mrCancel},
+                                       {static_cast<HWND>(nullptr), mrCancel}}) {
+    SetWindowPos(dlg.Handle(), nullptr, 3, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const UINT key : {VK_RETURN, VK_ESCAPE}) PostMessageW(dlg.Handle(), WM_KEYDOWN, key, 1);
+    if (button) {
+      PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+      PostMessageW(button, WM_LBUTTONUP, 0, 0);
+    } else {
+      PostMessageW(dlg.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+    }
+    EXPECT_EQ(dlg.ShowModal(), result);
+    RECT r{};
+    GetWindowRect(dlg.Handle(), &r);
+    EXPECT_TRUE(!IsWindowVisible(dlg.Handle()) && std::abs(r.left + r.right - GetSystemMetrics(SM_CXSCREEN)) <= 1)
+        << result << ": shown centred, hidden once its loop has ended";
+  }
   // Tab skips the push buttons, the up-down and a disabled edit; unticking the box
   // while the edit has the focus moves it on to the next stop, the box.
-  dlg.SetValues(0, true, 5000);
-  const auto untick = [&] {
-    dlg.ChkBlink.SetChecked(false);
+  ShowWindow(dlg.Handle(), SW_SHOW);
+  SetFocus(combo);
+  for (const bool blink : {true, true, false, true, true, false}) {
+    MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 1, 0, {}};
+    IsDialogMessageW(dlg.Handle(), &tab);
+    dlg.ChkBlink.SetChecked(blink);
     seen.push_back(GetFocus());
-  };
-  EXPECT_EQ(ShowModalWith(dlg, {tab, tab, tab, tab, untick, click(dlg.OK)}), mrOK);
-  EXPECT_EQ(seen, (std::vector{combo, edit, box, combo, box})) << "blinking";
-  seen.clear();
-  EXPECT_EQ(ShowModalWith(dlg, {tab, tab, tab, [&] { PostMessageW(dlg.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }}),
-            mrCancel);
-  EXPECT_EQ(seen, (std::vector{combo, box, combo})) << "not blinking";
-  EXPECT_EQ(ShowModalWith(dlg, {click(dlg.QuickButton1)}), mrCancel);
+  }
+  EXPECT_EQ(seen, (std::vector{combo, edit, box, combo, box, combo, box}))
+      << "the focus on opening, then after each Tab and tick";
 }
 
 }  // namespace

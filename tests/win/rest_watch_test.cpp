@@ -20,15 +20,6 @@ HRESULT WINAPI AnswerState(QUERY_USER_NOTIFICATION_STATE* state) {
   return S_OK;
 }
 
-// The power broadcast of a display state, GUID_CONSOLE_DISPLAY_STATE written out here, or of another setting.
-bool SendDisplayState(TRestWatch& watch, DWORD state, bool display = true) {
-  POWERBROADCAST_SETTING setting{{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}},
-                                 sizeof(DWORD), {}};
-  setting.PowerSetting.Data1 += display ? 0 : 1;
-  std::memcpy(setting.Data, &state, sizeof state);
-  return watch.HandleMessage(WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&setting));
-}
-
 TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
   // Steps: "lock", "unlock", "off", "on", "dim" and "other" (another power setting) the platform's messages;
   // "busy" and "free" what the shell answers from then on; "tick" a poll 10 ms after the last, "second" one a
@@ -41,33 +32,38 @@ TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
       {"busy lock unlock free wait", ". R r r W"},
   };
   const TSeamOverride<decltype(seams::UserNotificationState)> seam(seams::UserNotificationState, &AnswerState);
+  const HWND form = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   for (const auto& [steps, expected] : cases) {
     ShellState = QUNS_ACCEPTS_NOTIFICATIONS;
-    const HWND form = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     TRestWatch watch(nullptr, form);
     std::string events, seen;
     watch.OnRest = [&](TObject* sender) { events += sender == &watch ? "R" : "[wrong sender]"; };
     watch.OnWake = [&](TObject* sender) { events += sender == &watch ? "W" : "[wrong sender]"; };
+    // GUID_CONSOLE_DISPLAY_STATE, written out here, and its DWORD, as the power broadcast carries them.
+    POWERBROADCAST_SETTING display{{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}}, 4, {}};
     std::uint32_t now = 100000;
     std::istringstream words(steps);
     for (std::string step; words >> step; events.clear()) {
+      const auto state = static_cast<UCHAR>(step == "on" ? 1 : step == "dim" ? 2 : 0);
+      std::memcpy(display.Data, &state, 1);
+      display.PowerSetting.Data1 = step == "other" ? 0 : 0x6fe69556;
       if (step == "lock" || step == "unlock")
         EXPECT_TRUE(watch.HandleMessage(WM_WTSSESSION_CHANGE, step == "lock" ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK, 1));
       else if (step == "off" || step == "on" || step == "dim" || step == "other")
-        EXPECT_TRUE(SendDisplayState(watch, step == "on" ? 1 : step == "dim" ? 2 : 0, step != "other"));
+        EXPECT_TRUE(watch.HandleMessage(WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&display)));
       else if (step == "busy" || step == "free") ShellState = step == "busy" ? QUNS_BUSY : QUNS_ACCEPTS_NOTIFICATIONS;
       else if (step == "tick" || step == "second") watch.Poll(now += step == "tick" ? 10 : 1000);
       for (const DWORD start = GetTickCount(); step == "wait" && events.empty() && GetTickCount() - start < 10000;) {
         MSG message;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(10);
       }
       seen.append(seen.empty() ? "" : " ").append(events.empty() ? watch.Resting() ? "r" : "." : events);
     }
     EXPECT_EQ(seen, expected) << steps;
     EXPECT_FALSE(watch.HandleMessage(WM_TIMER, 0, 0)) << "a message the watch does not take";
-    DestroyWindow(form);
   }
+  DestroyWindow(form);
 }
 
 }  // namespace

@@ -22,20 +22,5 @@ TEST(IconFromPicture, WhiteMaskShowsTheBackgroundAndTheRestThePicture) {
   EXPECT_EQ(target.Picture(), expected);
 }
 
-TEST(ResourceIconAtSize, EnlargesTheDrawnSizeThatFillsMostInWholeBlocks) {
-  const auto drawn = [](int size) {
-    const TIcon icon(ResourceIconAtSize(1, size));
-    const testing::TSurface target(size, size, kGreen);
-    DrawIconEx(target.Dc.Get(), 0, 0, icon.Handle(), size, size, 0, nullptr, DI_NORMAL);
-    return target.Picture();
-  };
-  const TRaster small = drawn(16), large = drawn(48);
-  ASSERT_NE(small, TRaster(16, 16, kGreen)) << "the program's icon at 16 pixels";
-  int differing = 0;
-  for (int y = 0; y < 48; ++y)
-    for (int x = 0; x < 48; ++x) differing += large.Pixel(x, y) != small.Pixel(x / 3, y / 3);
-  EXPECT_EQ(differing, 0) << "at 48 pixels: the 16-pixel picture in blocks of 3";
-}
-
 }  // namespace
 }  // namespace tovi

@@ -41,7 +41,8 @@ TEST_F(QuickButtonTest, RealMouseMessagesReachASwitchInOrder) {
   std::string log;
   Button.SetSwitch(true);
   Button.OnClick = [&](TObject* sender) {
-    log += sender == &Button && !GetCapture() ? (Button.Down() ? " click(down)" : " click(up)") : " [wrong sender or captured]";
+    const bool right = sender == &Button && !GetCapture();
+    log += right ? (Button.Down() ? " click(down)" : " click(up)") : " [wrong sender or captured]";
   };
   for (const UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSELEAVE, WM_LBUTTONDOWN, WM_LBUTTONUP}) {
     SendMessageW(Button.Handle(), message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5));

@@ -40,15 +40,17 @@ TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
     watch.OnRest = [&](TObject* sender) { events += sender == &watch ? "R" : "[wrong sender]"; };
     watch.OnWake = [&](TObject* sender) { events += sender == &watch ? "W" : "[wrong sender]"; };
     // GUID_CONSOLE_DISPLAY_STATE, written out here, and its DWORD, as the power broadcast carries them.
-    POWERBROADCAST_SETTING display{{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}}, 4, {}};
+    const GUID displayState{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    POWERBROADCAST_SETTING display{displayState, 4, {}};
     std::uint32_t now = 100000;
     std::istringstream words(steps);
     for (std::string step; words >> step; events.clear()) {
       const auto state = static_cast<UCHAR>(step == "on" ? 1 : step == "dim" ? 2 : 0);
       std::memcpy(display.Data, &state, 1);
-      display.PowerSetting.Data1 = step == "other" ? 0 : 0x6fe69556;
+      display.PowerSetting.Data1 = step == "other" ? 0 : displayState.Data1;
+      const WPARAM session = step == "lock" ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK;
       if (step == "lock" || step == "unlock")
-        EXPECT_TRUE(watch.HandleMessage(WM_WTSSESSION_CHANGE, step == "lock" ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK, 1));
+        EXPECT_TRUE(watch.HandleMessage(WM_WTSSESSION_CHANGE, session, 1));
       else if (step == "off" || step == "on" || step == "dim" || step == "other")
         EXPECT_TRUE(watch.HandleMessage(WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&display)));
       else if (step == "busy" || step == "free") ShellState = step == "busy" ? QUNS_BUSY : QUNS_ACCEPTS_NOTIFICATIONS;

@@ -28,7 +28,8 @@ BOOL WINAPI RecordShellCall(DWORD operation, PNOTIFYICONDATAA r) {
   const char* const names[] = {"add", "modify", "delete", "other"};
   const HICON copy = r->hIcon ? CopyIcon(r->hIcon) : nullptr;
   Log.append(Log.empty() ? "" : " ").append(names[std::min<DWORD>(operation, 3)]);
-  Log.append(copy ? "*" : r->hIcon ? "[dead picture]" : "").append(r->szTip[0] ? ":" : "").append(r->szTip, strnlen(r->szTip, 64));
+  Log.append(copy ? "*" : r->hIcon ? "[dead picture]" : "").append(r->szTip[0] ? ":" : "");
+  Log.append(r->szTip, strnlen(r->szTip, sizeof r->szTip));
   DestroyIcon(copy);
   EXPECT_EQ(std::tuple(r->cbSize, r->hWnd, r->uID, r->uFlags, r->uCallbackMessage),
             std::tuple(DWORD{NOTIFYICONDATAA_V1_SIZE}, Window, 1u, UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP}, kCallback))
@@ -62,7 +63,7 @@ class TaskTrayIcon : public ::testing::Test {
     for (std::string step; words >> step;) {
       if (step == "Loaded") Tray->Loaded();
       else if (step == "Hide" || step == "Show") Tray->SetVisible(step == "Show");
-      else if (step == "Icon") Tray->SetIcon(std::make_unique<TIcon>(IconFromPicture(TRaster(16, 16), TRaster(16, 16))).get());
+      else if (step == "Icon") Tray->SetIcon(std::make_unique<TIcon>(IconFromPicture(Black, Black)).get());
       else if (step == "OwnIcon" || step == "NoIcon") Tray->SetIcon(step == "NoIcon" ? nullptr : &Tray->Icon());
       else if (step == "Hint" || step == "LongHint") Tray->SetHint(step == "Hint" ? "eyes" : std::string(70, 'a'));
       else if (step == "Free") Tray.reset();
@@ -83,6 +84,7 @@ class TaskTrayIcon : public ::testing::Test {
   TSeamOverride<decltype(seams::CursorPos)> CursorSeam{seams::CursorPos, &SteerCursor};
   TSeamOverride<decltype(seams::OpenPopupMenu)> MenuSeam{seams::OpenPopupMenu, &OpenMenu};
   TForm Form{{.ClassName = L"ToviTrayTestOwner", .Caption = L"", .Style = WS_POPUP}};
+  const TRaster Black{16, 16};
   std::unique_ptr<TTaskTrayIcon> Tray;
 };
 
@@ -90,15 +92,17 @@ TEST_F(TaskTrayIcon, TalksToTheShellOnlyWhenSomethingChangesAndRetriesARefusedIc
   const std::tuple<const char*, std::string, bool> cases[] = {  // the retry timer left running
       {"Loaded", "add", false}, {"Hide Loaded", "delete", false}, {"Hide Show Show", "delete add", false},
       // The caller's picture object goes at once; the tray keeps the picture.
-      {"Loaded Icon Icon Hint", "add modify* modify* modify*:eyes", false}, {"Loaded OwnIcon Hint Hint", "add modify:eyes", false},
-      {"Loaded Icon NoIcon", "add modify* modify", false}, {"Hide Icon Hint Show", "delete add*:eyes", false},
+      {"Loaded Icon Icon Hint", "add modify* modify* modify*:eyes", false},
+      {"Loaded Icon NoIcon", "add modify* modify", false}, {"Loaded OwnIcon Hint Hint", "add modify:eyes", false},
+      {"Hide Icon Hint Show", "delete add*:eyes", false},
       {"Loaded LongHint", "add modify:" + std::string(63, 'a'), false},
       {"Loaded Free", "add delete", false}, {"Loaded Hide Free", "add delete", false},
       // The icon goes when the session really ends, not when another program may still cancel it.
       {"Loaded EndCancelled Icon", "add modify*", false}, {"Loaded End Free", "add delete delete", false},
       {"Loaded TaskbarCreated", "add add", false}, {"Loaded Hide TaskbarCreated", "add delete", false},
       // A shell that already holds the icon refuses the add but takes a modify.
-      {"Loaded Tick", "add", false}, {"RefuseAdd Loaded Tick", "add modify", false}, {"Refuse Loaded", "add modify", true},
+      {"Loaded Tick", "add", false}, {"RefuseAdd Loaded Tick", "add modify", false},
+      {"Refuse Loaded", "add modify", true},
       {"Refuse Loaded Tick Accept Tick Tick", "add modify add modify add", false},
       {"Hide Refuse Show", "delete add modify", true}, {"Loaded Refuse TaskbarCreated", "add add modify", true},
       {"Refuse Loaded Hide Tick Accept", "add modify delete", false},
@@ -122,21 +126,29 @@ TEST_F(TaskTrayIcon, BringsItsFormForwardOpensTheMenuAndCallsTheEventsOfEachRepo
   MenuL = left.Handle();
   left.Add({L"失敗", [](TObject*) { throw EToviError(L"目が回る"); }});
   right.Add({L"まばたき", [this](TObject*) { Log += " chosen"; }});
-  Application().OnException = [this](TObject* sender, const std::wstring& text) { Note(sender, text == L"目が回る" ? "failed" : "?"); };
+  Application().OnException = [this](TObject* sender, const std::wstring& text) {
+    Note(sender, text == L"目が回る" ? "failed" : "failed [wrong text]");
+  };
   Tray = std::make_unique<TTaskTrayIcon>(&Form);
   Window = Tray->WindowHandle();
   Tray->SetPopUpMenuL(&left);
   Tray->SetPopUpMenuR(&right);
-  const auto code = [](TMouseButton b, TShiftState shift) { return std::to_string(static_cast<int>(b)) + "/" + std::to_string(shift); };
-  Tray->OnMouseDown = [=, this](TObject* s, TMouseButton b, TShiftState k, int x, int y) { Note(s, "down" + code(b, k), x, y); };
-  Tray->OnMouseUp = [=, this](TObject* s, TMouseButton b, TShiftState k, int x, int y) { Note(s, "up" + code(b, k), x, y); };
+  const auto press = [this](const std::string& what) {
+    return [=, this](TObject* s, TMouseButton b, TShiftState k, int x, int y) {
+      Note(s, what + std::to_string(static_cast<int>(b)) + "/" + std::to_string(k), x, y);
+    };
+  };
+  Tray->OnMouseDown = press("down");
+  Tray->OnMouseUp = press("up");
   Tray->OnMouseMove = [this](TObject* s, TShiftState k, int x, int y) { Note(s, "move/" + std::to_string(k), x, y); };
   Tray->OnClick = [this](TObject* s) { Note(s, "click"); };  // OnDblClick is left unassigned, and so skipped
   // A move waits in the queue at each report: bringing the form forward serves it before the menu opens.
   const std::pair<UINT, const char*> cases[] = {
       {WM_RBUTTONDOWN, " move/0 menu R chosen down1/16"},
       {WM_LBUTTONDOWN, " move/0 menu L failed"},  // the failed command's press goes unreported
-      {WM_LBUTTONUP, " up0/8 click move/0"}, {WM_LBUTTONDBLCLK, " move/0 down0/64"}, {WM_MBUTTONUP, " up2/32 click move/0"},
+      {WM_LBUTTONUP, " up0/8 click move/0"},
+      {WM_LBUTTONDBLCLK, " move/0 down0/64"},
+      {WM_MBUTTONUP, " up2/32 click move/0"},
   };
   for (const auto& [report, expected] : cases) {
     Log.clear();

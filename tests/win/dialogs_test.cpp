@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/bitmap_list.h"
+#include "memory_surface.h"
 
 namespace tovi {
 namespace {
@@ -88,7 +89,8 @@ TEST(DlgSetting, TabMovesBetweenTheEnabledStopsAndOnlyTheButtonsAndTheCloseBoxEn
     EXPECT_EQ(dlg.ShowModal(), result);
     RECT r{};
     GetWindowRect(dlg.Handle(), &r);
-    EXPECT_TRUE(!IsWindowVisible(dlg.Handle()) && std::abs(r.left + r.right - GetSystemMetrics(SM_CXSCREEN)) <= 1)
+    EXPECT_TRUE(!IsWindowVisible(dlg.Handle()) && std::abs(r.left + r.right - GetSystemMetrics(SM_CXSCREEN)) <= 1 &&
+                std::abs(r.top + r.bottom - GetSystemMetrics(SM_CYSCREEN)) <= 1)
         << result << ": shown centred, hidden once its loop has ended";
   }
   // Tab skips the push buttons, the up-down and a disabled edit; unticking the box
@@ -103,6 +105,25 @@ TEST(DlgSetting, TabMovesBetweenTheEnabledStopsAndOnlyTheButtonsAndTheCloseBoxEn
   }
   EXPECT_EQ(seen, (std::vector{combo, edit, box, combo, box, combo, box}))
       << "the focus on opening, then after each Tab and tick";
+}
+
+TEST(DlgSetting, DrawsAnEntryAsItsPupilOnTheBackgroundOfItsState) {
+  TDlgSetting dlg;
+  TBitmapList pictures;
+  TRaster pupil(7, 7, 0x3080C0);
+  pupil.SetPixel(0, 6, 0xFF00FF);  // the key
+  pictures.Add(pupil);
+  dlg.SetEyeList(&pictures);
+  for (const auto& [state, background] : {std::pair(UINT{0}, COLOR_WINDOW), {ODS_SELECTED, COLOR_HIGHLIGHT}}) {
+    const testing::TSurface painted(20, 13, 0x5A0A5A);
+    const HDC dc = painted.Dc.Get();
+    DRAWITEMSTRUCT item{ODT_COMBOBOX, 0, 0, ODA_DRAWENTIRE, state, dlg.CmbTovi.Handle(), dc, {0, 0, 20, 13}, 0};
+    SendMessageW(dlg.Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+    TRaster expected(20, 13, GetSysColor(background));
+    pupil.SetPixel(0, 6, GetSysColor(background));
+    expected.Draw(pupil, 8, 3, TRasterOp::Copy);  // 8 pixels in, centred on 6 rows
+    EXPECT_EQ(painted.Picture(), expected) << state;
+  }
 }
 
 }  // namespace

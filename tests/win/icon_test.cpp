@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "memory_surface.h"
+#include "toolkit/display_scale.h"
 
 namespace tovi {
 namespace {
@@ -20,6 +23,13 @@ TEST(IconFromPicture, WhiteMaskShowsTheBackgroundAndTheRestThePicture) {
   const testing::TSurface target(20, 16, kGreen);
   ASSERT_TRUE(DrawIconEx(target.Dc.Get(), 0, 0, icon.Handle(), 20, 16, 0, nullptr, DI_NORMAL));
   EXPECT_EQ(target.Picture(), expected);
+  const testing::TSurface maskDrawn(20, 16, kWhite);
+  ASSERT_TRUE(DrawIconEx(maskDrawn.Dc.Get(), 0, 0, icon.Handle(), 20, 16, 0, nullptr, DI_MASK));
+  EXPECT_EQ(maskDrawn.Picture(), mask) << "the mask alone";
+}
+
+TEST(TrayIconSize, IsTheSmallIconAtTheDisplayScaleOfTheTaskBar) {
+  EXPECT_EQ(std::tuple(TaskBarDpi(), WindowDpi(nullptr), SmallIconMetric(96)), std::tuple(96, 96, 16));
 }
 
 }  // namespace

@@ -52,5 +52,19 @@ TEST_F(QuickButtonTest, RealMouseMessagesReachASwitchInOrder) {
   EXPECT_EQ(log, " up captured click(up) down down captured click(down) up");
 }
 
+TEST_F(QuickButtonTest, ADisabledCaptionIsEtched) {
+  TQuickButton button{Host, {10, 30, 60, 25}, L"OK"};
+  button.SetEnabled(false);
+  const TRaster painted = testing::Printed(button.Handle(), 0x5A0A5A);
+  const TColorRef shadow = GetSysColor(COLOR_BTNSHADOW), highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+  int shadows = 0, strays = 0;  // inside the frame: the text in shadow, over its copy in highlight one down-right
+  for (int y = 4; y < 21; ++y)
+    for (int x = 4; x < 56; ++x) {
+      shadows += painted.Pixel(x, y) == shadow;
+      strays += painted.Pixel(x, y) == highlight && painted.Pixel(x - 1, y - 1) != shadow;
+    }
+  EXPECT_TRUE(shadows > 10 && strays == 0) << shadows << " pixels in shadow, " << strays << " in highlight astray";
+}
+
 }  // namespace
 }  // namespace tovi

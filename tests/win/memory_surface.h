@@ -28,19 +28,13 @@ class TSurface {
   TSelectGuard Select;
 };
 
-// What a window paints of its client area over `fill` when asked by `message`.
-inline TRaster Printed(HWND window, TColorRef fill, UINT message = WM_PRINTCLIENT, LPARAM flags = PRF_CLIENT) {
+// What a window paints of its client area over `fill`.
+inline TRaster Printed(HWND window, TColorRef fill) {
   RECT client{};
   GetClientRect(window, &client);
   const TSurface surface(client.right, client.bottom, fill);
-  SendMessageW(window, message, reinterpret_cast<WPARAM>(surface.Dc.Get()), flags);
+  SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface.Dc.Get()), PRF_CLIENT);
   return surface.Picture();
-}
-
-inline TRaster Crop(const TRaster& picture, int left, int top, int width, int height) {
-  TRaster cropped(width, height);
-  cropped.Draw(picture, -left, -top, TRasterOp::Copy);
-  return cropped;
 }
 
 }  // namespace tovi::testing

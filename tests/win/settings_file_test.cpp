@@ -4,19 +4,32 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <filesystem>
 #include <memory>
 #include <optional>
-#include <stdexcept>
+#include <tuple>
 
-#include "scratch_folder.h"
 #include "core/settings.h"
 #include "toolkit/errors.h"
 
 namespace tovi {
 namespace {
 
-using testing::Exists;
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A fresh folder whose name holds a space and characters beyond ASCII, as a user's may; gone with its files after.
+struct TScratchFolder {
+  TScratchFolder() {
+    std::filesystem::remove_all(Path);  // a crashed run may have left one behind
+    std::filesystem::create_directory(Path);
+  }
+  ~TScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(Path, ignored);
+  }
+  const std::wstring Path = std::filesystem::temp_directory_path().wstring() + L"\\目 テスト " +
+                            std::to_wstring(GetCurrentProcessId()) + L"\\";
+};
 
 // Another program's hold on a file: nobody else may read or write it, nor delete it unless shared.
 using THold = std::unique_ptr<void, decltype(&CloseHandle)>;
@@ -25,124 +38,62 @@ THold Hold(const std::wstring& path, DWORD share = 0) {
   return THold(file == INVALID_HANDLE_VALUE ? nullptr : file, &CloseHandle);
 }
 
-std::optional<std::wstring> Refusal(const std::function<void()>& save) {
-  try {
-    save();
-  } catch (...) {
-    return ExceptionText(std::current_exception());
-  }
-  return std::nullopt;
-}
-
-class SettingsFile : public ::testing::Test {
- protected:
-  testing::TScratchFolder FFolder;
-  const std::wstring FIni = FFolder.Path() + L"tovi.ini";
-};
-
-const std::string kMine = "; mine\r\n[Eye]\r\nType=1\r\nBlink=0\r\nBlinkInterval=700\r\n";
-
-TEST_F(SettingsFile, KeepsEveryByteOverTheOldFileAndRemovesAStrayTemporary) {
-  std::string bytes;
-  for (int i = 0; i < 3 * 256; ++i) bytes += static_cast<char>(i);
-  for (const std::string& sent : {bytes, std::string(), std::string("[Eye]\nType=1")}) {
-    WriteFileSafely(FIni, sent);
-    EXPECT_EQ(ReadFileBytes(FIni), sent);
-    EXPECT_FALSE(Exists(FIni + L".tmp"));
-  }
-  WriteFileSafely(FIni + L".tmp", "half a");
-  RemoveStrayTemporary(FIni);
-  EXPECT_FALSE(Exists(FIni + L".tmp"));
-  EXPECT_EQ(ReadFileBytes(FIni), "[Eye]\nType=1");
-}
-
-TEST_F(SettingsFile, KeepsTheFilesAttributes) {
-  const DWORD kHidden = FILE_ATTRIBUTE_HIDDEN, kSystem = FILE_ATTRIBUTE_SYSTEM, kArchive = FILE_ATTRIBUTE_ARCHIVE;
-  for (const DWORD attributes : {kArchive, kHidden | kArchive, kSystem | kArchive, kHidden | kSystem | kArchive}) {
-    SetFileAttributesW(FIni.c_str(), FILE_ATTRIBUTE_NORMAL);
-    WriteFileSafely(FIni, "old");
-    SetFileAttributesW(FIni.c_str(), attributes);
-    for (const char* sent : {"new", "newer"}) {
-      WriteFileSafely(FIni, sent);
-      EXPECT_EQ(GetFileAttributesW(FIni.c_str()), attributes) << "after saving " << sent;
-      EXPECT_EQ(ReadFileBytes(FIni), sent);
-    }
-  }
-}
-
-TEST_F(SettingsFile, ReadsNoBytesFromAMissingFileAndNothingFromOneItCannotRead) {
-  EXPECT_EQ(ReadFileBytes(FIni), "") << "no file";
-  EXPECT_EQ(ReadFileBytes(FFolder.Path() + L"無い\\tovi.ini"), "") << "no folder";
-  EXPECT_EQ(ReadFileBytes(FFolder.Path()), std::nullopt) << "a folder";
-  WriteFileSafely(FIni, "[Eye]");
-  const THold held = Hold(FIni);
-  EXPECT_EQ(ReadFileBytes(FIni), std::nullopt) << "a file another program holds";
-}
-
-// Defaults that stand in for a file that could not be read never replace it at exit.
-TEST_F(SettingsFile, WritesAtExitOnlySettingsThatWereReadOrSaved) {
-  const EyeSettings kDefaults{0, true, 5000}, kUsers{2, true, 300}, kAtExit{3, false, 400};
+// Defaults that stand in for a file that could not be read never replace it, at exit or for the hint.
+TEST(SettingsFile, IsReadAndReplacedWholeOnlyWhereItCouldBeRead) {
+  const TScratchFolder folder;
+  const std::wstring ini = folder.Path + L"tovi.ini";
+  const std::string kMine = "; mine\r\n[Eye]\r\nType=1\r\nBlink=0\r\nBlinkInterval=700\r\n";
+  const std::string kAtExit = "[Eye]\r\nType=3\r\nBlink=0\r\nBlinkInterval=400\r\n";
+  const std::string kHint = "[Hint]\r\nOverflowShown=1\r\n";
+  const EyeSettings kDefaults{0, true, 5000};
   struct TCase {
     const char* What;
     std::optional<std::string> Before;  // nothing: no file
-    bool HeldAtLoad;
-    bool UserSaves;
+    bool HeldAtLoad, UserSaves;
     EyeSettings Loaded;
-    std::string After;  // after the exit
+    std::string After;  // after the hint and the exit
   };
-  const std::string kExitWrote = "; mine\r\n[Eye]\r\nType=3\r\nBlink=0\r\nBlinkInterval=400\r\n";
   const TCase cases[] = {
-      {"read", kMine, false, false, {1, false, 700}, kExitWrote},
+      {"read", kMine, false, false, {1, false, 700}, "; mine\r\n" + kAtExit + kHint},
       {"held at the start", kMine, true, false, kDefaults, kMine},
-      {"held at the start, saved by the user", kMine, true, true, kDefaults, kExitWrote},
-      {"no file", std::nullopt, false, false, kDefaults, "[Eye]\r\nType=3\r\nBlink=0\r\nBlinkInterval=400\r\n"},
+      {"held at the start, saved by the user", kMine, true, true, kDefaults, "; mine\r\n" + kAtExit},
+      {"no file", std::nullopt, false, false, kDefaults, kHint + kAtExit},
   };
   for (const TCase& c : cases) {
-    DeleteFileW(FIni.c_str());
-    if (c.Before) WriteFileSafely(FIni, *c.Before);
-    TSettingsStore store(FIni);
+    DeleteFileW(ini.c_str());
+    if (c.Before) WriteFileSafely(ini, *c.Before);
+    WriteFileSafely(ini + L".tmp", "half a save");
+    TSettingsStore store(ini);
     {
-      const THold held = c.HeldAtLoad ? Hold(FIni) : THold(nullptr, &CloseHandle);
+      const THold held = c.HeldAtLoad ? Hold(ini) : THold(nullptr, &CloseHandle);
       EXPECT_EQ(store.Load(), c.Loaded) << c.What;
+      store.RememberOverflowHint();
     }
-    if (c.UserSaves) {
-      store.Save(kUsers);
-      EXPECT_EQ(ReadFileBytes(FIni), "; mine\r\n[Eye]\r\nType=2\r\nBlink=1\r\nBlinkInterval=300\r\n") << c.What;
-    }
-    store.SaveAtExit(kAtExit);
-    EXPECT_EQ(ReadFileBytes(FIni), c.After) << c.What;
+    EXPECT_FALSE(Exists(ini + L".tmp")) << c.What << ": the temporary a crashed save left";
+    if (c.UserSaves) store.Save({3, false, 400});
+    store.SaveAtExit({3, false, 400});
+    EXPECT_EQ(ReadFileBytes(ini), c.After) << c.What;
   }
-}
-
-TEST_F(SettingsFile, RefusesToSaveIntoAFileItCannotRead) {
-  WriteFileSafely(FIni, kMine);
-  TSettingsStore store(FIni);
-  store.Load();
+  // Every byte goes over, and a hidden system file stays one; a temporary is left by neither save.
+  std::string bytes;
+  for (int i = 0; i < 3 * 256; ++i) bytes += static_cast<char>(i);
+  const DWORD kArchive = FILE_ATTRIBUTE_ARCHIVE;
+  for (const DWORD kept : {kArchive, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kArchive}) {
+    SetFileAttributesW(ini.c_str(), kept);
+    WriteFileSafely(ini, bytes += "x");
+    EXPECT_EQ(std::tuple(ReadFileBytes(ini), GetFileAttributesW(ini.c_str()), Exists(ini + L".tmp")),
+              std::tuple(std::optional(bytes), kept, false))
+        << kept << ": the bytes, the attributes, a temporary left";
+  }
+  // A file another program holds is neither read nor written, even where it may be deleted.
   for (const DWORD share : {0, FILE_SHARE_DELETE}) {
-    const THold held = Hold(FIni, share);
-    EXPECT_EQ(Refusal([&] { store.Save({}); }), FIni + L" に書き込めません") << "asked by the user, share " << share;
-    EXPECT_EQ(Refusal([&] { store.SaveAtExit({}); }), FIni + L" に書き込めません") << "at exit, share " << share;
+    const THold held = Hold(ini, share);
+    EXPECT_EQ(ReadFileBytes(ini), std::nullopt) << share;
+    EXPECT_THROW(TSettingsStore(ini).Save({}), EToviError) << share;
   }
-  EXPECT_EQ(ReadFileBytes(FIni), kMine);
-  EXPECT_FALSE(Exists(FIni + L".tmp"));
-}
-
-TEST_F(SettingsFile, RefusesWithTheFullPathAndKeepsTheOldFile) {
-  const std::wstring readOnly = FFolder.Path() + L"読み取り専用.ini", folder = FFolder.Path() + L"フォルダ.ini";
-  WriteFileSafely(readOnly, "old");
-  SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-  CreateDirectoryW(folder.c_str(), nullptr);
-  for (const std::wstring& path : {readOnly, folder, FFolder.Path() + L"無い\\tovi.ini"}) {
-    EXPECT_EQ(Refusal([&] { WriteFileSafely(path, "new"); }), path + L" に書き込めません");
-    EXPECT_FALSE(Exists(path + L".tmp"));
-  }
-  EXPECT_EQ(ReadFileBytes(readOnly), "old");
-}
-
-TEST(ExceptionText, GivesTheUserTheRightText) {
-  EXPECT_EQ(ExceptionText(std::make_exception_ptr(std::runtime_error("\xE7\x9B\xAE"))), L"目");
-  EXPECT_EQ(ExceptionText(std::make_exception_ptr(42)), L"不明なエラーが起きました");
-  EXPECT_STREQ(EToviError(L"目").what(), "\xE7\x9B\xAE");
+  EXPECT_EQ(std::tuple(ReadFileBytes(folder.Path), ReadFileBytes(folder.Path + L"無い\\tovi.ini")),
+            std::tuple(std::nullopt, std::optional<std::string>("")))
+      << "a folder cannot be read; a missing file is empty";
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include "toolkit/task_bar.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <vector>
+#include <tuple>
 
 #include "toolkit/seams.h"
 
@@ -26,19 +23,10 @@ HWND HiddenWindow(int left, int top, int width, int height) {
 
 TEST(NotificationArea, IsMeasuredTwiceASecondAndLookedForAgainOnceASecondWhileTheTaskBarStandsIn) {
   const TSeamOverride<decltype(seams::FindNotificationArea)> seam(seams::FindNotificationArea, &AskShell);
-  const HWND taskBar = HiddenWindow(0, 560, 800, 40);
-  HWND area = HiddenWindow(700, 565, 90, 30);
+  const HWND taskBar = HiddenWindow(0, 560, 800, 40), area = HiddenWindow(700, 565, 90, 30);
   const TRect bar{0, 560, 800, 600}, raised{0, 520, 800, 560}, areaRect{700, 565, 790, 595}, none{};
-  struct TStep {
-    std::uint32_t Now;
-    seams::TTrayWindow Shell;  // what a search finds at that moment
-    int BarTop;
-    bool CloseArea;
-    TRect Expected;
-    int Searches;
-    const char* Reason;
-  };
-  const std::vector<TStep> steps = {
+  // the tick count, what a search finds then, the task bar's top, the area closed; the rectangle, the searches
+  const std::tuple<std::uint32_t, seams::TTrayWindow, int, bool, TRect, int, const char*> steps[] = {
       {4'294'967'000u, {}, 560, false, none, 1, "no task bar: the screen's corner"},
       {4'294'967'295u, {taskBar, true}, 560, false, none, 1, "nothing asked within half a second"},
       {704, {taskBar, true}, 560, false, bar, 2, "a second later, across the counter's wrap: the task bar stands in"},
@@ -50,13 +38,11 @@ TEST(NotificationArea, IsMeasuredTwiceASecondAndLookedForAgainOnceASecondWhileTh
       {60'500, {taskBar, true}, 520, false, raised, 4, "an area gone is searched for at the next measurement"},
   };
   TNotificationArea notificationArea;
-  Searches = 0;
-  for (const TStep& step : steps) {
-    ShellAnswer = step.Shell;
-    SetWindowPos(taskBar, nullptr, 0, step.BarTop, 800, 40, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (step.CloseArea) DestroyWindow(area);
-    EXPECT_EQ(notificationArea.Rect(step.Now), step.Expected) << step.Reason;
-    EXPECT_EQ(Searches, step.Searches) << step.Reason;
+  for (const auto& [now, shell, barTop, closeArea, rect, searches, reason] : steps) {
+    ShellAnswer = shell;
+    SetWindowPos(taskBar, nullptr, 0, barTop, 800, 40, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (closeArea) DestroyWindow(area);
+    EXPECT_EQ(std::tuple(notificationArea.Rect(now), Searches), std::tuple(rect, searches)) << reason;
   }
   DestroyWindow(taskBar);
 }

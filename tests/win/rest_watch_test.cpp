@@ -1,0 +1,72 @@
+#include "components/rest_watch.h"
+
+#include <wtsapi32.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "toolkit/seams.h"
+
+namespace tovi {
+namespace {
+
+QUERY_USER_NOTIFICATION_STATE ShellState;
+
+HRESULT WINAPI AnswerState(QUERY_USER_NOTIFICATION_STATE* state) {
+  *state = ShellState;
+  return S_OK;
+}
+
+TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
+  // Steps: "lock", "unlock", "off", "on", "dim" and "other" (another power setting) the platform's messages;
+  // "busy" and "free" what the shell answers from then on; "tick" a poll 10 ms after the last, "second" one a
+  // second after; "wait" serves messages until the watch wakes or 10 s pass. After each step: "R" the watch
+  // told its form to rest, "W" to wake, else "r" resting or "." not.
+  const std::pair<const char*, const char*> cases[] = {
+      {"lock lock tick unlock", "R r r W"},
+      {"off dim off other on", "R W R r W"},
+      {"tick busy tick second tick free wait", ". . . R r r W"},
+      {"busy lock unlock free wait", ". R r r W"},
+  };
+  const TSeamOverride<decltype(seams::UserNotificationState)> seam(seams::UserNotificationState, &AnswerState);
+  const HWND form = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  for (const auto& [steps, expected] : cases) {
+    ShellState = QUNS_ACCEPTS_NOTIFICATIONS;
+    TRestWatch watch(nullptr, form);
+    std::string events, seen;
+    watch.OnRest = [&](TObject* sender) { events += sender == &watch ? "R" : "[wrong sender]"; };
+    watch.OnWake = [&](TObject* sender) { events += sender == &watch ? "W" : "[wrong sender]"; };
+    // GUID_CONSOLE_DISPLAY_STATE, written out here, and its DWORD, as the power broadcast carries them.
+    const GUID displayState{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    POWERBROADCAST_SETTING display{displayState, 4, {}};
+    std::uint32_t now = 100000;
+    std::istringstream words(steps);
+    for (std::string step; words >> step; events.clear()) {
+      const auto state = static_cast<UCHAR>(step == "on" ? 1 : step == "dim" ? 2 : 0);
+      std::memcpy(display.Data, &state, 1);
+      display.PowerSetting.Data1 = step == "other" ? 0 : displayState.Data1;
+      const WPARAM session = step == "lock" ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK;
+      if (step == "lock" || step == "unlock")
+        EXPECT_TRUE(watch.HandleMessage(WM_WTSSESSION_CHANGE, session, 1));
+      else if (step == "off" || step == "on" || step == "dim" || step == "other")
+        EXPECT_TRUE(watch.HandleMessage(WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&display)));
+      else if (step == "busy" || step == "free") ShellState = step == "busy" ? QUNS_BUSY : QUNS_ACCEPTS_NOTIFICATIONS;
+      else if (step == "tick" || step == "second") watch.Poll(now += step == "tick" ? 10 : 1000);
+      for (const DWORD start = GetTickCount(); step == "wait" && events.empty() && GetTickCount() - start < 10000;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(10);
+      }
+      seen.append(seen.empty() ? "" : " ").append(events.empty() ? watch.Resting() ? "r" : "." : events);
+    }
+    EXPECT_EQ(seen, expected) << steps;
+    EXPECT_FALSE(watch.HandleMessage(WM_TIMER, 0, 0)) << "a message the watch does not take";
+  }
+  DestroyWindow(form);
+}
+
+}  // namespace
+}  // namespace tovi

@@ -28,15 +28,24 @@ std::wstring Grouped(std::wstring text) {
 TEST(DlgSetting, SetValuesFillsTheControlsAndGetValuesGivesBackWhatTheUserLeftInThem) {
   TDlgSetting dlg;
   TBitmapList pictures;
-  for (int i = 0; i < 4; ++i) pictures.Add(TRaster(7, 7, 0x102030 * i));
+  for (int i = 0; i < 12; ++i) pictures.Add(TRaster(7, 7, 0x102030 * i));
   dlg.SetEyeList(&pictures);
   RECT client{};
   GetClientRect(dlg.Handle(), &client);
   EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(283L, 86L)) << "the client area";
+  // The pupil list drops with room for 8 of its 12 entries.
+  SetCursorPos(0, 0);  // away from the list, which follows the mouse
+  ShowWindow(dlg.Handle(), SW_SHOWNOACTIVATE);
+  COMBOBOXINFO info{sizeof info, {}, {}, 0, nullptr, nullptr, nullptr};
+  SendMessageW(dlg.CmbTovi.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+  GetComboBoxInfo(dlg.CmbTovi.Handle(), &info);
+  GetClientRect(info.hwndList, &client);
+  SendMessageW(dlg.CmbTovi.Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(client.bottom, 8 * 13) << "the dropped list's room";
   // type, blink, interval set; then a click on the up-down's "up" or "down" arrow, or text typed into
   // the edit; the type, the interval got back, the interval's text
   const std::tuple<int, bool, int, const wchar_t*, int, int, const wchar_t*> cases[] = {
-      {2, true, 5000, L"", 2, 5000, L"5 000"},           {7, true, 300, L"", -1, 300, L"300"},
+      {2, true, 5000, L"", 2, 5000, L"5 000"},           {12, true, 300, L"", -1, 300, L"300"},
       {0, false, 2500, L"", 0, 2500, L"2 500"},          {1, true, INT32_MAX, L"", 1, 10000, L"10 000"},
       {1, true, 66036, L"", 1, 10000, L"10 000"},        {1, true, INT32_MIN, L"", 1, 100, L"100"},
       {3, true, 5000, L"up", 3, 5100, L"5 100"},         {3, true, 9950, L"up", 3, 10000, L"10 000"},

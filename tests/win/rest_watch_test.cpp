@@ -21,13 +21,14 @@ HRESULT WINAPI AnswerState(QUERY_USER_NOTIFICATION_STATE* state) {
 }
 
 TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
-  // Steps: "lock", "unlock", "off", "on", "dim" and "other" (another power setting) the platform's messages;
+  // Steps: "lock", "unlock", "off", "on", "dim", "other" (another power setting) and "short" (too little data)
+  // the platform's messages;
   // "busy" and "free" what the shell answers from then on; "tick" a poll 10 ms after the last, "second" one a
   // second after; "wait" serves messages until the watch wakes or 10 s pass. After each step: "R" the watch
   // told its form to rest, "W" to wake, else "r" resting or "." not.
   const std::pair<const char*, const char*> cases[] = {
       {"lock lock tick unlock", "R r r W"},
-      {"off dim off other on", "R W R r W"},
+      {"off dim off other on short", "R W R r W ."},
       {"tick busy tick second tick free wait", ". . . R r r W"},
       {"busy lock unlock free wait", ". R r r W"},
   };
@@ -48,10 +49,11 @@ TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
       const auto state = static_cast<UCHAR>(step == "on" ? 1 : step == "dim" ? 2 : 0);
       std::memcpy(display.Data, &state, 1);
       display.PowerSetting.Data1 = step == "other" ? 0 : displayState.Data1;
+      display.DataLength = step == "short" ? 1 : 4;
       const WPARAM session = step == "lock" ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK;
       if (step == "lock" || step == "unlock")
         EXPECT_TRUE(watch.HandleMessage(WM_WTSSESSION_CHANGE, session, 1));
-      else if (step == "off" || step == "on" || step == "dim" || step == "other")
+      else if (step == "off" || step == "on" || step == "dim" || step == "other" || step == "short")
         EXPECT_TRUE(watch.HandleMessage(WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&display)));
       else if (step == "busy" || step == "free") ShellState = step == "busy" ? QUNS_BUSY : QUNS_ACCEPTS_NOTIFICATIONS;
       else if (step == "tick" || step == "second") watch.Poll(now += step == "tick" ? 10 : 1000);

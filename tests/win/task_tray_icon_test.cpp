@@ -42,9 +42,10 @@ BOOL WINAPI SteerCursor(LPPOINT point) {
   return TRUE;
 }
 
+// The user picks the first item.
 UINT OpenMenu(HMENU menu, HWND, POINT at) {
   Log.append(menu == MenuL ? " menu L" : " menu R").append(at.x == 321 && at.y == -17 ? "" : " [not at the cursor]");
-  return 1;
+  return GetMenuItemID(menu, 0);
 }
 
 class TaskTrayIcon : public ::testing::Test {

@@ -42,16 +42,19 @@ TEST(DcCanvas, CopyModesCombineAsRasterOperations) {
 }
 
 TEST(IconFromPicture, WhiteMaskShowsTheBackgroundAndTheRestThePicture) {
-  // Opaque from (3, 4) to (12, 11): red, but for a column of black that must stay black.
-  TRaster picture(16, 16, kBlack), mask(16, 16, kWhite), expected(16, 16, kGreen);
-  picture.Draw(TRaster(9, 8, kRed), 4, 4, TRasterOp::Copy);
-  mask.Draw(TRaster(10, 8, kBlack), 3, 4, TRasterOp::Copy);
-  expected.Draw(TRaster(10, 8, kBlack), 3, 4, TRasterOp::Copy);
-  expected.Draw(TRaster(9, 8, kRed), 4, 4, TRasterOp::Copy);
-  const TIcon icon(IconFromPicture(picture, mask));
-  const TSurface target(16, 16, kGreen);
-  ASSERT_TRUE(DrawIconEx(target.Dc.Get(), 0, 0, icon.Handle(), 16, 16, 0, nullptr, DI_NORMAL));
-  EXPECT_EQ(target.Picture(), expected);
+  // 16 pixels wide the mask alone makes the icon, 20 wide an alpha channel too; both must look alike.
+  for (const int size : {16, 20}) {
+    // Opaque from (3, 4) to (12, 11): red, but for a column of black that must stay black.
+    TRaster picture(size, size, kBlack), mask(size, size, kWhite), expected(size, size, kGreen);
+    picture.Draw(TRaster(9, 8, kRed), 4, 4, TRasterOp::Copy);
+    mask.Draw(TRaster(10, 8, kBlack), 3, 4, TRasterOp::Copy);
+    expected.Draw(TRaster(10, 8, kBlack), 3, 4, TRasterOp::Copy);
+    expected.Draw(TRaster(9, 8, kRed), 4, 4, TRasterOp::Copy);
+    const TIcon icon(IconFromPicture(picture, mask));
+    const TSurface target(size, size, kGreen);
+    ASSERT_TRUE(DrawIconEx(target.Dc.Get(), 0, 0, icon.Handle(), size, size, 0, nullptr, DI_NORMAL)) << size;
+    EXPECT_EQ(target.Picture(), expected) << "an icon " << size << " pixels wide shows other pixels";
+  }
 }
 
 }  // namespace

@@ -36,7 +36,8 @@ void TApplication::AddForm(std::unique_ptr<TForm> form) {
 }
 
 void TApplication::Dispatch(MSG& message) {
-  TranslateMessage(&message);
+  // Only keys make characters: for the timer's ticks, asking would be one more system call each.
+  if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) TranslateMessage(&message);
   DispatchMessageW(&message);
 }
 

@@ -1,5 +1,6 @@
 #include "toolkit/icon.h"
 
+#include <cstring>
 #include <vector>
 
 #include "core/eye_picture.h"
@@ -10,6 +11,8 @@ namespace {
 
 // The sizes the program's icon resource is drawn at.
 constexpr int kResourceIconSizes[] = {16, 32};
+// The format of icon resources that CreateIconFromResourceEx reads.
+constexpr DWORD kIconResourceFormat = 0x00030000;
 
 // A bitmap's pixels as a top-down 32-bit picture; a monochrome one comes out black and white.
 TRaster PictureOf(HBITMAP bitmap, int size) {
@@ -27,25 +30,35 @@ TRaster PictureOf(HBITMAP bitmap, int size) {
 
 TUniqueIcon IconFromPicture(const TRaster& picture, const TRaster& mask) {
   const int width = picture.Width(), height = picture.Height();
-  // A monochrome bitmap's rows are padded to whole 16-bit words; a set bit is white.
-  const int rowBytes = (width + 15) / 16 * 2;
-  std::vector<BYTE> maskBits(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height));
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      if (mask.Pixel(x, y) == kWhite) maskBits[static_cast<std::size_t>(y * rowBytes + x / 8)] |= 0x80 >> (x % 8);
-
-  // The colours carry the mask as their alpha too. Wine's shell hands an
-  // icon on with as many mask bytes as its pixels fill, not its padded rows:
-  // at widths that are no multiple of 16 the last rows of the mask are lost,
-  // and the alpha keeps them transparent.
-  std::vector<std::uint32_t> colourBits(picture.Bits().begin(), picture.Bits().end());
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      if (mask.Pixel(x, y) != kWhite) colourBits[static_cast<std::size_t>(y * width + x)] |= 0xFF000000u;
-  const TUniqueBitmap colour(CreateBitmap(width, height, 1, 32, colourBits.data()));
-  const TUniqueBitmap monochrome(CreateBitmap(width, height, 1, 1, maskBits.data()));
-  ICONINFO info{TRUE, 0, 0, monochrome.Get(), colour.Get()};
-  TUniqueIcon icon(colour && monochrome ? CreateIconIndirect(&info) : nullptr);
+  const auto w = static_cast<std::size_t>(width), h = static_cast<std::size_t>(height);
+  // One image as an icon resource holds it, made into an icon by one call: the
+  // header, the colour rows, then the mask rows (a set bit is transparent),
+  // both bottom-up, the mask's rows padded to whole 32-bit words.
+  const std::size_t maskRowBytes = (w + 31) / 32 * 4;
+  std::vector<BYTE> image(sizeof(BITMAPINFOHEADER) + w * h * 4 + maskRowBytes * h);
+  const BITMAPINFOHEADER header{sizeof header, width, 2 * height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::memcpy(image.data(), &header, sizeof header);
+  BYTE* const colourRows = image.data() + sizeof header;
+  BYTE* const maskRows = colourRows + w * h * 4;
+  // Wine's shell hands an icon on with as many mask bytes as its pixels fill,
+  // not its rows padded to 16 bits: at widths that are no multiple of 16 the
+  // last rows of the mask are lost, and an alpha channel keeps them
+  // transparent. Elsewhere the icon goes without, which halves what the
+  // shell's copy of it costs.
+  const std::uint32_t opaque = width % 16 != 0 ? 0xFF000000u : 0u;
+  const std::span<const std::uint32_t> bits = picture.Bits();
+  for (int y = 0; y < height; ++y) {
+    const std::size_t row = h - 1 - static_cast<std::size_t>(y);
+    for (int x = 0; x < width; ++x) {
+      const auto column = static_cast<std::size_t>(x);
+      const bool transparent = mask.Pixel(x, y) == kWhite;
+      const std::uint32_t colour = bits[static_cast<std::size_t>(y) * w + column] | (transparent ? 0u : opaque);
+      std::memcpy(colourRows + (row * w + column) * 4, &colour, sizeof colour);
+      if (transparent) maskRows[row * maskRowBytes + column / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+    }
+  }
+  TUniqueIcon icon(CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE,
+                                            kIconResourceFormat, width, height, LR_DEFAULTCOLOR));
   if (!icon) throw EToviError(L"アイコンを作れません");
   return icon;
 }

@@ -2,14 +2,10 @@
 
 #include <windowsx.h>
 
+#include "toolkit/application.h"
 #include "toolkit/errors.h"
 
 namespace tovi {
-namespace {
-
-constexpr UINT_PTR kTimerId = 1;
-
-}  // namespace
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
   CreateHandle({.ClassName = L"ToviTimerWindow", .Parent = HWND_MESSAGE});
@@ -29,17 +25,23 @@ void TTimer::SetEnabled(bool enabled) {
 }
 
 void TTimer::UpdateTimer() {
-  KillTimer(Handle(), kTimerId);
-  if (FEnabled && FInterval > 0 && !SetTimer(Handle(), kTimerId, FInterval, nullptr))
+  // The timer is named by its object, and its ticks go straight to Tick: no
+  // window procedure has to ask the system whose window it is, a hundred
+  // times a second.
+  const auto id = reinterpret_cast<UINT_PTR>(this);
+  KillTimer(Handle(), id);
+  if (FEnabled && FInterval > 0 && !SetTimer(Handle(), id, FInterval, &TTimer::Tick))
     throw EToviError(L"タイマーを使えません");
 }
 
-LRESULT TTimer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_TIMER && wParam == kTimerId) {
-    if (OnTimer) OnTimer(this);
-    return 0;
+void CALLBACK TTimer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+  TTimer* const timer = reinterpret_cast<TTimer*>(id);
+  // No exception may cross the platform's frames on its way back to the loop.
+  try {
+    if (timer->OnTimer) timer->OnTimer(timer);
+  } catch (...) {
+    Application().HandleException(timer);
   }
-  return TWindow::HandleMessage(message, wParam, lParam);
 }
 
 TPoint MessageCursorPos() {

@@ -19,9 +19,9 @@ class TTimer : public TComponent, private TWindow {
   TNotifyEvent OnTimer;
 
  private:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   TObject* ErrorSender() override { return this; }
   void UpdateTimer();
+  static void CALLBACK Tick(HWND window, UINT message, UINT_PTR id, DWORD time);
 
   UINT FInterval = 1000;
   bool FEnabled = true;

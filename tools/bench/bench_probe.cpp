@@ -105,7 +105,12 @@ class TTaskBarPicture {
   std::vector<std::uint32_t> Take() {
     BitBlt(FMemory, 0, 0, Width(), Height(), FScreen, FArea.left, FArea.top, SRCCOPY);
     GdiFlush();
-    return {FBits, FBits + static_cast<std::size_t>(Width()) * static_cast<std::size_t>(Height())};
+    // Only the colours: the fourth byte keeps whatever the shell's drawing left
+    // there, which differs between an icon drawn through its alpha and one
+    // drawn through its mask that look alike.
+    std::vector<std::uint32_t> colours(FBits, FBits + static_cast<std::size_t>(Width()) * static_cast<std::size_t>(Height()));
+    for (std::uint32_t& pixel : colours) pixel &= 0x00FFFFFFu;
+    return colours;
   }
   int Width() const { return FArea.right - FArea.left; }
   int Height() const { return FArea.bottom - FArea.top; }

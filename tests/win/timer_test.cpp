@@ -1,0 +1,46 @@
+#include "toolkit/timer.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/application.h"
+#include "toolkit/errors.h"
+
+namespace tovi {
+namespace {
+
+TEST(Timer, EachTickReachesItsOwnTimerAndAFailingOneIsReportedWithoutStoppingIt) {
+  std::vector<std::wstring> reports;
+  Application().OnException = [&](TObject* sender, const std::wstring& text) {
+    reports.push_back(text + (sender == nullptr ? L" from nobody" : L""));
+  };
+  TTimer first(nullptr), second(nullptr), stopped(nullptr);
+  int firstTicks = 0, secondTicks = 0, stoppedTicks = 0;
+  for (TTimer* timer : {&first, &second, &stopped}) timer->SetInterval(10);
+  first.OnTimer = [&](TObject* sender) {
+    EXPECT_EQ(sender, &first) << "a tick names another timer";
+    if (++firstTicks == 2) throw EToviError(L"second tick");
+  };
+  second.OnTimer = [&](TObject*) { ++secondTicks; };
+  stopped.OnTimer = [&](TObject*) { ++stoppedTicks; };
+  stopped.SetEnabled(false);
+
+  const DWORD deadline = GetTickCount() + 10000;
+  while ((firstTicks < 4 || secondTicks < 4) && static_cast<LONG>(deadline - GetTickCount()) > 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    Application().ProcessMessages();
+  }
+  Application().OnException = nullptr;
+
+  EXPECT_GE(firstTicks, 4) << "the timer stopped after its failing tick";
+  EXPECT_GE(secondTicks, 4) << "a timer beside it did not tick";
+  EXPECT_EQ(stoppedTicks, 0) << "a disabled timer ticked";
+  EXPECT_EQ(reports, std::vector<std::wstring>{L"second tick"}) << "the failing tick was not reported once, by its timer";
+}
+
+}  // namespace
+}  // namespace tovi

@@ -194,11 +194,11 @@ std::vector<std::string> Letters(const TRaster& picture) {
 }
 
 TEST(GlyphCell, TheKeyBecomesFillAndPastTheStripsEndIsFillToo) {
-  // Two 3 by 3 images and one column left over; k is the key, the bottom-left pixel.
-  const TRaster strip = Strip({"akkbkka", "kakkbka", "kbakkka"});
+  // Two 3 by 3 images and one column left over; k is the key, the bottom-left pixel (not the one above it).
+  const TRaster strip = Strip({"akkbkka", "bakkbka", "kbakkka"});
   // Image; the cell, F the fill.
   const std::tuple<int, std::vector<std::string>> cases[] = {
-      {0, {"aFF", "FaF", "Fba"}},
+      {0, {"aFF", "baF", "Fba"}},
       {1, {"bFF", "FbF", "FFF"}},
       {2, {"aFF", "aFF", "aFF"}},
   };

@@ -170,8 +170,11 @@ TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) 
   for (const auto& [isSunken, expected] : {std::pair{false, raised}, std::pair{true, sunken}})
     EXPECT_EQ(PaintedFrame(RoundFrameLines({0, 0, 11, 9}, 0x808080, 0x10, isSunken), 11, 9), expected)
         << (isSunken ? "sunken" : "raised");
-  EXPECT_EQ(PaintedFrame(RoundFrameLines({3, 2, 14, 11}, 0x808080, 0x10, false), 14, 11)[2], ".....ooooooo..")
-      << "the frame follows the rectangle's corner";
+  // Taller, at (3, 2): the corner's row, and the column of the face's left side.
+  const std::vector<std::string> taller = PaintedFrame(RoundFrameLines({3, 2, 14, 13}, 0x808080, 0x10, false), 14, 13);
+  std::string column;
+  for (const std::string& row : taller) column += row[6];
+  EXPECT_EQ(std::tuple(taller[2], column), std::tuple(".....ooooooo..", "..o122fff334o"));
 }
 
 // A strip of pictures from rows of letters: a and b ink, anything else the key.

@@ -14,13 +14,11 @@ double GazeAngle(const TRect& trayRect, TPoint cursor) {
 
 TEyes::TEyes(TImageSet images, int pictureSize, int iconSize)
     : FImages(std::move(images)),
-      FPictureSize(pictureSize),
       FIconSize(iconSize),
       FIconMask(IconMask(FImages.FBaseMask, pictureSize)) {}
 
 void TEyes::Resize(TImageSet images, int pictureSize, int iconSize) {
   FImages = std::move(images);
-  FPictureSize = pictureSize;
   FIconSize = iconSize;
   FIconMask = IconMask(FImages.FBaseMask, pictureSize);
   FStale = true;

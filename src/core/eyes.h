@@ -38,7 +38,6 @@ class TEyes {
   explicit TEyes(TImageSet images = {}, int pictureSize = kEyeSize, int iconSize = kEyeSize);
 
   const TImageSet& Images() const { return FImages; }
-  int PictureSize() const { return FPictureSize; }
   int IconSize() const { return FIconSize; }
 
   // Other pictures or another icon size, as a new display scale asks: the
@@ -62,7 +61,6 @@ class TEyes {
   void AdvanceBlink(std::uint32_t now, const EyeSettings& settings);
 
   TImageSet FImages;
-  int FPictureSize;
   int FIconSize;
   TRaster FIconMask;
   bool FStale = true;  // the next tick shows a picture whatever the angle and frame

@@ -115,12 +115,12 @@ void TFrmMain::Timer1Timer(TObject*) {
   if (const std::optional<TEyePicture> picture = FEyes.Tick(inputs, FSettings)) FPublisher.Publish(*picture);
 }
 
-TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(seams::TickCount()); }
+TRect TFrmMain::GetTrayRect(std::uint32_t now) { return FNotificationArea.Rect(now); }
 
 TRect TFrmMain::EyesPlace(std::uint32_t now) {
   if (FIconPlacesAsked.Due(now)) AskIconPlaces();
   const std::optional<TRect> eyes = EyesRect(FIconPlaces);
-  return eyes ? *eyes : GetTrayRect();
+  return eyes ? *eyes : GetTrayRect(now);
 }
 
 void TFrmMain::AskIconPlaces() {

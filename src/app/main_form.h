@@ -57,7 +57,7 @@ class TFrmMain final : public TForm {
   void LoadSettings();
   void SaveSettings();
   void LoadImages();
-  TRect GetTrayRect();
+  TRect GetTrayRect(std::uint32_t now);
   // What the eyes look out from: the two icons where the shell tells where
   // they are, else the notification area.
   TRect EyesPlace(std::uint32_t now);

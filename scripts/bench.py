@@ -37,6 +37,8 @@ from pathlib import Path, PureWindowsPath
 
 ROOT = Path(__file__).resolve().parents[1]
 SETTLE_SECONDS = 5.0
+# The message the system sends the windows registered for the session's changes, and its lock and unlock.
+WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x2B1, 7, 8
 PARTS = ("idle", "pairs", "variants", "moving", "startup", "compose", "resting")
 GOALS = {"idle_cpu": 1.15, "moving": 0.25, "own_share": 0.25, "startup": 1.25, "working_set": 1.15, "size": 1 << 20,
          "resting_cpu": 1.0, "resting_wakeups": 2.0}
@@ -255,13 +257,13 @@ def measure_resting(wine, program, seconds, lock):
         if process.poll() is not None:
             raise RuntimeError(f"{program.name} ended early with {process.returncode}")
         if lock:
-            wine.run(winprobe, "session", program.window_class, "lock")
+            wine.run(winprobe, "send", program.window_class, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK)
             time.sleep(1)
         start, (ns, switches) = time.monotonic(), task_totals(process.pid)
         time.sleep(seconds)
         end, (ns_after, switches_after) = time.monotonic(), task_totals(process.pid)
         if lock:
-            wine.run(winprobe, "session", program.window_class, "unlock")
+            wine.run(winprobe, "send", program.window_class, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)
     finally:
         stop_program(wine, program, process)
     return {"program": program.name + (", locked" if lock else ""), "wall": end - start,

@@ -42,30 +42,20 @@ def test_dir(run_dir, request):
     path = run_dir / re.sub(r"[^\w.-]+", "_", request.node.name)
     path.mkdir()
     yield path
-    if request.node.failed:
-        print(f"kept for the failed test: {path}")
-    else:
+    if not request.node.failed:
         shutil.rmtree(path)
 
 
 @pytest.fixture
-def tovi_folder(test_dir, request):
-    """A fresh copy of tovi.exe and its pictures, without settings a run of the build folder left,
-    or the folder of the fixture a test names as the parameter of this one."""
-    if hasattr(request, "param"):
-        return request.getfixturevalue(request.param)
-    return shutil.copytree(harness.DIST_DIR, test_dir / harness.FOLDER_NAME,
-                           ignore=lambda _, names: [n for n in names if n.lower() == "tovi.ini"])
-
-
-@pytest.fixture
-def tovi(tovi_folder, test_dir, request):
-    """The program in tovi_folder, not started yet."""
-    program = harness.ToviProgram(tovi_folder, test_dir / "wine.log")
+def tovi(test_dir, request):
+    """A fresh copy of tovi.exe and its pictures, without settings a run of the build folder left; not started."""
+    program = harness.ToviProgram(shutil.copytree(harness.DIST_DIR, test_dir / harness.FOLDER_NAME,
+                                                  ignore=lambda _, names: [n for n in names if n.lower() == "tovi.ini"]))
     yield program
     if request.node.failed:
+        print(f"kept for the failed test: {test_dir}")
         harness.screenshot().save(test_dir / "failure.png")
-        (test_dir / "state.txt").write_text(program.describe() + "\n", encoding="utf-8")
+        (test_dir / "windows.txt").write_text("\n".join(map(str, harness.windows())) + "\n", encoding="utf-8")
     program.stop()
     # Wine's crash reporter writes to the console of the program it reports on; a crash while ending is a fault too.
     log = program.log_path.read_bytes() if program.log_path.exists() else b""

@@ -5,10 +5,12 @@ outside. The eyes are judged by facts about the pictures in data/ that need
 no model of the composition: the outline shows, the task bar shows through
 where the base is transparent, the pupil picture shows whole at one place,
 both eyes alike, an eyelid picture shows whole."""
+import contextlib
 import functools
 import io
 import json
 import os
+import re
 import subprocess
 import tempfile
 import time
@@ -31,8 +33,9 @@ DOUBLE_CLICK_SECONDS = 0.7
 DPI = int(os.environ.get("TOVI_DPI", "96"))
 ICON_SIZE, PICTURE_SIZE, BLOCK = {96: (16, 16, 1), 144: (24, 24, 1), 192: (32, 16, 2)}[DPI]
 PICTURES = REPO_ROOT / "data" / ("" if PICTURE_SIZE == 16 else str(PICTURE_SIZE))
-# The pupil picture's top-left corner when the cursor is far to the left or right of the eyes' centre, level with it.
-LEFT, RIGHT = {16: ((2, 5), (8, 5)), 24: ((2, 7), (12, 7))}[PICTURE_SIZE]
+# The pupil picture's top-left corner when the cursor is far to the left of the eyes' centre, level with
+# it, to the right, far above and below.
+LEFT, RIGHT, UP, DOWN = {16: ((2, 5), (8, 5), (5, 2), (5, 8)), 24: ((2, 7), (12, 7), (7, 2), (7, 12))}[PICTURE_SIZE]
 
 
 def settings(pupil_type=0, blink=1, interval=5000):
@@ -43,12 +46,12 @@ def settings(pupil_type=0, blink=1, interval=5000):
 STILL = settings(blink=0)
 
 
-def wait_until(condition, what, details=lambda: ""):
+def wait_until(condition, what, details=lambda: "", every=0.1):
     """The first true result of condition(); fails after TIMEOUT naming what it waited for and what details() tells."""
     deadline = time.monotonic() + TIMEOUT
     while not (result := condition()):
         assert time.monotonic() < deadline, f"gave up after {TIMEOUT:g} s waiting for {what}\n{details()}"
-        time.sleep(0.1)
+        time.sleep(every)
     return result
 
 
@@ -59,7 +62,8 @@ def wine(program, *args, **options):
 
 
 class Winprobe:
-    """winprobe running beside the test; its records come in as it writes them."""
+    """winprobe running beside the test, killed at the end of the with block; its records come in as it
+    writes them, one JSON object a line."""
 
     def __init__(self, *args):
         self.out = tempfile.TemporaryFile()
@@ -69,26 +73,26 @@ class Winprobe:
         data = os.pread(self.out.fileno(), os.fstat(self.out.fileno()).st_size, 0)
         return [r for r in map(json.loads, data[:data.rfind(b"\n") + 1].decode().splitlines()) if kind in (None, r["kind"])]
 
-    def wait_record(self, kind):
-        def ready():
-            assert self.process.poll() in (None, 0), f"winprobe ended with {self.process.returncode}"
-            return self.records(kind)
-        return wait_until(ready, f"winprobe's first {kind!r}")[0]
-
     def __enter__(self):
         return self
 
     def __exit__(self, *_):
         if self.process.poll() is None:
             self.process.kill()
-        self.process.wait(60)
+        self.process.wait(TIMEOUT)
 
 
 def probe(*args):
     """Runs winprobe to its end and returns its records."""
     with Winprobe(*args) as run:
-        run.process.wait(120)
+        run.process.wait(TIMEOUT)
         return run.records()
+
+
+def windows(cls=None, visible=None, exe=None):
+    """The desktop's top-level windows, front first, of a class, visibility and program if given."""
+    return [w for w in probe("windows") if cls in (None, w["class"]) and visible in (None, w["visible"])
+            and exe in (None, w["exe"].lower())]
 
 
 @functools.cache
@@ -104,7 +108,7 @@ def desktop_corner():
 def screenshot():
     """The Wine desktop as the user sees it."""
     png = subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", "png:-"],
-                         capture_output=True, check=True, timeout=60).stdout
+                         capture_output=True, check=True, timeout=TIMEOUT).stdout
     x, y = desktop_corner()
     return Image.open(io.BytesIO(png)).convert("RGB").crop((x, y, x + 800, y + 600))
 
@@ -127,8 +131,8 @@ def x_click(x, y, button=None):
 class ToviProgram:
     """One copy of the program in a folder of its own."""
 
-    def __init__(self, folder, log_path):
-        self.folder, self.ini, self.log_path, self.process = folder, folder / "tovi.ini", log_path, None
+    def __init__(self, folder):
+        self.folder, self.ini, self.log_path, self.process = folder, folder / "tovi.ini", folder.parent / "wine.log", None
         # Wine maps the Unix root to drive Z:, and reports that path for the process.
         self.windows_folder = "Z:" + str(folder).replace("/", "\\") + "\\"
 
@@ -141,21 +145,17 @@ class ToviProgram:
     def running(self):
         return self.process is not None and self.process.poll() is None
 
-    def own_windows(self, cls=None, visible=None):
-        return [w for w in probe("windows") if w["exe"].lower() == (self.windows_folder + "tovi.exe").lower()
-                and cls in (None, w["class"]) and visible in (None, w["visible"])]
+    def windows(self, cls=None, visible=None):
+        return windows(cls, visible, (self.windows_folder + "tovi.exe").lower())
 
     def menus(self):
-        return self.own_windows("#32768", visible=True)
-
-    def message_boxes(self):
-        return wait_until(lambda: self.own_windows("#32770", visible=True), "a message box", self.describe)
+        return self.windows("#32768", visible=True)
 
     def answer_message(self):
         """The texts of the program's one message box, answered with OK (as closing it is)."""
-        boxes = self.message_boxes()
+        boxes = wait_until(lambda: self.windows("#32770", visible=True), "a message box")
         assert [b["title"] for b in boxes] == ["Tovi"] and probe("close", "#32770", "Tovi"), f"message boxes {boxes}"
-        wait_until(lambda: not self.own_windows("#32770", visible=True), "the message box to close", self.describe)
+        wait_until(lambda: not self.windows("#32770", visible=True), "the message box to close")
         return boxes[0]["texts"]
 
     def close(self):
@@ -163,23 +163,17 @@ class ToviProgram:
         assert probe("close", MAIN_CLASS), "no main window to close"
 
     def wait_exit(self):
-        wait_until(lambda: not self.running(), "tovi.exe to end", self.describe)
+        wait_until(lambda: not self.running(), "tovi.exe to end")
         return self.process.returncode
-
-    def describe(self):
-        state = "running" if self.running() else f"ended with {self.process and self.process.returncode}"
-        return f"tovi.exe in {self.folder}: {state}; its windows:\n" + "\n".join(map(str, self.own_windows()))
 
     def stop(self):
         """Ends the program, politely first, and reaps it."""
-        if self.running():
-            probe("close", MAIN_CLASS)
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
+        if self.running() and probe("close", MAIN_CLASS):
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                self.process.wait(TIMEOUT)
         if self.process:
-            self.process.wait(60)
+            self.process.kill()
+            self.process.wait(TIMEOUT)
 
 
 @functools.cache
@@ -211,41 +205,32 @@ def rim():
             if {(x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)} - inside for by in range(BLOCK) for bx in range(BLOCK)]
 
 
-def find_eyes(image, area):
-    """Top-left corners, in reading order, of the places in area where the eye's outline shows."""
-    left, top, right, bottom = area
-    pixels = image.load()
-    return [(x, y) for y in range(top, bottom - ICON_SIZE + 1) for x in range(left, right - ICON_SIZE + 1)
-            if all(pixels[x + dx, y + dy] == colour for dx, dy, colour in rim())]
-
-
-def icon_text(icon):
-    """An icon as text, a letter per colour in order of appearance, for failure messages."""
-    letters = {}
-    return "\n".join("".join(letters.setdefault(c, chr(97 + len(letters) % 26)) for c in row) for row in icon)
-
-
 class Tray:
     """The task bar once both eyes of a started program show in it side by side; while_waiting() runs at
     each look."""
 
-    def __init__(self, tovi, while_waiting=lambda: None):
-        self.taskbar = left, top, right, bottom = wait_until(
-            lambda: [tuple(w["rect"]) for w in probe("windows") if w["class"] == "Shell_TrayWnd" and w["visible"]],
-            "Wine's task bar")[0]
+    def __init__(self, while_waiting=lambda: None):
+        self.taskbar = left, top, right, bottom = tuple(
+            wait_until(lambda: windows("Shell_TrayWnd", visible=True), "Wine's task bar")[0]["rect"])
         # Wine's task bar has no notification-area child: the eyes measure the cursor from its centre.
         self.centre = (left + right) // 2, (top + bottom) // 2
-        seen = [None]
 
         def two_eyes():
             while_waiting()
-            seen[0] = find_eyes(screenshot(), self.taskbar)
-            return len(seen[0]) == 2
+            self.eyes = self.find_eyes()
+            return len(self.eyes) == 2
 
-        wait_until(two_eyes, "two eyes in the task bar", lambda: f"eyes at {seen[0]}\n" + tovi.describe())
-        self.eyes = (x, y), (right_x, right_y) = seen[0]
+        wait_until(two_eyes, "two eyes in the task bar", lambda: f"eyes at {self.eyes}")
+        (x, y), (right_x, right_y) = self.eyes
         assert y == right_y and ICON_SIZE <= right_x - x < 2 * ICON_SIZE, f"the eyes are not side by side: {self.eyes}"
         self.background = max(screenshot().crop(self.taskbar).getcolors(1 << 24))[1]
+
+    def find_eyes(self):
+        """Top-left corners, in reading order, of the places in the task bar where the eye's outline shows."""
+        left, top, right, bottom = self.taskbar
+        pixels = screenshot().load()
+        return [(x, y) for y in range(top, bottom - ICON_SIZE + 1) for x in range(left, right - ICON_SIZE + 1)
+                if all(pixels[x + dx, y + dy] == colour for dx, dy, colour in rim())]
 
     def eye_centre(self, index):
         return self.eyes[index][0] + ICON_SIZE // 2, self.eyes[index][1] + ICON_SIZE // 2
@@ -276,8 +261,7 @@ class Tray:
             return not seen["problems"]
 
         x_click(*point)
-        wait_until(looking, f"both eyes to look towards {point}",
-                   lambda: "\n".join(seen["problems"] + list(map(icon_text, seen["icons"]))))
+        wait_until(looking, f"both eyes to look towards {point}", lambda: "\n".join(seen["problems"]))
         return seen["icons"][0]
 
     def settle(self, pupil_type):
@@ -288,69 +272,45 @@ class Tray:
         self.look_towards((self.centre[0] + 300, self.centre[1]), RIGHT, pupil_type)
 
     def watch(self, open_eye, milliseconds, during=lambda: None):
-        """What each eye shows, picture by picture, over milliseconds from inside the desktop (a blink is too
-        short for screenshots from outside) while during() acts: "open" for the icon open_eye, an eyelid
-        picture by its number where it shows whole, or "drawing" for the task bar painting an icon (its
-        background, then the icon's mask in black), which a fast watch sees on a busy machine."""
-        base, caps = picture("base"), []
-        while (PICTURES / f"cap{len(caps) + 1}.txt").is_file():
-            caps.append(picture(f"cap{len(caps) + 1}"))
-        # The eyelids cover one another: the one that shows whole with the most pixels is the one drawn.
-        by_size = sorted(range(len(caps)), key=lambda n: -sum(c != caps[n][-1][0] for row in caps[n] for c in row))
-        drawing = ([[self.background] * ICON_SIZE] * ICON_SIZE,
-                   [[(0, 0, 0) if base[y // BLOCK][x // BLOCK] != base[-1][0] else self.background
-                     for x in range(ICON_SIZE)] for y in range(ICON_SIZE)])
+        """What each eye shows over milliseconds from inside the desktop (a blink is too short for screenshots
+        from outside) while during() acts, as a text of a letter a picture, repeats left out: "o" for the icon
+        open_eye, an eyelid picture's number where it shows whole. The task bar painting an icon (its
+        background, then the icon's mask in black), which a fast watch sees on a busy machine, is left out."""
+        caps = [picture(f"cap{n}") for n in range(1, 5)]
         (left, top), (right, bottom) = self.eyes[0], (self.eyes[1][0] + ICON_SIZE, self.eyes[1][1] + ICON_SIZE)
         with Winprobe("watch", left, top, right - left, bottom - top, milliseconds) as watch:
-            watch.wait_record("frame")
+            wait_until(lambda: watch.records("frame"), "winprobe's first look")
             during()
             assert watch.process.wait(TIMEOUT) == 0 and watch.records("watched"), "winprobe watch failed"
-        labels = [[], []]
+        labels = ["", ""]
         for frame in watch.records("frame"):
-            image = Image.frombytes("RGB", (right - left, bottom - top), bytes.fromhex("".join(frame["rows"])))
+            image = Image.frombytes("RGB", (right - left, bottom - top), bytes.fromhex(frame["pixels"]))
             for eye, icon in enumerate(self.icons(image, (left, top))):
-                label = ("open" if icon == open_eye else "drawing" if icon in drawing
-                         else next((n + 1 for n in by_size if shows(icon, caps[n])), None))
-                assert label, f"eye {eye} showed at {frame['t']} ms a picture no frame makes:\n" + icon_text(icon)
-                labels[eye].append(label)
-        return labels
-
-
-def blinks(labels):
-    """The runs of eyelid pictures between open eyes, repeats and "drawing" left out."""
-    runs, run = [], []
-    for label in [label for label in labels if label != "drawing"] + ["open"]:
-        if label == "open":
-            runs, run = runs + [run] if run else runs, []
-        elif not run or run[-1] != label:
-            run.append(label)
-    return runs
+                # The eyelids cover one another: the later, bigger one first.
+                label = ("o" if icon == open_eye else "" if {c for row in icon for c in row} <= {self.background, (0, 0, 0)}
+                         else next((str(n + 1) for n in (3, 2, 1, 0) if shows(icon, caps[n])), None))
+                assert label is not None, f"eye {eye} showed at {frame['t']} ms a picture no frame makes: {icon}"
+                labels[eye] += label
+        return [re.sub(r"(.)\1+", r"\1", eye) for eye in labels]
 
 
 def choose(tovi, eye_point, key, menu_shown=lambda menu: None):
     """Right-clicks an eye, waits for the menu, hands it to menu_shown and presses an item's access key."""
     x_click(*eye_point, 3)
-    menu_shown(wait_until(tovi.menus, "the eyes' menu", tovi.describe)[0])
+    menu_shown(wait_until(tovi.menus, "the eyes' menu")[0])
     probe("key", key)
 
 
 class Dialog:
-    """One opening of one of the program's dialogs from the eyes' menu."""
+    """One opening of one of the program's dialogs from the eyes' menu, by its window class."""
 
-    # Window class, the access key of its item in the menu, client size at each scale.
-    KINDS = {"settings": ("TDlgSetting", "C", {96: (283, 86), 144: (425, 129)}),
-             "about": ("TDlgAbout", "A", {96: (249, 115), 144: (374, 173)})}
+    KEYS = {"TDlgSetting": "C", "TDlgAbout": "A"}
 
-    def __init__(self, tovi, kind, eye_point, menu_shown=lambda menu: None):
-        self.tovi, (self.cls, key, sizes) = tovi, self.KINDS[kind]
-        choose(tovi, eye_point, key, menu_shown)
-        self.hwnd, self.rect = next((w["hwnd"], tuple(w["rect"])) for w in wait_until(
-            lambda: tovi.own_windows(self.cls, visible=True), f"the {kind} dialog", tovi.describe))
-        wait_until(lambda: not tovi.menus(), "the menu to close", tovi.describe)
-        # A dialog frame is as wide at the left, right and bottom; the caption adds to the top.
-        width, height = sizes[DPI]
-        border = (self.rect[2] - self.rect[0] - width) // 2
-        self.client = self.rect[0] + border, self.rect[3] - border - height
+    def __init__(self, tovi, cls, eye_point, menu_shown=lambda menu: None):
+        self.tovi, self.cls = tovi, cls
+        choose(tovi, eye_point, self.KEYS[cls], menu_shown)
+        window = wait_until(lambda: tovi.windows(cls, visible=True), f"the dialog {cls}")[0]
+        self.hwnd, self.rect, self.client = window["hwnd"], tuple(window["rect"]), window["client"]
 
     def click(self, box, dx=None, dy=None):
         """Clicks a control, given as (left, top, width, height) in the client area at 96 DPI, at its centre
@@ -360,5 +320,5 @@ class Dialog:
                 self.client[1] + top + (height // 2 if dy is None else dy * DPI // 96), 1)
 
     def wait_closed(self):
-        wait_until(lambda: self.hwnd not in [w["hwnd"] for w in self.tovi.own_windows(self.cls, visible=True)],
-                   "the dialog to close", self.tovi.describe)
+        wait_until(lambda: self.hwnd not in [w["hwnd"] for w in self.tovi.windows(self.cls, visible=True)],
+                   "the dialog to close")

@@ -1,21 +1,18 @@
 // winprobe: the end-to-end tests' hands inside the Wine desktop, run in the
-// program's prefix. Every result is one JSON object per line (UTF-8).
+// program's prefix. Every result is one JSON object per line.
 //
-//   windows                  top-level windows; a dialog's with the texts of its static children
+//   windows                  top-level windows, front first; a dialog's with the texts of its static children
 //   close CLASS [TITLE]      post WM_CLOSE to the first such window
+//   send CLASS|* MSG WPARAM  send every window of CLASS (* all) a message, a number or a registered name
 //   key KEY...               press keys through SendInput, which reaches pop-up menus where X key
 //                            events do not; "MENU+F4" presses them together
 //   watch X Y W H MS         every distinct picture of a screen rectangle for MS milliseconds
 //   hold MS                  keep Wine's desktop open for MS milliseconds or until killed
-//   taskbar-created          tell every window the task bar was made anew; returns once all heard
-//   session CLASS lock|unlock  tell every window of CLASS the session was (un)locked, as the system does
-//   fake-shell MS            stand in for a shell just restarted until closed or MS, printing every
-//                            icon request it answers
+//   fake-shell MS            stand in for a shell just restarted for MS, printing every icon request it answers
 //
 // Exit code: 0 done, 1 nothing matched, 2 bad arguments.
 #include <windows.h>
 #include <shellapi.h>
-#include <wtsapi32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -33,23 +30,24 @@ constexpr int kDone = 0;
 constexpr int kNotFound = 1;
 constexpr int kUsage = 2;
 
+// A JSON string; every character outside printable ASCII as its UTF-16 escape.
 std::string Str(std::wstring_view text) {
-  std::string utf8(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
-                      static_cast<int>(utf8.size()), nullptr, nullptr);
-  std::string result = "\"";
-  for (const char c : utf8) {
-    char escaped[8] = {c};
-    if (c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20) std::snprintf(escaped, 8, "\\u%04x", c);
-    result += escaped;
+  std::string json = "\"";
+  for (const wchar_t c : text) {
+    char escaped[8] = {static_cast<char>(c)};
+    if (c < 0x20 || c > 0x7E || c == L'"' || c == L'\\') std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+    json += escaped;
   }
-  return result + "\"";
+  return json + "\"";
 }
 
 std::string Num(long long number) { return std::to_string(number); }
-std::string Bool(bool flag) { return flag ? "true" : "false"; }
 std::string Handle(HWND window) { return Num(reinterpret_cast<INT_PTR>(window)); }
+std::string List(const std::vector<std::string>& items) {
+  std::string list = "[";
+  for (const auto& item : items) list += (list.size() > 1 ? "," : "") + item;
+  return list + "]";
+}
 
 // Prints {"kind":KIND,"name":value,...} from values already in JSON, at once for a caller that waits for it.
 void Print(const char* kind, std::initializer_list<std::pair<const char*, std::string>> fields) {
@@ -73,11 +71,6 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-bool SameText(std::wstring_view a, std::wstring_view b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
-}
-
 // The windows of a class and title (null for any), top-level or a parent's children, front first.
 std::vector<HWND> Windows(const wchar_t* className, const wchar_t* title, HWND parent = nullptr) {
   std::vector<HWND> all, found;
@@ -88,7 +81,7 @@ std::vector<HWND> Windows(const wchar_t* className, const wchar_t* title, HWND p
   if (parent) EnumChildWindows(parent, add, reinterpret_cast<LPARAM>(&all));
   else EnumWindows(add, reinterpret_cast<LPARAM>(&all));
   for (HWND w : all) {
-    if ((!className || SameText(ClassOf(w), className)) && (!title || TextOf(w) == title)) found.push_back(w);
+    if ((!className || !lstrcmpiW(ClassOf(w).c_str(), className)) && (!title || TextOf(w) == title)) found.push_back(w);
   }
   return found;
 }
@@ -106,55 +99,54 @@ std::string ImagePathOf(HWND window) {
 
 int ListWindows() {
   for (HWND w : Windows(nullptr, nullptr)) {
-    std::string texts = "[";
+    std::vector<std::string> texts;
     for (HWND child : ClassOf(w) == L"#32770" ? Windows(L"Static", nullptr, w) : std::vector<HWND>{}) {
-      if (TextOf(child).empty()) continue;  // the icon
-      texts += (texts.size() > 1 ? "," : "");
-      texts += Str(TextOf(child));
+      if (!TextOf(child).empty()) texts.push_back(Str(TextOf(child)));  // not the icon
     }
     RECT r{};
     GetWindowRect(w, &r);
-    char rect[64];
-    std::snprintf(rect, sizeof rect, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
+    POINT client{};
+    ClientToScreen(w, &client);
     Print("window", {{"hwnd", Handle(w)}, {"class", Str(ClassOf(w))}, {"title", Str(TextOf(w))},
-                     {"visible", Bool(IsWindowVisible(w))}, {"foreground", Bool(w == GetForegroundWindow())},
-                     {"rect", rect}, {"exe", ImagePathOf(w)}, {"texts", texts + "]"}});
+                     {"visible", IsWindowVisible(w) ? "true" : "false"},
+                     {"foreground", w == GetForegroundWindow() ? "true" : "false"},
+                     {"rect", List({Num(r.left), Num(r.top), Num(r.right), Num(r.bottom)})},
+                     {"client", List({Num(client.x), Num(client.y)})}, {"exe", ImagePathOf(w)}, {"texts", List(texts)}});
   }
   return kDone;
 }
 
-int PostClose(const wchar_t* className, const wchar_t* title) {
-  const auto found = Windows(className, title);
-  if (found.empty()) return kNotFound;
-  PostMessageW(found[0], WM_CLOSE, 0, 0);
-  Print("closed", {{"hwnd", Handle(found[0])}});
-  return kDone;
-}
-
-// A letter or digit, or one of the few named keys the tests press.
-WORD KeyCode(std::wstring_view name) {
-  if (name.size() == 1 && std::iswalnum(name[0])) return static_cast<WORD>(std::towupper(name[0]));
-  constexpr std::pair<std::wstring_view, WORD> kKeys[] = {
-      {L"RETURN", VK_RETURN}, {L"ESCAPE", VK_ESCAPE}, {L"TAB", VK_TAB}, {L"MENU", VK_MENU}, {L"F4", VK_F4}};
-  const auto key = std::find_if(std::begin(kKeys), std::end(kKeys), [&](const auto& k) { return k.first == name; });
-  return key == std::end(kKeys) ? 0 : key->second;
+// Sends rather than posts: when the probe ends, every window told has handled it.
+int Send(const wchar_t* className, const wchar_t* message, WPARAM wParam) {
+  const UINT id = std::iswdigit(message[0]) ? std::wcstoul(message, nullptr, 0) : RegisterWindowMessageW(message);
+  int sent = 0;
+  for (HWND w : std::wstring_view(className) == L"*" ? std::vector{HWND_BROADCAST} : Windows(className, nullptr)) {
+    DWORD_PTR result = 0;
+    sent += SendMessageTimeoutW(w, id, wParam, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+  }
+  Print("sent", {{"to", Num(sent)}});
+  return sent ? kDone : kNotFound;
 }
 
 // Each argument is one stroke: its keys go down in order and up in reverse.
 int PressKeys(int count, wchar_t** names) {
+  constexpr std::pair<std::wstring_view, WORD> kNamed[] = {
+      {L"RETURN", VK_RETURN}, {L"ESCAPE", VK_ESCAPE}, {L"TAB", VK_TAB}, {L"MENU", VK_MENU}, {L"F4", VK_F4}};
   for (int i = 0; i < count; ++i) {
     std::vector<INPUT> inputs;
     for (std::wstring_view rest = names[i]; !rest.empty();) {
-      const auto plus = std::min(rest.find(L'+'), rest.size());
+      const auto name = rest.substr(0, rest.find(L'+'));
+      rest.remove_prefix(std::min(name.size() + 1, rest.size()));
       INPUT input{};
       input.type = INPUT_KEYBOARD;
-      input.ki.wVk = KeyCode(rest.substr(0, plus));
+      // A letter or digit, or one of the few named keys the tests press.
+      if (name.size() == 1 && std::iswalnum(name[0])) input.ki.wVk = static_cast<WORD>(std::towupper(name[0]));
+      for (const auto& [named, key] : kNamed) input.ki.wVk = name == named ? key : input.ki.wVk;
       if (!input.ki.wVk) return kUsage;
       // Scan codes too: Wine turns keys into characters (menu access keys) from them.
       input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
       inputs.insert(inputs.begin() + static_cast<std::ptrdiff_t>(inputs.size() / 2), {input, input});
       inputs[inputs.size() / 2].ki.dwFlags = KEYEVENTF_KEYUP;
-      rest = rest.substr(std::min(plus + 1, rest.size()));
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   }
@@ -162,17 +154,13 @@ int PressKeys(int count, wchar_t** names) {
 }
 
 // Copies a rectangle of the screen as often as it can and prints every picture
-// that differs from the one before, rows as "RRGGBB...": a blink lasts a few
+// that differs from the one before, row by row as "RRGGBB...": a blink lasts a few
 // timer ticks, far too short for screenshots taken from outside.
 int WatchScreen(int left, int top, int width, int height, int milliseconds) {
   const HDC screen = GetDC(nullptr);
   const HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
   void* bits = nullptr;
   const HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!picture || width <= 0 || height <= 0) return kUsage;
@@ -186,13 +174,13 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
     GdiFlush();
     if (last.empty() || !std::equal(last.begin(), last.end(), pixels)) {
       last.assign(pixels, pixels + width * height);
-      std::string rows;
-      for (int i = 0; i < width * height; ++i) {
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "%06x", static_cast<unsigned>(pixels[i] & 0xFFFFFF));
-        rows += (i % width ? "" : i ? "\",\"" : "\"") + std::string(hex);
+      std::string hex = "\"";
+      for (const std::uint32_t pixel : last) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "%06x", static_cast<unsigned>(pixel & 0xFFFFFF));
+        hex += colour;
       }
-      Print("frame", {{"t", Num(taken)}, {"rows", "[" + rows + "\"]"}});
+      Print("frame", {{"t", Num(taken)}, {"pixels", hex + "\""}});
     }
     // A picture of the eyes lasts 10 ms: a sample a millisecond sees each one
     // and leaves the machine to the program watched.
@@ -206,64 +194,38 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
   return kDone;
 }
 
-// Makes a hidden window, says whether it is the first of its class, and runs
-// messages until it is closed or its time is up. Returns whether it was first.
-bool RunWindow(const wchar_t* className, const wchar_t* title, DWORD extraStyle, int milliseconds, const char* kind) {
-  const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | extraStyle, className, title, WS_POPUP, 0, 0, 0, 0,
-                                      nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!window) return false;
-  const bool first = Windows(className, nullptr)[0] == window;  // the window itself at least
-  Print(kind, {{"first", Bool(first)}});
-  constexpr UINT_PTR kTimeUp = 1;
-  SetTimer(window, kTimeUp, static_cast<UINT>(milliseconds), nullptr);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (message.hwnd == window && message.message == WM_TIMER && message.wParam == kTimeUp) break;
-    DispatchMessageW(&message);
-  }
-  DestroyWindow(window);
-  return first;
-}
-
-// Sends rather than posts: when the probe ends, every window told has handled it.
-int Tell(const std::vector<HWND>& windows, UINT message, WPARAM wParam, LPARAM lParam, const char* kind) {
-  int told = 0;
-  for (HWND w : windows) {
-    DWORD_PTR result = 0;
-    const bool sent = SendMessageTimeoutW(w, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result) != 0;
-    Print(kind, {{"sent", Bool(sent)}});
-    told += sent;
-  }
-  return told ? kDone : kNotFound;
-}
-
 // What a shell just restarted holds: an icon is added once, and only an icon it holds can be changed or deleted.
 std::vector<std::pair<HWND, UINT>> HeldIcons;
-
-bool AnswerIconRequest(DWORD message, HWND window, UINT id) {
-  const auto held = std::find(HeldIcons.begin(), HeldIcons.end(), std::make_pair(window, id));
-  if (message == NIM_ADD && held == HeldIcons.end()) HeldIcons.emplace_back(window, id);
-  else if (message == NIM_DELETE && held != HeldIcons.end()) HeldIcons.erase(held);
-  else return message == NIM_MODIFY && held != HeldIcons.end();
-  return true;
-}
 
 // Wine's Shell_NotifyIcon sends the first window of class Shell_TrayWnd a
 // WM_COPYDATA: dwData the operation, wParam the icon's window, the record
 // starting with that window (32 bits) and the icon's id.
 LRESULT CALLBACK FakeShellProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_COPYDATA) {
-    const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    const auto window = reinterpret_cast<HWND>(wParam);
-    UINT id = 0;
-    if (copy->cbData >= 8) std::memcpy(&id, static_cast<const char*>(copy->lpData) + 4, sizeof id);
-    const bool answer = AnswerIconRequest(static_cast<DWORD>(copy->dwData), window, id);
-    Print("tray-request", {{"message", Num(static_cast<long long>(copy->dwData))}, {"window", Handle(window)},
-                           {"answer", Bool(answer)}, {"held", Num(static_cast<long long>(HeldIcons.size()))}});
-    return answer;
+  if (message != WM_COPYDATA) return DefWindowProcW(w, message, wParam, lParam);
+  const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  std::pair<HWND, UINT> icon{reinterpret_cast<HWND>(wParam), 0};
+  if (copy->cbData >= 8) std::memcpy(&icon.second, static_cast<const char*>(copy->lpData) + 4, sizeof icon.second);
+  const auto held = std::find(HeldIcons.begin(), HeldIcons.end(), icon);
+  const bool answer = copy->dwData == NIM_ADD ? held == HeldIcons.end() : held != HeldIcons.end();
+  if (answer && copy->dwData == NIM_ADD) HeldIcons.push_back(icon);
+  if (answer && copy->dwData == NIM_DELETE) HeldIcons.erase(held);
+  Print("tray-request", {{"message", Num(static_cast<long long>(copy->dwData))}, {"window", Handle(icon.first)},
+                         {"answer", answer ? "true" : "false"}, {"held", Num(static_cast<long long>(HeldIcons.size()))}});
+  return answer;
+}
+
+// Makes a hidden window, says whether it is the first of its class, and runs messages until its time is up.
+int RunWindow(const wchar_t* className, DWORD extraStyle, int milliseconds, const char* kind) {
+  const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | extraStyle, className, L"winprobe", WS_POPUP, 0, 0, 0, 0,
+                                      nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!window) return kNotFound;
+  Print(kind, {{"first", Windows(className, nullptr)[0] == window ? "true" : "false"}});
+  const UINT_PTR timeUp = SetTimer(nullptr, 0, static_cast<UINT>(milliseconds), nullptr);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0 && !(message.message == WM_TIMER && message.wParam == timeUp)) {
+    DispatchMessageW(&message);
   }
-  if (message == WM_CLOSE) PostQuitMessage(0);
-  return message == WM_CLOSE ? 0 : DefWindowProcW(w, message, wParam, lParam);
+  return kDone;
 }
 
 int Run(int argc, wchar_t** argv) {
@@ -272,31 +234,23 @@ int Run(int argc, wchar_t** argv) {
   int n[5] = {};
   for (int i = 0; i < std::min(extra, 5); ++i) n[i] = static_cast<int>(std::wcstol(argv[2 + i], nullptr, 10));
   if (command == L"windows" && extra == 0) return ListWindows();
-  if (command == L"close" && (extra == 1 || extra == 2)) return PostClose(argv[2], extra == 2 ? argv[3] : nullptr);
-  if (command == L"key" && extra >= 1) return PressKeys(extra, argv + 2);
-  if (command == L"watch" && extra == 5) return WatchScreen(n[0], n[1], n[2], n[3], n[4]);
-  if (command == L"hold" && extra == 1) {
-    RunWindow(L"STATIC", L"winprobe hold", 0, n[0], "hold");
+  if (command == L"close" && (extra == 1 || extra == 2)) {
+    const auto found = Windows(argv[2], extra == 2 ? argv[3] : nullptr);
+    if (found.empty()) return kNotFound;
+    PostMessageW(found[0], WM_CLOSE, 0, 0);
+    Print("closed", {});
     return kDone;
   }
-  if (command == L"taskbar-created" && extra == 0) {
-    return Tell({HWND_BROADCAST}, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, "taskbar-created");
-  }
-  const std::wstring_view change = extra == 2 ? argv[3] : L"";
-  if (command == L"session" && (change == L"lock" || change == L"unlock")) {
-    DWORD session = 0;
-    ProcessIdToSessionId(GetCurrentProcessId(), &session);
-    return Tell(Windows(argv[2], nullptr), WM_WTSSESSION_CHANGE,
-                change == L"lock" ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK, session, "session");
-  }
+  if (command == L"send" && extra == 3) return Send(argv[2], argv[3], n[2]);
+  if (command == L"key" && extra >= 1) return PressKeys(extra, argv + 2);
+  if (command == L"watch" && extra == 5) return WatchScreen(n[0], n[1], n[2], n[3], n[4]);
+  if (command == L"hold" && extra == 1) return RunWindow(L"STATIC", 0, n[0], "hold");
   if (command == L"fake-shell" && extra == 1) {
     // Topmost, so that it comes before the real task bar in the search for the class.
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &FakeShellProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"Shell_TrayWnd";
+    const WNDCLASSW windowClass{0, &FakeShellProc, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
+                                L"Shell_TrayWnd"};
     RegisterClassW(&windowClass);
-    return RunWindow(L"Shell_TrayWnd", L"winprobe fake shell", WS_EX_TOPMOST, n[0], "fake-shell") ? kDone : kNotFound;
+    return RunWindow(L"Shell_TrayWnd", WS_EX_TOPMOST, n[0], "fake-shell");
   }
   std::fputs("usage: see the top of winprobe.cpp\n", stderr);
   return kUsage;

@@ -205,6 +205,12 @@ def rim():
             if {(x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)} - inside for by in range(BLOCK) for bx in range(BLOCK)]
 
 
+def icon_text(icon):
+    """An icon as text, a letter per colour in order of appearance, for failure messages."""
+    letters = {}
+    return "\n".join("".join(letters.setdefault(c, chr(97 + len(letters) % 26)) for c in row) for row in icon)
+
+
 class Tray:
     """The task bar once both eyes of a started program show in it side by side; while_waiting() runs at
     each look."""
@@ -261,7 +267,8 @@ class Tray:
             return not seen["problems"]
 
         x_click(*point)
-        wait_until(looking, f"both eyes to look towards {point}", lambda: "\n".join(seen["problems"]))
+        wait_until(looking, f"both eyes to look towards {point}",
+                   lambda: "\n".join(seen["problems"] + list(map(icon_text, seen["icons"]))))
         return seen["icons"][0]
 
     def settle(self, pupil_type):
@@ -281,7 +288,7 @@ class Tray:
         with Winprobe("watch", left, top, right - left, bottom - top, milliseconds) as watch:
             wait_until(lambda: watch.records("frame"), "winprobe's first look")
             during()
-            assert watch.process.wait(TIMEOUT) == 0 and watch.records("watched"), "winprobe watch failed"
+            assert watch.process.wait(TIMEOUT) == 0, "winprobe watch failed"
         labels = ["", ""]
         for frame in watch.records("frame"):
             image = Image.frombytes("RGB", (right - left, bottom - top), bytes.fromhex(frame["pixels"]))
@@ -289,7 +296,7 @@ class Tray:
                 # The eyelids cover one another: the later, bigger one first.
                 label = ("o" if icon == open_eye else "" if {c for row in icon for c in row} <= {self.background, (0, 0, 0)}
                          else next((str(n + 1) for n in (3, 2, 1, 0) if shows(icon, caps[n])), None))
-                assert label is not None, f"eye {eye} showed at {frame['t']} ms a picture no frame makes: {icon}"
+                assert label is not None, f"eye {eye} showed at {frame['t']} ms a picture no frame makes:\n" + icon_text(icon)
                 labels[eye] += label
         return [re.sub(r"(.)\1+", r"\1", eye) for eye in labels]
 

@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <cwctype>
 #include <string>
 #include <string_view>
@@ -186,7 +185,6 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
     // and leaves the machine to the program watched.
     Sleep(1);
   } while (GetTickCount() - start < static_cast<DWORD>(milliseconds));
-  Print("watched", {});
   SelectObject(memory, old);
   DeleteObject(picture);
   DeleteDC(memory);
@@ -203,8 +201,7 @@ std::vector<std::pair<HWND, UINT>> HeldIcons;
 LRESULT CALLBACK FakeShellProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_COPYDATA) return DefWindowProcW(w, message, wParam, lParam);
   const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-  std::pair<HWND, UINT> icon{reinterpret_cast<HWND>(wParam), 0};
-  if (copy->cbData >= 8) std::memcpy(&icon.second, static_cast<const char*>(copy->lpData) + 4, sizeof icon.second);
+  const std::pair icon{reinterpret_cast<HWND>(wParam), copy->cbData >= 8 ? static_cast<const UINT*>(copy->lpData)[1] : 0};
   const auto held = std::find(HeldIcons.begin(), HeldIcons.end(), icon);
   const bool answer = copy->dwData == NIM_ADD ? held == HeldIcons.end() : held != HeldIcons.end();
   if (answer && copy->dwData == NIM_ADD) HeldIcons.push_back(icon);

@@ -49,8 +49,8 @@ def test_dir(run_dir, request):
 @pytest.fixture
 def tovi(test_dir, request):
     """A fresh copy of tovi.exe and its pictures, without settings a run of the build folder left; not started."""
-    program = harness.ToviProgram(shutil.copytree(harness.DIST_DIR, test_dir / harness.FOLDER_NAME,
-                                                  ignore=lambda _, names: [n for n in names if n.lower() == "tovi.ini"]))
+    folder = shutil.copytree(harness.DIST_DIR, test_dir / harness.FOLDER_NAME, ignore=shutil.ignore_patterns("tovi.ini"))
+    program = harness.ToviProgram(folder)
     yield program
     if request.node.failed:
         print(f"kept for the failed test: {test_dir}")

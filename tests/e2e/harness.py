@@ -1,10 +1,7 @@
-"""Drives the real tovi.exe in the Wine virtual desktop of a test run: one
-800x600 desktop with a task bar (test.sh makes it and holds it open).
-winprobe acts from inside the desktop, xdotool and ImageMagick's import from
-outside. The eyes are judged by facts about the pictures in data/ that need
-no model of the composition: the outline shows, the task bar shows through
-where the base is transparent, the pupil picture shows whole at one place,
-both eyes alike, an eyelid picture shows whole."""
+"""Drives the real tovi.exe in the 800x600 Wine desktop with a task bar that test.sh holds open: winprobe
+acts from inside it, xdotool and ImageMagick's import from outside. The eyes are judged by facts about the
+pictures in data/ that need no model of the composition: the outline shows, the task bar shows through where
+the base is transparent, the pupil picture shows whole at one place, both eyes alike, an eyelid shows whole."""
 import contextlib
 import functools
 import io
@@ -62,8 +59,7 @@ def wine(program, *args, **options):
 
 
 class Winprobe:
-    """winprobe running beside the test, killed at the end of the with block; its records come in as it
-    writes them, one JSON object a line."""
+    """winprobe running beside the test until the end of the with block; its records come in as it writes them."""
 
     def __init__(self, *args):
         self.out = tempfile.TemporaryFile()
@@ -117,8 +113,8 @@ _last_click = {}
 
 
 def x_click(x, y, button=None):
-    """Moves the cursor and clicks, unless no button is given; a second click of the same button on the same
-    place waits out the double-click time."""
+    """Moves the cursor and clicks, unless no button is given; a click on the place of the last waits out the
+    double-click time."""
     last = _last_click.get(button, (-9, -9, 0))
     if button and abs(last[0] - x) <= 2 and abs(last[1] - y) <= 2:
         time.sleep(max(0.0, last[2] + DOUBLE_CLICK_SECONDS - time.monotonic()))
@@ -132,7 +128,8 @@ class ToviProgram:
     """One copy of the program in a folder of its own."""
 
     def __init__(self, folder):
-        self.folder, self.ini, self.log_path, self.process = folder, folder / "tovi.ini", folder.parent / "wine.log", None
+        self.folder, self.ini, self.process = folder, folder / "tovi.ini", None
+        self.log_path = folder.parent / "wine.log"
         # Wine maps the Unix root to drive Z:, and reports that path for the process.
         self.windows_folder = "Z:" + str(folder).replace("/", "\\") + "\\"
 
@@ -178,8 +175,8 @@ class ToviProgram:
 
 @functools.cache
 def picture(name):
-    """One of the program's pictures at the run's size, as rows of colours, from its text pixel map in data/:
-    a legend of "char r g b" lines, a blank line, the rows. Its key colour is the bottom-left pixel's."""
+    """A picture of data/ at the run's size as rows of colours, from its text map: a legend of "char r g b" lines,
+    a blank line, the rows. Its key colour is the bottom-left pixel's."""
     text = (PICTURES / f"{name}.txt").read_text(encoding="utf-8").splitlines()
     blank = text.index("")
     legend = {line.split()[0]: tuple(map(int, line.split()[1:4])) for line in text[:blank] if not line.startswith("#")}
@@ -187,8 +184,7 @@ def picture(name):
 
 
 def shows(icon, layer, left=0, top=0):
-    """Whether every pixel of a picture drawn over the base at (left, top), in picture pixels, shows where
-    the base is opaque."""
+    """Whether a picture drawn over the base at (left, top), in picture pixels, shows whole where the base is opaque."""
     base = picture("base")
     return all(icon[(top + y) * BLOCK][(left + x) * BLOCK] == colour for y, row in enumerate(layer)
                for x, colour in enumerate(row) if colour != layer[-1][0] and 0 <= top + y < len(base)
@@ -197,8 +193,7 @@ def shows(icon, layer, left=0, top=0):
 
 @functools.cache
 def rim():
-    """The base's opaque pixels beside its transparent area or border, each a block at the run's scale:
-    the outline every picture of the eye shows, open or blinking."""
+    """The outline every picture of the eye shows: the base's opaque pixels beside its transparent ones or border."""
     base = picture("base")
     inside = {(x, y) for y, row in enumerate(base) for x, colour in enumerate(row) if colour != base[-1][0]}
     return [(x * BLOCK + bx, y * BLOCK + by, base[y][x]) for x, y in inside
@@ -212,8 +207,7 @@ def icon_text(icon):
 
 
 class Tray:
-    """The task bar once both eyes of a started program show in it side by side; while_waiting() runs at
-    each look."""
+    """The task bar once both eyes of a started program show in it side by side; while_waiting() runs at each look."""
 
     def __init__(self, while_waiting=lambda: None):
         self.taskbar = left, top, right, bottom = tuple(
@@ -294,9 +288,9 @@ class Tray:
             image = Image.frombytes("RGB", (right - left, bottom - top), bytes.fromhex(frame["pixels"]))
             for eye, icon in enumerate(self.icons(image, (left, top))):
                 # The eyelids cover one another: the later, bigger one first.
-                label = ("o" if icon == open_eye else "" if {c for row in icon for c in row} <= {self.background, (0, 0, 0)}
+                label = ("o" if icon == open_eye else "" if {c for r in icon for c in r} <= {self.background, (0, 0, 0)}
                          else next((str(n + 1) for n in (3, 2, 1, 0) if shows(icon, caps[n])), None))
-                assert label is not None, f"eye {eye} showed at {frame['t']} ms a picture no frame makes:\n" + icon_text(icon)
+                assert label is not None, f"eye {eye} at {frame['t']} ms: a picture no frame makes\n" + icon_text(icon)
                 labels[eye] += label
         return [re.sub(r"(.)\1+", r"\1", eye) for eye in labels]
 

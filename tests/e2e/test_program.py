@@ -148,7 +148,8 @@ def test_a_locked_session_stills_the_eyes_and_a_restarted_shell_gets_each_eye_on
             before = len(shell.records("tray-request"))
             assert probe("send", "*", "TaskbarCreated", 0)[0]["to"] == 1, "the broadcast failed"
             later = shell.records("tray-request")[before:]
-            heard = ["".join("AMD"[r["message"]] + "-+"[r["answer"]] for r in later if r["window"] == w) for w in windows]
+            heard = ["".join("AMD"[r["message"]] + "-+"[r["answer"]] for r in later if r["window"] == w)
+                     for w in windows]
             assert all(re.fullmatch(f"(M.)*{re.escape(expected)}(M.)*", h) for h in heard), f"the shell heard {heard}"
             assert later[-1]["held"] == 2, f"the shell holds {later[-1]['held']} icons"
     assert tovi.running()

@@ -80,25 +80,22 @@ def test_a_refused_save_is_reported_with_the_path_and_the_program_runs_on_until_
     tovi.ini.write_bytes(OLD)
     # Wine shows a file without write permission as read-only, as "attrib +r" makes it.
     os.chmod(tovi.ini, 0o444)
-    try:
-        tovi.start()
-        tray = Tray()
-        dialog = Dialog(tovi, "TDlgSetting", tray.eye_centre(0))
-        dialog.click((180, 12, 89, 25))  # OK
-        refused()
-        dialog.wait_closed()
-        assert Tray().eyes == tray.eyes and tovi.running(), "the eyes moved or went"
-        # At close the save is refused once more; shutting down goes on after the report.
-        tovi.close()
-        wait_until(lambda: tovi.windows("#32770", visible=True), "the report")
-        # The dialogs are gone by now, and while the report is open the eyes offer no menu.
-        x_click(*tray.eye_centre(1), 3)
-        time.sleep(2)
-        assert not tovi.menus(), "the eyes' menu opened while the program was ending"
-        refused()
-        assert tovi.wait_exit() == 0
-    finally:
-        os.chmod(tovi.ini, 0o644)
+    tovi.start()
+    tray = Tray()
+    dialog = Dialog(tovi, "TDlgSetting", tray.eye_centre(0))
+    dialog.click((180, 12, 89, 25))  # OK
+    refused()
+    dialog.wait_closed()
+    assert Tray().eyes == tray.eyes and tovi.running(), "the eyes moved or went"
+    # At close the save is refused once more; shutting down goes on after the report.
+    tovi.close()
+    wait_until(lambda: tovi.windows("#32770", visible=True), "the report")
+    # The dialogs are gone by now, and while the report is open the eyes offer no menu.
+    x_click(*tray.eye_centre(1), 3)
+    time.sleep(2)
+    assert not tovi.menus(), "the eyes' menu opened while the program was ending"
+    refused()
+    assert tovi.wait_exit() == 0
 
 
 # A long file makes the save long enough to be seen and cut short.

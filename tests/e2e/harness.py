@@ -306,6 +306,8 @@ class Dialog:
     """One opening of one of the program's dialogs from the eyes' menu, by its window class."""
 
     KEYS = {"TDlgSetting": "C", "TDlgAbout": "A"}
+    # The settings dialog's OK as (left, top, width, height) in its client area.
+    SETTINGS_OK = (180, 12, 89, 25)
 
     def __init__(self, tovi, cls, eye_point, menu_shown=lambda menu: None):
         self.tovi, self.cls = tovi, cls

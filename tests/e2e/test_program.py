@@ -83,7 +83,7 @@ def test_a_refused_save_is_reported_with_the_path_and_the_program_runs_on_until_
     tovi.start()
     tray = Tray()
     dialog = Dialog(tovi, "TDlgSetting", tray.eye_centre(0))
-    dialog.click((180, 12, 89, 25))  # OK
+    dialog.click(Dialog.SETTINGS_OK)
     refused()
     dialog.wait_closed()
     assert Tray().eyes == tray.eyes and tovi.running(), "the eyes moved or went"

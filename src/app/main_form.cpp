@@ -20,11 +20,6 @@ constexpr wchar_t kOverflowHintText[] =
     L"目は「^」の中の隠れたアイコンにいます。タスク バーの設定で Tovi のアイコンをオンにすると、"
     L"いつもタスク バーで見えます。";
 
-UINT TaskbarCreatedMessage() {
-  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
-  return message;
-}
-
 }  // namespace
 
 TFrmMain::TFrmMain(std::wstring folder)
@@ -46,9 +41,7 @@ TFrmMain::TFrmMain(std::wstring folder)
   PopupMenu.Add({L"-", nullptr});
   PopupMenu.Add({L"終了(&X)", [this](TObject* sender) { MnuExitClick(sender); }});
 
-  for (TComponent* component : {static_cast<TComponent*>(&TaskTrayIcon1), static_cast<TComponent*>(&TaskTrayIcon2),
-                                static_cast<TComponent*>(&Timer1), static_cast<TComponent*>(&PopupMenu)})
-    component->Loaded();
+  for (TTaskTrayIcon* icon : {&TaskTrayIcon1, &TaskTrayIcon2}) icon->Loaded();
   FormCreate();
 }
 
@@ -145,7 +138,7 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // A new display scale, or a new shell whose task bar may stand on another
   // monitor: the icons take the size the shell now shows.
   if (message == WM_DPICHANGED || message == WM_SETTINGCHANGE || message == WM_DISPLAYCHANGE ||
-      message == TaskbarCreatedMessage())
+      message == TTaskTrayIcon::TaskbarCreatedMessage())
     LoadImages();
   return TForm::HandleMessage(message, wParam, lParam);
 }

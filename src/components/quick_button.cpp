@@ -55,10 +55,9 @@ void DrawDisabledGlyph(HDC dc, int x, int y, const TRaster& glyph, TColorRef sha
 
 TQuickButton::TQuickButton(TForm& form, TBounds bounds, const std::wstring& caption, TQuickButtonStyle style)
     : TControl(form, {.ClassName = L"TQuickButton",
+                      .Title = caption.c_str(),
                       .Style = WS_CLIPSIBLINGS,
                       .Bounds = bounds,
-                      .Text = caption,
-                      .PlatformClass = false,
                       .ClassStyle = CS_DBLCLKS}),
       FStyle(style) {}
 

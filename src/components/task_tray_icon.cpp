@@ -24,12 +24,12 @@ static_assert(kMouseMove == WM_MOUSEMOVE && kLButtonDown == WM_LBUTTONDOWN && kR
 // The first form of the record holds a tooltip of 64 bytes with its zero.
 constexpr std::size_t kTipBytes = 64;
 
-UINT TaskbarCreatedMessage() {
-  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+}  // namespace
+
+UINT TTaskTrayIcon::TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
   return message;
 }
-
-}  // namespace
 
 TTaskTrayIcon::TTaskTrayIcon(TForm* owner) : TComponent(owner), FForm(owner) {
   // Found by this class name from outside, by the end-to-end tests.
@@ -52,13 +52,8 @@ void TTaskTrayIcon::SetIcon(const TIcon* value) {
   if (FVisible) NotifyTray(NIM_MODIFY);
 }
 
-void TTaskTrayIcon::SetPopUpMenuL(TPopupMenu* value) {
-  FPopUpMenuL = value;
-  if (value) value->FreeNotification(this);
-}
-
-void TTaskTrayIcon::SetPopUpMenuR(TPopupMenu* value) {
-  FPopUpMenuR = value;
+void TTaskTrayIcon::SetMenu(TPopupMenu*& menu, TPopupMenu* value) {
+  menu = value;
   if (value) value->FreeNotification(this);
 }
 

@@ -42,7 +42,6 @@ class TForm : public TComponent, public TWindow {
   // in which every other window goes on being served, until a modal result
   // is set; hides the form again and returns that result.
   int ShowModal();
-  int ModalResult() const { return FModalResult; }
   void SetModalResult(int result) { FModalResult = result; }
   bool Showing() const { return FShowing; }
 

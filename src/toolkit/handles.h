@@ -8,7 +8,8 @@
 namespace tovi {
 
 // Move-only owner of one platform handle of type THandle, freed by Close.
-// Copying does not compile: two owners of one handle would free it twice.
+// Copying does not compile, as the moves are declared: two owners of one
+// handle would free it twice.
 template <typename THandle, auto Close>
 class TUnique {
  public:
@@ -20,8 +21,6 @@ class TUnique {
     Reset(other.Release());
     return *this;
   }
-  TUnique(const TUnique&) = delete;
-  TUnique& operator=(const TUnique&) = delete;
 
   THandle Get() const { return FHandle; }
   explicit operator bool() const { return FHandle != THandle{}; }
@@ -34,13 +33,11 @@ class TUnique {
   THandle FHandle{};
 };
 
-inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
-
 using TUniqueIcon = TUnique<HICON, &DestroyIcon>;
-using TUniqueFont = TUnique<HFONT, &DeleteGdiObject>;
-using TUniqueBrush = TUnique<HBRUSH, &DeleteGdiObject>;
-using TUniquePen = TUnique<HPEN, &DeleteGdiObject>;
-using TUniqueBitmap = TUnique<HBITMAP, &DeleteGdiObject>;
+using TUniqueFont = TUnique<HFONT, &DeleteObject>;
+using TUniqueBrush = TUnique<HBRUSH, &DeleteObject>;
+using TUniquePen = TUnique<HPEN, &DeleteObject>;
+using TUniqueBitmap = TUnique<HBITMAP, &DeleteObject>;
 using TUniqueMemoryDc = TUnique<HDC, &DeleteDC>;
 using TUniqueMenu = TUnique<HMENU, &DestroyMenu>;
 // Files and file mappings; null, not INVALID_HANDLE_VALUE, stands for none.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/eye_picture.h"
+#include "toolkit/dc_canvas.h"
 #include "toolkit/errors.h"
 
 namespace tovi {
@@ -17,8 +18,7 @@ constexpr DWORD kIconResourceFormat = 0x00030000;
 // A bitmap's pixels as a top-down 32-bit picture; a monochrome one comes out black and white.
 TRaster PictureOf(HBITMAP bitmap, int size) {
   TRaster picture(size, size);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  BITMAPINFO info = DibHeaderFor(picture);
   const TWindowDc screen(nullptr);
   if (GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(size), picture.Bits().data(), &info, DIB_RGB_COLORS) == 0)
     throw EToviError(L"アイコンを読めません");

@@ -89,10 +89,8 @@ void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
   }
 }
 
-void RemoveStrayTemporary(const std::wstring& path) { DeleteFileW(TemporaryOf(path).c_str()); }
-
 EyeSettings TSettingsStore::Load() {
-  RemoveStrayTemporary(FPath);
+  DeleteFileW(TemporaryOf(FPath).c_str());
   const std::optional<std::string> bytes = ReadFileBytes(FPath);
   FMayReplace = bytes.has_value();
   FOverflowHintShown = ReadOverflowHintShown(bytes.value_or(""));

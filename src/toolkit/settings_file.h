@@ -20,9 +20,6 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path);
 // read-only or anything fails; the old file then stays as it was.
 void WriteFileSafely(const std::wstring& path, std::string_view bytes);
 
-// Deletes the temporary a crashed save may have left beside the file.
-void RemoveStrayTemporary(const std::wstring& path);
-
 // The settings file as the program reads and saves it.
 class TSettingsStore {
  public:

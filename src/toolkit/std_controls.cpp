@@ -11,8 +11,8 @@
 namespace tovi {
 
 TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font)
-    : TControl(form, {.ClassName = L"STATIC", .Style = SS_LEFT | SS_NOPREFIX, .Bounds = bounds, .Text = text,
-                      .Font = font}) {
+    : TControl(form, {.ClassName = L"STATIC", .Title = text.c_str(), .Style = SS_LEFT | SS_NOPREFIX, .Bounds = bounds},
+               font) {
   const TWindowDc dc(Handle());
   const TSelectGuard select(dc.Get(), Font() ? Font() : GetStockObject(SYSTEM_FONT));
   SIZE size{};
@@ -22,10 +22,10 @@ TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font
 
 TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text)
     : TControl(form, {.ClassName = L"EDIT",
+                      .Title = text.c_str(),
                       .Style = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
                       .ExStyle = WS_EX_CLIENTEDGE,
-                      .Bounds = bounds,
-                      .Text = text}) {}
+                      .Bounds = bounds}) {}
 
 namespace {
 
@@ -71,7 +71,8 @@ void TUpDown::SetPosition(int value) {
 }
 
 TCheckBox::TCheckBox(TForm& form, TBounds bounds, const std::wstring& text)
-    : TControl(form, {.ClassName = L"BUTTON", .Style = WS_TABSTOP | BS_AUTOCHECKBOX, .Bounds = bounds, .Text = text}) {}
+    : TControl(form,
+               {.ClassName = L"BUTTON", .Title = text.c_str(), .Style = WS_TABSTOP | BS_AUTOCHECKBOX, .Bounds = bounds}) {}
 
 bool TCheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 

@@ -8,7 +8,7 @@
 namespace tovi {
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-  CreateHandle({.ClassName = L"ToviTimerWindow", .Parent = HWND_MESSAGE});
+  CreateHandle({.ClassName = L"ToviTimerWindow", .Style = WS_POPUP, .Parent = HWND_MESSAGE});
   UpdateTimer();
 }
 

@@ -8,7 +8,6 @@
 #include "toolkit/errors.h"
 #include "toolkit/image_file.h"
 #include "toolkit/seams.h"
-#include "toolkit/settings_file.h"
 
 namespace tovi {
 namespace {

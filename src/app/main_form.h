@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/eye_publisher.h"
+#include "app/settings_store.h"
 #include "components/rest_watch.h"
 #include "components/task_tray_icon.h"
 #include "core/eyes.h"
@@ -14,7 +15,6 @@
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
 #include "toolkit/program_folder.h"
-#include "toolkit/settings_file.h"
 #include "toolkit/task_bar.h"
 #include "toolkit/timer.h"
 

@@ -1,24 +1,11 @@
 #pragma once
 
-#include <optional>
 #include <string>
-#include <string_view>
 #include <utility>
 
 #include "core/settings.h"
 
 namespace tovi {
-
-// The whole file: no bytes when it is missing, nothing when it exists but
-// cannot be read (another program holds it, or it is a folder).
-std::optional<std::string> ReadFileBytes(const std::wstring& path);
-
-// Puts bytes in place of the file so that a crash or power loss never leaves
-// it empty or half-written: a complete new file path + ".tmp" is written,
-// flushed and moved over the old one, whose attributes (hidden, system) it
-// takes. Throws EToviError "<full path> に書き込めません" when the file is
-// read-only or anything fails; the old file then stays as it was.
-void WriteFileSafely(const std::wstring& path, std::string_view bytes);
 
 // The settings file as the program reads and saves it.
 class TSettingsStore {

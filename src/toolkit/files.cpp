@@ -1,4 +1,4 @@
-#include "toolkit/settings_file.h"
+#include "toolkit/files.h"
 
 #include <windows.h>
 
@@ -26,8 +26,6 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
-EToviError WriteRefusal(const std::wstring& path) { return EToviError(FullPath(path) + L" に書き込めません"); }
-
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     // WriteFile counts in DWORDs; a megabyte at a time is plenty.
@@ -50,6 +48,8 @@ bool WriteNewFile(const std::wstring& path, std::string_view bytes, DWORD attrib
 }
 
 }  // namespace
+
+EToviError WriteRefusal(const std::wstring& path) { return EToviError(FullPath(path) + L" に書き込めません"); }
 
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   const TUniqueKernelObject file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -89,36 +89,6 @@ void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
   }
 }
 
-EyeSettings TSettingsStore::Load() {
-  DeleteFileW(TemporaryOf(FPath).c_str());
-  const std::optional<std::string> bytes = ReadFileBytes(FPath);
-  FMayReplace = bytes.has_value();
-  FOverflowHintShown = ReadOverflowHintShown(bytes.value_or(""));
-  return ReadEyeSettings(bytes.value_or(""));
-}
-
-void TSettingsStore::Save(const EyeSettings& settings) {
-  // Without the file's bytes its other lines would be lost.
-  const std::optional<std::string> bytes = ReadFileBytes(FPath);
-  if (!bytes) throw WriteRefusal(FPath);
-  WriteFileSafely(FPath, WriteEyeSettings(*bytes, settings));
-  FMayReplace = true;
-}
-
-void TSettingsStore::SaveAtExit(const EyeSettings& settings) {
-  if (FMayReplace) Save(settings);
-}
-
-void TSettingsStore::RememberOverflowHint() {
-  FOverflowHintShown = true;
-  const std::optional<std::string> bytes = FMayReplace ? ReadFileBytes(FPath) : std::nullopt;
-  if (!bytes) return;
-  // Nobody asked for this save: where it fails, the hint shows once more at
-  // the next start, which is not worth a message box.
-  try {
-    WriteFileSafely(FPath, WriteOverflowHintShown(*bytes));
-  } catch (const EToviError&) {
-  }
-}
+void RemoveStrayTemporary(const std::wstring& path) { DeleteFileW(TemporaryOf(path).c_str()); }
 
 }  // namespace tovi

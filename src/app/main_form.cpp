@@ -25,7 +25,8 @@ TFrmMain::TFrmMain(std::wstring folder)
     // A tool window never gets a task-bar button, should anything ever show it.
     : TForm({.ClassName = L"TFrmMain", .Caption = L"Tovi", .Style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
              .ExStyle = WS_EX_TOOLWINDOW}),
-      FFolder(std::move(folder)) {
+      FFolder(std::move(folder)),
+      FSettingsStore(FFolder + kSettingsFile) {
   TaskTrayIcon1.SetPopUpMenuR(&PopupMenu);
   TaskTrayIcon1.OnClick = [this](TObject* sender) { TaskTrayIcon1Click(sender); };
   TaskTrayIcon2.SetPopUpMenuR(&PopupMenu);
@@ -68,10 +69,7 @@ void TFrmMain::FormCreate() {
 
 void TFrmMain::FormDestroy() { FSettingsStore.SaveAtExit(FSettings); }
 
-void TFrmMain::LoadSettings() {
-  FSettingsStore = TSettingsStore(FFolder + kSettingsFile);
-  FSettings = FSettingsStore.Load();
-}
+void TFrmMain::LoadSettings() { FSettings = FSettingsStore.Load(); }
 
 void TFrmMain::SaveSettings() { FSettingsStore.Save(FSettings); }
 

@@ -10,7 +10,6 @@ namespace tovi {
 // The settings file as the program reads and saves it.
 class TSettingsStore {
  public:
-  TSettingsStore() = default;  // the main form learns its folder only once it is made
   explicit TSettingsStore(std::wstring path) : FPath(std::move(path)) {}
 
   // The settings in the file, or their defaults where it is missing or cannot

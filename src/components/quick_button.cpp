@@ -183,7 +183,6 @@ void TQuickButton::Paint(HDC dc) {
   DrawFrame(dc, frame.Kind, client, colours, ContentShift(state) != 0);
 
   // Face, glyph and caption are composed off-screen and reach the control in one copy.
-  const int left = frame.Inset, top = frame.Inset;
   const int width = fullWidth - 2 * frame.Inset, height = fullHeight - 2 * frame.Inset;
   if (width <= 0 || height <= 0) return;
   const TUniqueMemoryDc content(CreateCompatibleDC(dc));
@@ -230,7 +229,7 @@ void TQuickButton::Paint(HDC dc) {
     }
     TextOutW(b, place.Text.X, place.Text.Y, caption.c_str(), length);
   }
-  BitBlt(dc, left, top, width, height, b, 0, 0, SRCCOPY);
+  BitBlt(dc, frame.Inset, frame.Inset, width, height, b, 0, 0, SRCCOPY);
 }
 
 }  // namespace tovi

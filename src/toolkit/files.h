@@ -12,11 +12,10 @@ namespace tovi {
 // cannot be read (another program holds it, or it is a folder).
 std::optional<std::string> ReadFileBytes(const std::wstring& path);
 
-// Puts bytes in place of the file so that a crash or power loss never leaves
-// it empty or half-written: a complete new file path + ".tmp" is written,
-// flushed and moved over the old one, whose attributes (hidden, system) it
-// takes. Throws EToviError "<full path> に書き込めません" when the file is
-// read-only or anything fails; the old file then stays as it was.
+// Puts bytes in place of the file, never leaving it empty or half-written: a
+// complete new file path + ".tmp", with the old one's attributes, is written,
+// flushed and moved over it. Throws WriteRefusal when the file is read-only
+// or anything fails; the old file then stays as it was.
 void WriteFileSafely(const std::wstring& path, std::string_view bytes);
 
 // Deletes the temporary a save cut short left beside the file.

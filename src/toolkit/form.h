@@ -38,9 +38,8 @@ class TForm : public TComponent, public TWindow {
 
   void Close();
 
-  // Shows the form centred on the screen and runs a message loop of its own,
-  // in which every other window goes on being served, until a modal result
-  // is set; hides the form again and returns that result.
+  // Shows the form centred on the screen and serves every window in a loop of
+  // its own until a modal result is set; hides the form and returns it.
   int ShowModal();
   void SetModalResult(int result) { FModalResult = result; }
   bool Showing() const { return FShowing; }

@@ -41,10 +41,9 @@ TUniqueIcon IconFromPicture(const TRaster& picture, const TRaster& mask) {
   BYTE* const colourRows = image.data() + sizeof header;
   BYTE* const maskRows = colourRows + w * h * 4;
   // Wine's shell hands an icon on with as many mask bytes as its pixels fill,
-  // not its rows padded to 16 bits: at widths that are no multiple of 16 the
-  // last rows of the mask are lost, and an alpha channel keeps them
-  // transparent. Elsewhere the icon goes without, which halves what the
-  // shell's copy of it costs.
+  // not rows padded to 16 bits: at widths no multiple of 16 the mask's last
+  // rows are lost, and an alpha channel keeps them transparent. Elsewhere the
+  // icon goes without, which halves what the shell's copy of it costs.
   const std::uint32_t opaque = width % 16 != 0 ? 0xFF000000u : 0u;
   const std::span<const std::uint32_t> bits = picture.Bits();
   for (int y = 0; y < height; ++y) {

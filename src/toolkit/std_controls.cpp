@@ -29,9 +29,8 @@ TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text)
 
 namespace {
 
-// The up-down is the common controls' own: their library is loaded and its
-// class registered with the first one, so that a run which never opens the
-// settings dialog never maps the library.
+// The common controls' library is loaded with the first up-down: a run that
+// never opens the settings dialog never maps it.
 const wchar_t* UpDownClass() {
   static const bool registered = [] {
     const auto init = SystemCall<decltype(::InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
@@ -71,8 +70,8 @@ void TUpDown::SetPosition(int value) {
 }
 
 TCheckBox::TCheckBox(TForm& form, TBounds bounds, const std::wstring& text)
-    : TControl(form,
-               {.ClassName = L"BUTTON", .Title = text.c_str(), .Style = WS_TABSTOP | BS_AUTOCHECKBOX, .Bounds = bounds}) {}
+    : TControl(form, {.ClassName = L"BUTTON", .Title = text.c_str(), .Style = WS_TABSTOP | BS_AUTOCHECKBOX,
+                      .Bounds = bounds}) {}
 
 bool TCheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -100,10 +99,9 @@ TOwnerDrawComboBox::TOwnerDrawComboBox(TForm& form, TBounds bounds, UINT itemHei
     : TControl(form, {.ClassName = L"COMBOBOX",
                       .Style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
                       .Bounds = DroppedBounds(bounds, itemHeight, visibleItems)}) {
-  // The field and the entries take their height here, not from WM_MEASUREITEM.
-  // Wine sizes the field anew from the text of the font set after creation,
-  // and the list's room from what is then left: the entries' height decides
-  // the field, and the window's height is given again to set the list's room.
+  // The heights are set here, not by WM_MEASUREITEM: Wine sizes the field anew
+  // from the font set after creation and the list from what is left, so the
+  // entries' height decides the field, and the window's height is given again.
   for (const WPARAM part : {WPARAM(-1), WPARAM(0)})
     SendMessageW(Handle(), CB_SETITEMHEIGHT, part, form.Scale(static_cast<int>(itemHeight)));
   const TBounds dropped = Scaled(form, DroppedBounds(bounds, itemHeight, visibleItems));

@@ -14,12 +14,11 @@ struct TBounds {
   int Height = 0;
 };
 
-// A window of ours: one object per window, its messages handled by the
-// member HandleMessage. An exception that leaves HandleMessage goes to the
-// application's error report and the message counts as handled. A window of
-// one of the platform's classes (a standard control) comes through here too:
-// its class's own procedure then answers what HandleMessage leaves alone.
-// A class that is not the platform's is ours, registered on its first use.
+// One object per window, its messages handled by HandleMessage; an exception
+// that leaves it goes to the application's error report, and the message
+// counts as handled. A class not yet registered is ours, registered on first
+// use; a window of the platform's classes (a standard control) comes through
+// here too, its class's procedure answering what HandleMessage leaves alone.
 class TWindow {
  public:
   TWindow() = default;

@@ -1,12 +1,11 @@
 #include "components/task_tray_icon.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 
 #include "core/tray_icon_rules.h"
 #include "toolkit/application.h"
-#include "toolkit/errors.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
 #include "toolkit/seams.h"
@@ -118,11 +117,8 @@ bool TTaskTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& t
   data.uFlags = NIF_INFO;
   data.dwInfoFlags = NIIF_INFO;
   // The record came zeroed; the last character of each field stays the terminator.
-  const auto copy = [](const std::wstring& from, auto& to) {
-    std::copy_n(from.begin(), std::min(from.size(), std::size(to) - 1), to);
-  };
-  copy(title, data.szInfoTitle);
-  copy(text, data.szInfo);
+  wcsncpy(data.szInfoTitle, title.c_str(), std::size(data.szInfoTitle) - 1);
+  wcsncpy(data.szInfo, text.c_str(), std::size(data.szInfo) - 1);
   return seams::ShellNotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 

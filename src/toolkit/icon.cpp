@@ -76,9 +76,4 @@ TUniqueIcon ResourceIconAtSize(int resource, int size) {
 
 TIcon::TIcon(TUniqueIcon picture) : FPicture(std::make_shared<const TUniqueIcon>(std::move(picture))) {}
 
-void TIcon::Assign(const TIcon* source) {
-  if (source == nullptr) FPicture.reset();
-  else FPicture = source->FPicture;
-}
-
 }  // namespace tovi

@@ -14,7 +14,6 @@ class TTimer : public TComponent, private TWindow {
 
   void SetInterval(UINT milliseconds);
   void SetEnabled(bool enabled);
-  bool Enabled() const { return FEnabled; }
 
   TNotifyEvent OnTimer;
 

@@ -12,9 +12,9 @@
 #include "core/settings.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/setting_dialog.h"
+#include "toolkit/files.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
-#include "toolkit/program_folder.h"
 #include "toolkit/task_bar.h"
 #include "toolkit/timer.h"
 

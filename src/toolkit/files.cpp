@@ -51,6 +51,18 @@ bool WriteNewFile(const std::wstring& path, std::string_view bytes, DWORD attrib
 
 EToviError WriteRefusal(const std::wstring& path) { return EToviError(FullPath(path) + L" に書き込めません"); }
 
+std::wstring ProgramFolder() {
+  // Long paths may exceed MAX_PATH: grow the buffer until the name fits.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) throw EToviError(L"プログラムの場所がわかりません");
+    // The module's name is a full path: its folder ends at its last backslash.
+    if (length < path.size()) return path.substr(0, path.find_last_of(L'\\', length) + 1);
+    path.resize(path.size() * 2);
+  }
+}
+
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   const TUniqueKernelObject file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     OPEN_EXISTING);

@@ -8,6 +8,9 @@
 
 namespace tovi {
 
+// The folder of the running executable, ending in "\", whatever characters it holds.
+std::wstring ProgramFolder();
+
 // The whole file: no bytes when it is missing, nothing when it exists but
 // cannot be read (another program holds it, or it is a folder).
 std::optional<std::string> ReadFileBytes(const std::wstring& path);

@@ -20,10 +20,6 @@ void TSettingsStore::Save(const EyeSettings& settings) {
   FMayReplace = true;
 }
 
-void TSettingsStore::SaveAtExit(const EyeSettings& settings) {
-  if (FMayReplace) Save(settings);
-}
-
 void TSettingsStore::RememberOverflowHint() {
   FOverflowHintShown = true;
   const std::optional<std::string> bytes = FMayReplace ? ReadFileBytes(FPath) : std::nullopt;

@@ -24,7 +24,9 @@ class TSettingsStore {
   // Saves as Save does, but only settings that came from the file, or from
   // no file at all, or were saved since: defaults that stand in for a file
   // that could not be read must not replace the user's own.
-  void SaveAtExit(const EyeSettings& settings);
+  void SaveAtExit(const EyeSettings& settings) {
+    if (FMayReplace) Save(settings);
+  }
 
   // Whether the file, as Load found it, remembers that the hint about eyes
   // hidden by the shell was shown.

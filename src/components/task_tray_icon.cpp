@@ -129,11 +129,6 @@ void TTaskTrayIcon::AddIcon() {
   else KillTimer(Handle(), kRetryAddTimer);
 }
 
-void TTaskTrayIcon::RetryAdd() {
-  if (FVisible && FAddPending) AddIcon();
-  else KillTimer(Handle(), kRetryAddTimer);
-}
-
 LRESULT TTaskTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == TaskbarCreatedMessage()) {
     // A restarted shell has forgotten every icon.
@@ -152,10 +147,9 @@ LRESULT TTaskTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_TIMER:
       if (wParam != kRetryAddTimer) break;
-      RetryAdd();
+      if (FVisible && FAddPending) AddIcon();
+      else KillTimer(Handle(), kRetryAddTimer);
       return 0;
-    default:
-      break;
   }
   return TWindow::HandleMessage(message, wParam, lParam);
 }

@@ -67,7 +67,6 @@ class TTaskTrayIcon : public TComponent, private TWindow {
   TObject* ErrorSender() override { return this; }
   void SetMenu(TPopupMenu*& menu, TPopupMenu* value);
   void HandleCallback(LPARAM mouseMessage);
-  void RetryAdd();
   void BringOwnerForward();
   BOOL NotifyTray(DWORD operation);
   void AddIcon();

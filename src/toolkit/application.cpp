@@ -65,11 +65,8 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleException(TObject* sender) {
   const std::wstring text = ExceptionText(std::current_exception());
-  if (OnException) {
-    OnException(sender, text);
-    return;
-  }
-  ShowError(text);
+  if (OnException) OnException(sender, text);
+  else ShowError(text);
 }
 
 void TApplication::ShowError(const std::wstring& text) {

@@ -28,10 +28,7 @@ int MonitorDpi(HMONITOR monitor) {
 
 int WindowDpi(HWND window) {
   static const auto getDpiForWindow = SystemCall<UINT WINAPI(HWND)>(L"user32.dll", "GetDpiForWindow");
-  if (getDpiForWindow && window) {
-    const UINT dpi = getDpiForWindow(window);
-    if (dpi > 0) return static_cast<int>(dpi);
-  }
+  if (const UINT dpi = getDpiForWindow && window ? getDpiForWindow(window) : 0; dpi > 0) return static_cast<int>(dpi);
   return MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY));
 }
 

@@ -97,10 +97,7 @@ BOOL TTaskTrayIcon::NotifyTray(DWORD operation) {
 }
 
 std::optional<TRect> TTaskTrayIcon::Place() const {
-  NOTIFYICONIDENTIFIER icon{};
-  icon.cbSize = sizeof icon;
-  icon.hWnd = Handle();
-  icon.uID = kIconId;
+  NOTIFYICONIDENTIFIER icon{sizeof icon, Handle(), kIconId, {}};
   RECT r{};
   if (FAILED(seams::ShellNotifyIconGetRect(&icon, &r))) return std::nullopt;
   return TRect{r.left, r.top, r.right, r.bottom};

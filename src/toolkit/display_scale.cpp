@@ -7,7 +7,7 @@ namespace tovi {
 namespace {
 
 int ScreenDpi() {
-  const TWindowDc screen(nullptr);
+  const TScreenDc screen(GetDC(nullptr));
   const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }

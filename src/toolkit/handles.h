@@ -51,21 +51,9 @@ inline TUniqueKernelObject OpenFile(const std::wstring& path, DWORD access, DWOR
   return TUniqueKernelObject(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
-// A device context borrowed from a window (or the screen) and given back.
-class TWindowDc {
- public:
-  explicit TWindowDc(HWND window) : FWindow(window), FDc(GetDC(window)) {}
-  ~TWindowDc() {
-    if (FDc) ReleaseDC(FWindow, FDc);
-  }
-  TWindowDc(const TWindowDc&) = delete;
-  TWindowDc& operator=(const TWindowDc&) = delete;
-  HDC Get() const { return FDc; }
-
- private:
-  HWND FWindow;
-  HDC FDc;
-};
+// The screen's device context, borrowed with GetDC(nullptr) and given back.
+inline void ReleaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
+using TScreenDc = TUnique<HDC, &ReleaseScreenDc>;
 
 // The paint of one WM_PAINT, ended whatever the painting does.
 class TPaintDc {

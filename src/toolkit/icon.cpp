@@ -19,7 +19,7 @@ constexpr DWORD kIconResourceFormat = 0x00030000;
 TRaster PictureOf(HBITMAP bitmap, int size) {
   TRaster picture(size, size);
   BITMAPINFO info = DibHeaderFor(picture);
-  const TWindowDc screen(nullptr);
+  const TScreenDc screen(GetDC(nullptr));
   if (GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(size), picture.Bits().data(), &info, DIB_RGB_COLORS) == 0)
     throw EToviError(L"アイコンを読めません");
   for (std::uint32_t& pixel : picture.Bits()) pixel &= 0x00FFFFFFu;

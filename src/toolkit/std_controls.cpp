@@ -13,7 +13,7 @@ namespace tovi {
 TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font)
     : TControl(form, {.ClassName = L"STATIC", .Title = text.c_str(), .Style = SS_LEFT | SS_NOPREFIX, .Bounds = bounds},
                font) {
-  const TWindowDc dc(Handle());
+  const TScreenDc dc(GetDC(nullptr));
   const TSelectGuard select(dc.Get(), Font() ? Font() : GetStockObject(SYSTEM_FONT));
   SIZE size{};
   GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);

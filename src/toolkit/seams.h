@@ -3,12 +3,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <utility>
-
 namespace tovi {
 
 // The few platform calls that tests observe or steer: function pointers with
-// the real call as default, swapped for the life of a TSeamOverride.
+// the real call as default, which a test swaps for its own.
 namespace seams {
 
 // Opens a pop-up menu at a screen point; once it has closed, the command chosen, or 0.
@@ -36,18 +34,5 @@ inline HRESULT(WINAPI* UserNotificationState)(QUERY_USER_NOTIFICATION_STATE* sta
 inline HRESULT(WINAPI* ShellNotifyIconGetRect)(const NOTIFYICONIDENTIFIER* icon, RECT* place) = &NotifyIconGetRect;
 
 }  // namespace seams
-
-template <typename TFunction>
-class TSeamOverride {
- public:
-  TSeamOverride(TFunction& seam, TFunction replacement) : FSeam(seam), FSaved(std::exchange(seam, replacement)) {}
-  ~TSeamOverride() { FSeam = FSaved; }
-  TSeamOverride(const TSeamOverride&) = delete;
-  TSeamOverride& operator=(const TSeamOverride&) = delete;
-
- private:
-  TFunction& FSeam;
-  TFunction FSaved;
-};
 
 }  // namespace tovi

@@ -18,7 +18,6 @@ class TTimer : public TComponent, private TWindow {
   TNotifyEvent OnTimer;
 
  private:
-  TObject* ErrorSender() override { return this; }
   void UpdateTimer();
   static void CALLBACK Tick(HWND window, UINT message, UINT_PTR id, DWORD time);
 

@@ -29,10 +29,10 @@ class TTaskTrayIcon : public TComponent, private TWindow {
   // The first form of the record: 88 bytes in a 32-bit program, 104 in a 64-bit one.
   static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
 
-  // owner: the form brought to the front when the icon is pressed, if any.
   // What the shell broadcasts when it has restarted and forgotten every icon.
   static UINT TaskbarCreatedMessage();
 
+  // owner: the form brought to the front when the icon is pressed, if any.
   explicit TTaskTrayIcon(TForm* owner);
   ~TTaskTrayIcon() override;
 

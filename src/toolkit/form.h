@@ -10,9 +10,7 @@
 namespace tovi {
 
 // The integer a modal form closes with.
-inline constexpr int mrNone = 0;
-inline constexpr int mrOK = 1;
-inline constexpr int mrCancel = 2;
+inline constexpr int mrNone = 0, mrOK = 1, mrCancel = 2;
 
 // What a control reports to its form about itself (WM_COMMAND, WM_DRAWITEM)
 // the form hands back to the control's own window as this plus the message.

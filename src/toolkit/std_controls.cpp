@@ -114,12 +114,11 @@ void TOwnerDrawComboBox::AddItem(const std::wstring& text) {
   SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-int TOwnerDrawComboBox::Count() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0)); }
-
 int TOwnerDrawComboBox::ItemIndex() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0)); }
 
 void TOwnerDrawComboBox::SetItemIndex(int index) {
-  SendMessageW(Handle(), CB_SETCURSEL, index >= 0 && index < Count() ? static_cast<WPARAM>(index) : WPARAM(-1), 0);
+  const auto count = static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0));
+  SendMessageW(Handle(), CB_SETCURSEL, index >= 0 && index < count ? static_cast<WPARAM>(index) : WPARAM(-1), 0);
 }
 
 void TOwnerDrawComboBox::DrawItem(const DRAWITEMSTRUCT& item) {

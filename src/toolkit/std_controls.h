@@ -58,7 +58,6 @@ class TOwnerDrawComboBox final : public TControl {
   TOwnerDrawComboBox(TForm& form, TBounds bounds, UINT itemHeight, int visibleItems);
   void Clear();
   void AddItem(const std::wstring& text);
-  int Count() const;
   // -1 when no entry is selected; an index that names no entry selects none.
   int ItemIndex() const;
   void SetItemIndex(int index);

@@ -8,7 +8,6 @@
 #include "toolkit/errors.h"
 #include "toolkit/image_file.h"
 #include "toolkit/seams.h"
-#include "toolkit/settings_file.h"
 
 namespace tovi {
 namespace {
@@ -20,18 +19,14 @@ constexpr wchar_t kOverflowHintText[] =
     L"目は「^」の中の隠れたアイコンにいます。タスク バーの設定で Tovi のアイコンをオンにすると、"
     L"いつもタスク バーで見えます。";
 
-UINT TaskbarCreatedMessage() {
-  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
-  return message;
-}
-
 }  // namespace
 
 TFrmMain::TFrmMain(std::wstring folder)
     // A tool window never gets a task-bar button, should anything ever show it.
     : TForm({.ClassName = L"TFrmMain", .Caption = L"Tovi", .Style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
              .ExStyle = WS_EX_TOOLWINDOW}),
-      FFolder(std::move(folder)) {
+      FFolder(std::move(folder)),
+      FSettingsStore(FFolder + kSettingsFile) {
   TaskTrayIcon1.SetPopUpMenuR(&PopupMenu);
   TaskTrayIcon1.OnClick = [this](TObject* sender) { TaskTrayIcon1Click(sender); };
   TaskTrayIcon2.SetPopUpMenuR(&PopupMenu);
@@ -46,9 +41,7 @@ TFrmMain::TFrmMain(std::wstring folder)
   PopupMenu.Add({L"-", nullptr});
   PopupMenu.Add({L"終了(&X)", [this](TObject* sender) { MnuExitClick(sender); }});
 
-  for (TComponent* component : {static_cast<TComponent*>(&TaskTrayIcon1), static_cast<TComponent*>(&TaskTrayIcon2),
-                                static_cast<TComponent*>(&Timer1), static_cast<TComponent*>(&PopupMenu)})
-    component->Loaded();
+  for (TTaskTrayIcon* icon : {&TaskTrayIcon1, &TaskTrayIcon2}) icon->Loaded();
   FormCreate();
 }
 
@@ -76,10 +69,7 @@ void TFrmMain::FormCreate() {
 
 void TFrmMain::FormDestroy() { FSettingsStore.SaveAtExit(FSettings); }
 
-void TFrmMain::LoadSettings() {
-  FSettingsStore = TSettingsStore(FFolder + kSettingsFile);
-  FSettings = FSettingsStore.Load();
-}
+void TFrmMain::LoadSettings() { FSettings = FSettingsStore.Load(); }
 
 void TFrmMain::SaveSettings() { FSettingsStore.Save(FSettings); }
 
@@ -145,7 +135,7 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // A new display scale, or a new shell whose task bar may stand on another
   // monitor: the icons take the size the shell now shows.
   if (message == WM_DPICHANGED || message == WM_SETTINGCHANGE || message == WM_DISPLAYCHANGE ||
-      message == TaskbarCreatedMessage())
+      message == TTaskTrayIcon::TaskbarCreatedMessage())
     LoadImages();
   return TForm::HandleMessage(message, wParam, lParam);
 }

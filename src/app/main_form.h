@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/eye_publisher.h"
+#include "app/settings_store.h"
 #include "components/rest_watch.h"
 #include "components/task_tray_icon.h"
 #include "core/eyes.h"
@@ -11,10 +12,9 @@
 #include "core/settings.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/setting_dialog.h"
+#include "toolkit/files.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
-#include "toolkit/program_folder.h"
-#include "toolkit/settings_file.h"
 #include "toolkit/task_bar.h"
 #include "toolkit/timer.h"
 

@@ -13,15 +13,9 @@ void FillSolid(HDC dc, const RECT& r, TColorRef colour) {
   FillRect(dc, &r, brush.Get());
 }
 
-// The octagon frame of the round style along the edges of r; a rectangle too
-// small for it is filled with face instead.
+// The octagon frame of the round style along the edges of r.
 void DrawRoundFrame(HDC dc, const RECT& r, TColorRef face, std::int64_t step, bool sunken) {
-  const TRect bounds{r.left, r.top, r.right, r.bottom};
-  if (!RoundFrameFits(bounds)) {
-    FillSolid(dc, r, face);
-    return;
-  }
-  const TRoundFrame frame = RoundFrameLines(bounds, face, step, sunken);
+  const TRoundFrame frame = RoundFrameLines({r.left, r.top, r.right, r.bottom}, face, step, sunken);
   for (const TPolyline& line : frame.Lines) {
     const TUniquePen pen(CreatePen(PS_SOLID, 1, line.Colour));
     const TSelectGuard select(dc, pen.Get());
@@ -40,8 +34,8 @@ void DrawFrame(HDC dc, TFrameKind kind, const RECT& r, const TButtonColours& col
     case TFrameKind::SunkenEdge: DrawEdge(dc, &edge, EDGE_SUNKEN, BF_RECT | BF_ADJUST); break;
     case TFrameKind::RaisedInnerEdge: DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT | BF_ADJUST); break;
     case TFrameKind::SunkenInnerEdge: DrawEdge(dc, &edge, BDR_SUNKENINNER, BF_RECT | BF_ADJUST); break;
-    case TFrameKind::Round:
-    case TFrameKind::RoundTooSmall: DrawRoundFrame(dc, r, colours.Face, colours.Step, sunken); break;
+    case TFrameKind::Round: DrawRoundFrame(dc, r, colours.Face, colours.Step, sunken); break;
+    case TFrameKind::RoundTooSmall: FillSolid(dc, r, colours.Face); break;
   }
 }
 
@@ -55,10 +49,9 @@ void DrawDisabledGlyph(HDC dc, int x, int y, const TRaster& glyph, TColorRef sha
 
 TQuickButton::TQuickButton(TForm& form, TBounds bounds, const std::wstring& caption, TQuickButtonStyle style)
     : TControl(form, {.ClassName = L"TQuickButton",
+                      .Title = caption.c_str(),
                       .Style = WS_CLIPSIBLINGS,
                       .Bounds = bounds,
-                      .Text = caption,
-                      .PlatformClass = false,
                       .ClassStyle = CS_DBLCLKS}),
       FStyle(style) {}
 
@@ -184,7 +177,6 @@ void TQuickButton::Paint(HDC dc) {
   DrawFrame(dc, frame.Kind, client, colours, ContentShift(state) != 0);
 
   // Face, glyph and caption are composed off-screen and reach the control in one copy.
-  const int left = frame.Inset, top = frame.Inset;
   const int width = fullWidth - 2 * frame.Inset, height = fullHeight - 2 * frame.Inset;
   if (width <= 0 || height <= 0) return;
   const TUniqueMemoryDc content(CreateCompatibleDC(dc));
@@ -231,7 +223,7 @@ void TQuickButton::Paint(HDC dc) {
     }
     TextOutW(b, place.Text.X, place.Text.Y, caption.c_str(), length);
   }
-  BitBlt(dc, left, top, width, height, b, 0, 0, SRCCOPY);
+  BitBlt(dc, frame.Inset, frame.Inset, width, height, b, 0, 0, SRCCOPY);
 }
 
 }  // namespace tovi

@@ -20,31 +20,20 @@ class TQuickButton : public TControl {
   TQuickButton(TForm& form, TBounds bounds, const std::wstring& caption,
                TQuickButtonStyle style = TQuickButtonStyle::qbsDefault);
 
-  TColor BaseColor() const { return FBaseColor; }
   void SetBaseColor(TColor value) { Change(FBaseColor, value); }
-  int Contrast() const { return FContrast; }
   void SetContrast(int value) { Change(FContrast, value); }
   bool Down() const { return FPress.Down(); }
   void SetDown(bool value);
-  bool Flat() const { return FFlat; }
   void SetFlat(bool value) { Change(FFlat, value); }
-  TQuickButtonLayout Layout() const { return FLayout; }
   void SetLayout(TQuickButtonLayout value) { Change(FLayout, value); }
-  // A strip of square images: normal, disabled, pressed, down.
-  const TRaster& Glyph() const { return FGlyph; }
-  // Copies the picture into the owned strip; null empties it.
+  // Copies a strip of square images (normal, disabled, pressed, down) into
+  // the button; null empties it.
   void SetGlyph(const TRaster* value);
   int GlyphCount() const { return GlyphCountOf(FGlyph.Width(), FGlyph.Height()); }
-  int Margin() const { return FMargin; }
   void SetMargin(int value) { Change(FMargin, value); }
-  bool MouseInControl() const { return FMouseInControl; }
-  bool ShowCaption() const { return FShowCaption; }
   void SetShowCaption(bool value) { Change(FShowCaption, value); }
-  TQuickButtonStyle Style() const { return FStyle; }
   void SetStyle(TQuickButtonStyle value) { Change(FStyle, value); }
-  bool Switch() const { return FPress.Switch(); }
   void SetSwitch(bool value) { FPress.SetSwitch(value); }
-  bool Pressed() const { return FPress.Pressed(); }
 
   TNotifyEvent OnClick;
 

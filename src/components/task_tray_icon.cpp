@@ -1,12 +1,11 @@
 #include "components/task_tray_icon.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 
 #include "core/tray_icon_rules.h"
 #include "toolkit/application.h"
-#include "toolkit/errors.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
 #include "toolkit/seams.h"
@@ -24,12 +23,12 @@ static_assert(kMouseMove == WM_MOUSEMOVE && kLButtonDown == WM_LBUTTONDOWN && kR
 // The first form of the record holds a tooltip of 64 bytes with its zero.
 constexpr std::size_t kTipBytes = 64;
 
-UINT TaskbarCreatedMessage() {
-  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+}  // namespace
+
+UINT TTaskTrayIcon::TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
   return message;
 }
-
-}  // namespace
 
 TTaskTrayIcon::TTaskTrayIcon(TForm* owner) : TComponent(owner), FForm(owner) {
   // Found by this class name from outside, by the end-to-end tests.
@@ -52,13 +51,8 @@ void TTaskTrayIcon::SetIcon(const TIcon* value) {
   if (FVisible) NotifyTray(NIM_MODIFY);
 }
 
-void TTaskTrayIcon::SetPopUpMenuL(TPopupMenu* value) {
-  FPopUpMenuL = value;
-  if (value) value->FreeNotification(this);
-}
-
-void TTaskTrayIcon::SetPopUpMenuR(TPopupMenu* value) {
-  FPopUpMenuR = value;
+void TTaskTrayIcon::SetMenu(TPopupMenu*& menu, TPopupMenu* value) {
+  menu = value;
   if (value) value->FreeNotification(this);
 }
 
@@ -103,10 +97,7 @@ BOOL TTaskTrayIcon::NotifyTray(DWORD operation) {
 }
 
 std::optional<TRect> TTaskTrayIcon::Place() const {
-  NOTIFYICONIDENTIFIER icon{};
-  icon.cbSize = sizeof icon;
-  icon.hWnd = Handle();
-  icon.uID = kIconId;
+  NOTIFYICONIDENTIFIER icon{sizeof icon, Handle(), kIconId, {}};
   RECT r{};
   if (FAILED(seams::ShellNotifyIconGetRect(&icon, &r))) return std::nullopt;
   return TRect{r.left, r.top, r.right, r.bottom};
@@ -123,11 +114,8 @@ bool TTaskTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& t
   data.uFlags = NIF_INFO;
   data.dwInfoFlags = NIIF_INFO;
   // The record came zeroed; the last character of each field stays the terminator.
-  const auto copy = [](const std::wstring& from, auto& to) {
-    std::copy_n(from.begin(), std::min(from.size(), std::size(to) - 1), to);
-  };
-  copy(title, data.szInfoTitle);
-  copy(text, data.szInfo);
+  wcsncpy(data.szInfoTitle, title.c_str(), std::size(data.szInfoTitle) - 1);
+  wcsncpy(data.szInfo, text.c_str(), std::size(data.szInfo) - 1);
   return seams::ShellNotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
@@ -135,11 +123,6 @@ void TTaskTrayIcon::AddIcon() {
   // A shell that already holds the icon refuses the add but takes a modify.
   FAddPending = !NotifyTray(NIM_ADD) && !NotifyTray(NIM_MODIFY);
   if (FAddPending) SetTimer(Handle(), kRetryAddTimer, kRetryAddMilliseconds, nullptr);
-  else KillTimer(Handle(), kRetryAddTimer);
-}
-
-void TTaskTrayIcon::RetryAdd() {
-  if (FVisible && FAddPending) AddIcon();
   else KillTimer(Handle(), kRetryAddTimer);
 }
 
@@ -161,10 +144,9 @@ LRESULT TTaskTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_TIMER:
       if (wParam != kRetryAddTimer) break;
-      RetryAdd();
+      if (FVisible && FAddPending) AddIcon();
+      else KillTimer(Handle(), kRetryAddTimer);
       return 0;
-    default:
-      break;
   }
   return TWindow::HandleMessage(message, wParam, lParam);
 }

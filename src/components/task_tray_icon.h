@@ -29,20 +29,21 @@ class TTaskTrayIcon : public TComponent, private TWindow {
   // The first form of the record: 88 bytes in a 32-bit program, 104 in a 64-bit one.
   static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
 
+  // What the shell broadcasts when it has restarted and forgotten every icon.
+  static UINT TaskbarCreatedMessage();
+
   // owner: the form brought to the front when the icon is pressed, if any.
   explicit TTaskTrayIcon(TForm* owner);
   ~TTaskTrayIcon() override;
 
-  const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& value);
   // The component's own icon object; it shares the picture last assigned.
   const TIcon& Icon() const { return FIcon; }
   void SetIcon(const TIcon* value);
   TPopupMenu* PopUpMenuL() const { return FPopUpMenuL; }
-  void SetPopUpMenuL(TPopupMenu* value);
+  void SetPopUpMenuL(TPopupMenu* value) { SetMenu(FPopUpMenuL, value); }
   TPopupMenu* PopUpMenuR() const { return FPopUpMenuR; }
-  void SetPopUpMenuR(TPopupMenu* value);
-  bool Visible() const { return FVisible; }
+  void SetPopUpMenuR(TPopupMenu* value) { SetMenu(FPopUpMenuR, value); }
   void SetVisible(bool value);
   HWND WindowHandle() const { return Handle(); }
 
@@ -64,8 +65,8 @@ class TTaskTrayIcon : public TComponent, private TWindow {
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   TObject* ErrorSender() override { return this; }
+  void SetMenu(TPopupMenu*& menu, TPopupMenu* value);
   void HandleCallback(LPARAM mouseMessage);
-  void RetryAdd();
   void BringOwnerForward();
   BOOL NotifyTray(DWORD operation);
   void AddIcon();

@@ -30,11 +30,6 @@ TApplication::~TApplication() {
   TheApplication = nullptr;
 }
 
-void TApplication::AddForm(std::unique_ptr<TForm> form) {
-  if (FMainForm == nullptr) FMainForm = form.get();
-  FForms.push_back(std::move(form));
-}
-
 void TApplication::Dispatch(MSG& message) {
   // Only keys make characters: for the timer's ticks, asking would be one more system call each.
   if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) TranslateMessage(&message);
@@ -70,11 +65,8 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleException(TObject* sender) {
   const std::wstring text = ExceptionText(std::current_exception());
-  if (OnException) {
-    OnException(sender, text);
-    return;
-  }
-  ShowError(text);
+  if (OnException) OnException(sender, text);
+  else ShowError(text);
 }
 
 void TApplication::ShowError(const std::wstring& text) {

@@ -32,7 +32,8 @@ class TApplication {
     try {
       auto form = std::make_unique<TFormClass>();
       TFormClass* created = form.get();
-      AddForm(std::move(form));
+      FForms.push_back(std::move(form));
+      if (FMainForm == nullptr) FMainForm = created;
       return created;
     } catch (...) {
       HandleException(nullptr);
@@ -58,7 +59,6 @@ class TApplication {
   TExceptionEvent OnException;
 
  private:
-  void AddForm(std::unique_ptr<TForm> form);
   void Dispatch(MSG& message);
   void ShowError(const std::wstring& text);
 

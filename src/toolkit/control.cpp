@@ -10,17 +10,12 @@ TBounds TControl::Scaled(const TForm& form, TBounds bounds) {
   return {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top};
 }
 
-TControl::TControl(TForm& form, const TParams& params)
-    : TComponent(&form), FFont(params.Font ? params.Font : form.FontHandle()) {
-  const TBounds b = Scaled(form, params.Bounds);
-  CreateHandle({.ClassName = params.ClassName,
-                .Title = params.Text.c_str(),
-                .Style = WS_CHILD | WS_VISIBLE | params.Style,
-                .ExStyle = params.ExStyle,
-                .Parent = form.Handle(),
-                .Bounds = {b.Left, b.Top, b.Left + b.Width, b.Top + b.Height},
-                .ClassStyle = params.ClassStyle,
-                .PlatformClass = params.PlatformClass});
+TControl::TControl(TForm& form, TCreateParams params, HFONT font)
+    : TComponent(&form), FFont(font ? font : form.FontHandle()) {
+  params.Style |= WS_CHILD | WS_VISIBLE;
+  params.Parent = form.Handle();
+  params.Bounds = Scaled(form, params.Bounds);
+  CreateHandle(params);
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FFont), TRUE);
 }
 

@@ -10,18 +10,10 @@
 
 namespace tovi {
 
-// Where a control sits in its form's client area, in pixels at 96 DPI.
-struct TBounds {
-  int Left = 0;
-  int Top = 0;
-  int Width = 0;
-  int Height = 0;
-};
-
 // A control of a form: a child window of one of the platform's classes or of
-// our own, made with the control at its bounds scaled to the form's DPI, in
-// the form's font. Controls
-// come in the order they are made, which is also the order of the tab stops.
+// our own, made visible at its bounds (given at 96 DPI) scaled to the form's
+// DPI, in the given font or else the form's. Controls come in the order they
+// are made, which is also the order of the tab stops.
 class TControl : public TComponent, public TWindow {
  public:
   ~TControl() override;
@@ -34,18 +26,7 @@ class TControl : public TComponent, public TWindow {
   HFONT Font() const { return FFont; }
 
  protected:
-  struct TParams {
-    const wchar_t* ClassName;
-    DWORD Style = 0;
-    DWORD ExStyle = 0;
-    TBounds Bounds;
-    std::wstring Text = L"";
-    HFONT Font = nullptr;  // none: the form's
-    // One of the platform's classes, or one of ours, registered on first use with ClassStyle.
-    bool PlatformClass = true;
-    UINT ClassStyle = 0;
-  };
-  TControl(TForm& form, const TParams& params);
+  TControl(TForm& form, TCreateParams params, HFONT font = nullptr);
 
   // The bounds at the form's DPI, each edge scaled on its own.
   static TBounds Scaled(const TForm& form, TBounds bounds);

@@ -1,35 +1,19 @@
 #include "toolkit/dc_canvas.h"
 
 namespace tovi {
-namespace {
-
-DWORD RasterOperation(TRasterOp op) {
-  switch (op) {
-    case TRasterOp::And: return SRCAND;
-    case TRasterOp::Or: return SRCPAINT;
-    case TRasterOp::Copy: break;
-  }
-  return SRCCOPY;
-}
-
-}  // namespace
-
 BITMAPINFO DibHeaderFor(const TRaster& picture) {
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = picture.Width();
-  info.bmiHeader.biHeight = -picture.Height();  // negative: rows run top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  // A negative height: rows run top-down.
+  info.bmiHeader = {sizeof info.bmiHeader, picture.Width(), -picture.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   return info;
 }
 
 void TDcCanvas::Draw(int x, int y, const TRaster& picture) {
   if (picture.Empty()) return;
   const BITMAPINFO info = DibHeaderFor(picture);
+  const DWORD rop = FCopyMode == TRasterOp::And ? SRCAND : FCopyMode == TRasterOp::Or ? SRCPAINT : SRCCOPY;
   StretchDIBits(FDc, x, y, picture.Width(), picture.Height(), 0, 0, picture.Width(), picture.Height(),
-                picture.Bits().data(), &info, DIB_RGB_COLORS, RasterOperation(FCopyMode));
+                picture.Bits().data(), &info, DIB_RGB_COLORS, rop);
 }
 
 }  // namespace tovi

@@ -6,21 +6,17 @@
 namespace tovi {
 namespace {
 
-// Windows 10's and 8.1's calls, found at run time so that the program still
-// starts without them; the headers for older systems do not declare them.
-using TGetDpiForWindow = UINT WINAPI(HWND);
-using TGetDpiForMonitor = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
-using TGetSystemMetricsForDpi = int WINAPI(int, UINT);
-using TAdjustWindowRectExForDpi = BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT);
-
 int ScreenDpi() {
-  const TWindowDc screen(nullptr);
+  const TScreenDc screen(GetDC(nullptr));
   const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
+// The calls of Windows 10 and 8.1 are given their types here: the headers for
+// older systems do not declare them.
 int MonitorDpi(HMONITOR monitor) {
-  static const auto getDpiForMonitor = SystemCall<TGetDpiForMonitor>(L"shcore.dll", "GetDpiForMonitor");
+  static const auto getDpiForMonitor =
+      SystemCall<HRESULT WINAPI(HMONITOR, int, UINT*, UINT*)>(L"shcore.dll", "GetDpiForMonitor");
   UINT x = 0, y = 0;
   // 0: MDT_EFFECTIVE_DPI, the scale the user chose for that monitor.
   if (getDpiForMonitor && monitor && SUCCEEDED(getDpiForMonitor(monitor, 0, &x, &y)) && y > 0)
@@ -31,11 +27,8 @@ int MonitorDpi(HMONITOR monitor) {
 }  // namespace
 
 int WindowDpi(HWND window) {
-  static const auto getDpiForWindow = SystemCall<TGetDpiForWindow>(L"user32.dll", "GetDpiForWindow");
-  if (getDpiForWindow && window) {
-    const UINT dpi = getDpiForWindow(window);
-    if (dpi > 0) return static_cast<int>(dpi);
-  }
+  static const auto getDpiForWindow = SystemCall<UINT WINAPI(HWND)>(L"user32.dll", "GetDpiForWindow");
+  if (const UINT dpi = getDpiForWindow && window ? getDpiForWindow(window) : 0; dpi > 0) return static_cast<int>(dpi);
   return MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY));
 }
 
@@ -45,14 +38,14 @@ int TaskBarDpi() {
 }
 
 int SmallIconMetric(int dpi) {
-  static const auto getSystemMetricsForDpi =
-      SystemCall<TGetSystemMetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
+  static const auto getSystemMetricsForDpi = SystemCall<int WINAPI(int, UINT)>(L"user32.dll", "GetSystemMetricsForDpi");
   if (getSystemMetricsForDpi) return getSystemMetricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi));
   return GetSystemMetrics(SM_CXSMICON);
 }
 
 RECT WindowRectForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) {
-  static const auto adjustForDpi = SystemCall<TAdjustWindowRectExForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
+  static const auto adjustForDpi =
+      SystemCall<BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT)>(L"user32.dll", "AdjustWindowRectExForDpi");
   RECT bounds{0, 0, clientWidth, clientHeight};
   if (!adjustForDpi || !adjustForDpi(&bounds, style, FALSE, exStyle, static_cast<UINT>(dpi)))
     AdjustWindowRectEx(&bounds, style, FALSE, exStyle);

@@ -82,8 +82,6 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
       return SendMessageW(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem, kReflectedMessage + message, wParam,
                           lParam);
-    default:
-      break;
   }
   return TWindow::HandleMessage(message, wParam, lParam);
 }

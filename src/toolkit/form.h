@@ -10,9 +10,7 @@
 namespace tovi {
 
 // The integer a modal form closes with.
-inline constexpr int mrNone = 0;
-inline constexpr int mrOK = 1;
-inline constexpr int mrCancel = 2;
+inline constexpr int mrNone = 0, mrOK = 1, mrCancel = 2;
 
 // What a control reports to its form about itself (WM_COMMAND, WM_DRAWITEM)
 // the form hands back to the control's own window as this plus the message.
@@ -38,11 +36,9 @@ class TForm : public TComponent, public TWindow {
 
   void Close();
 
-  // Shows the form centred on the screen and runs a message loop of its own,
-  // in which every other window goes on being served, until a modal result
-  // is set; hides the form again and returns that result.
+  // Shows the form centred on the screen and serves every window in a loop of
+  // its own until a modal result is set; hides the form and returns it.
   int ShowModal();
-  int ModalResult() const { return FModalResult; }
   void SetModalResult(int result) { FModalResult = result; }
   bool Showing() const { return FShowing; }
 

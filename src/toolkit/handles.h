@@ -8,7 +8,8 @@
 namespace tovi {
 
 // Move-only owner of one platform handle of type THandle, freed by Close.
-// Copying does not compile: two owners of one handle would free it twice.
+// Copying does not compile, as the moves are declared: two owners of one
+// handle would free it twice.
 template <typename THandle, auto Close>
 class TUnique {
  public:
@@ -20,8 +21,6 @@ class TUnique {
     Reset(other.Release());
     return *this;
   }
-  TUnique(const TUnique&) = delete;
-  TUnique& operator=(const TUnique&) = delete;
 
   THandle Get() const { return FHandle; }
   explicit operator bool() const { return FHandle != THandle{}; }
@@ -34,13 +33,11 @@ class TUnique {
   THandle FHandle{};
 };
 
-inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
-
 using TUniqueIcon = TUnique<HICON, &DestroyIcon>;
-using TUniqueFont = TUnique<HFONT, &DeleteGdiObject>;
-using TUniqueBrush = TUnique<HBRUSH, &DeleteGdiObject>;
-using TUniquePen = TUnique<HPEN, &DeleteGdiObject>;
-using TUniqueBitmap = TUnique<HBITMAP, &DeleteGdiObject>;
+using TUniqueFont = TUnique<HFONT, &DeleteObject>;
+using TUniqueBrush = TUnique<HBRUSH, &DeleteObject>;
+using TUniquePen = TUnique<HPEN, &DeleteObject>;
+using TUniqueBitmap = TUnique<HBITMAP, &DeleteObject>;
 using TUniqueMemoryDc = TUnique<HDC, &DeleteDC>;
 using TUniqueMenu = TUnique<HMENU, &DestroyMenu>;
 // Files and file mappings; null, not INVALID_HANDLE_VALUE, stands for none.
@@ -54,21 +51,9 @@ inline TUniqueKernelObject OpenFile(const std::wstring& path, DWORD access, DWOR
   return TUniqueKernelObject(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
-// A device context borrowed from a window (or the screen) and given back.
-class TWindowDc {
- public:
-  explicit TWindowDc(HWND window) : FWindow(window), FDc(GetDC(window)) {}
-  ~TWindowDc() {
-    if (FDc) ReleaseDC(FWindow, FDc);
-  }
-  TWindowDc(const TWindowDc&) = delete;
-  TWindowDc& operator=(const TWindowDc&) = delete;
-  HDC Get() const { return FDc; }
-
- private:
-  HWND FWindow;
-  HDC FDc;
-};
+// The screen's device context, borrowed with GetDC(nullptr) and given back.
+inline void ReleaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
+using TScreenDc = TUnique<HDC, &ReleaseScreenDc>;
 
 // The paint of one WM_PAINT, ended whatever the painting does.
 class TPaintDc {

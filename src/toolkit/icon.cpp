@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/eye_picture.h"
+#include "toolkit/dc_canvas.h"
 #include "toolkit/errors.h"
 
 namespace tovi {
@@ -17,9 +18,8 @@ constexpr DWORD kIconResourceFormat = 0x00030000;
 // A bitmap's pixels as a top-down 32-bit picture; a monochrome one comes out black and white.
 TRaster PictureOf(HBITMAP bitmap, int size) {
   TRaster picture(size, size);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  const TWindowDc screen(nullptr);
+  BITMAPINFO info = DibHeaderFor(picture);
+  const TScreenDc screen(GetDC(nullptr));
   if (GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(size), picture.Bits().data(), &info, DIB_RGB_COLORS) == 0)
     throw EToviError(L"アイコンを読めません");
   for (std::uint32_t& pixel : picture.Bits()) pixel &= 0x00FFFFFFu;
@@ -41,10 +41,9 @@ TUniqueIcon IconFromPicture(const TRaster& picture, const TRaster& mask) {
   BYTE* const colourRows = image.data() + sizeof header;
   BYTE* const maskRows = colourRows + w * h * 4;
   // Wine's shell hands an icon on with as many mask bytes as its pixels fill,
-  // not its rows padded to 16 bits: at widths that are no multiple of 16 the
-  // last rows of the mask are lost, and an alpha channel keeps them
-  // transparent. Elsewhere the icon goes without, which halves what the
-  // shell's copy of it costs.
+  // not rows padded to 16 bits: at widths no multiple of 16 the mask's last
+  // rows are lost, and an alpha channel keeps them transparent. Elsewhere the
+  // icon goes without, which halves what the shell's copy of it costs.
   const std::uint32_t opaque = width % 16 != 0 ? 0xFF000000u : 0u;
   const std::span<const std::uint32_t> bits = picture.Bits();
   for (int y = 0; y < height; ++y) {
@@ -76,10 +75,5 @@ TUniqueIcon ResourceIconAtSize(int resource, int size) {
 }
 
 TIcon::TIcon(TUniqueIcon picture) : FPicture(std::make_shared<const TUniqueIcon>(std::move(picture))) {}
-
-void TIcon::Assign(const TIcon* source) {
-  if (source == nullptr) FPicture.reset();
-  else FPicture = source->FPicture;
-}
 
 }  // namespace tovi

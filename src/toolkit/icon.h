@@ -25,7 +25,7 @@ class TIcon {
   explicit TIcon(TUniqueIcon picture);
 
   // Takes on the picture of source; null empties this object.
-  void Assign(const TIcon* source);
+  void Assign(const TIcon* source) { FPicture = source ? source->FPicture : nullptr; }
   // Null when the object holds no picture.
   HICON Handle() const { return FPicture ? FPicture->Get() : nullptr; }
 

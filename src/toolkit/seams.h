@@ -3,22 +3,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <utility>
-
 namespace tovi {
 
-// The few platform calls that tests observe or steer. Each is a function
-// pointer with the real call as its default; a test swaps one in with
-// TSeamOverride and the old one comes back when the guard goes.
+// The few platform calls that tests observe or steer: function pointers with
+// the real call as default, which a test swaps for its own.
 namespace seams {
 
-// Opens a pop-up menu at a screen point for its owner window and returns the
-// chosen command, or 0, once the menu has closed.
+// Opens a pop-up menu at a screen point; once it has closed, the command chosen, or 0.
 UINT TrackPopupMenuAt(HMENU menu, HWND owner, POINT at);
 
-// The notification area's window: the "TrayNotifyWnd" child of the task bar,
-// or, where the shell has none (Wine's has none), the task bar itself; no
-// window with no task bar at all.
+// The notification area's window: the task bar's "TrayNotifyWnd" child, or where
+// the shell has none (Wine's), the task bar itself; none without a task bar.
 struct TTrayWindow {
   HWND Window = nullptr;
   bool IsTaskBar = false;
@@ -39,18 +34,5 @@ inline HRESULT(WINAPI* UserNotificationState)(QUERY_USER_NOTIFICATION_STATE* sta
 inline HRESULT(WINAPI* ShellNotifyIconGetRect)(const NOTIFYICONIDENTIFIER* icon, RECT* place) = &NotifyIconGetRect;
 
 }  // namespace seams
-
-template <typename TFunction>
-class TSeamOverride {
- public:
-  TSeamOverride(TFunction& seam, TFunction replacement) : FSeam(seam), FSaved(std::exchange(seam, replacement)) {}
-  ~TSeamOverride() { FSeam = FSaved; }
-  TSeamOverride(const TSeamOverride&) = delete;
-  TSeamOverride& operator=(const TSeamOverride&) = delete;
-
- private:
-  TFunction& FSeam;
-  TFunction FSaved;
-};
 
 }  // namespace tovi

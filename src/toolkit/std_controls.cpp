@@ -11,9 +11,9 @@
 namespace tovi {
 
 TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font)
-    : TControl(form, {.ClassName = L"STATIC", .Style = SS_LEFT | SS_NOPREFIX, .Bounds = bounds, .Text = text,
-                      .Font = font}) {
-  const TWindowDc dc(Handle());
+    : TControl(form, {.ClassName = L"STATIC", .Title = text.c_str(), .Style = SS_LEFT | SS_NOPREFIX, .Bounds = bounds},
+               font) {
+  const TScreenDc dc(GetDC(nullptr));
   const TSelectGuard select(dc.Get(), Font() ? Font() : GetStockObject(SYSTEM_FONT));
   SIZE size{};
   GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
@@ -22,16 +22,15 @@ TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font
 
 TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text)
     : TControl(form, {.ClassName = L"EDIT",
+                      .Title = text.c_str(),
                       .Style = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
                       .ExStyle = WS_EX_CLIENTEDGE,
-                      .Bounds = bounds,
-                      .Text = text}) {}
+                      .Bounds = bounds}) {}
 
 namespace {
 
-// The up-down is the common controls' own: their library is loaded and its
-// class registered with the first one, so that a run which never opens the
-// settings dialog never maps the library.
+// The common controls' library is loaded with the first up-down: a run that
+// never opens the settings dialog never maps it.
 const wchar_t* UpDownClass() {
   static const bool registered = [] {
     const auto init = SystemCall<decltype(::InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
@@ -71,7 +70,8 @@ void TUpDown::SetPosition(int value) {
 }
 
 TCheckBox::TCheckBox(TForm& form, TBounds bounds, const std::wstring& text)
-    : TControl(form, {.ClassName = L"BUTTON", .Style = WS_TABSTOP | BS_AUTOCHECKBOX, .Bounds = bounds, .Text = text}) {}
+    : TControl(form, {.ClassName = L"BUTTON", .Title = text.c_str(), .Style = WS_TABSTOP | BS_AUTOCHECKBOX,
+                      .Bounds = bounds}) {}
 
 bool TCheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -99,10 +99,9 @@ TOwnerDrawComboBox::TOwnerDrawComboBox(TForm& form, TBounds bounds, UINT itemHei
     : TControl(form, {.ClassName = L"COMBOBOX",
                       .Style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
                       .Bounds = DroppedBounds(bounds, itemHeight, visibleItems)}) {
-  // The field and the entries take their height here, not from WM_MEASUREITEM.
-  // Wine sizes the field anew from the text of the font set after creation,
-  // and the list's room from what is then left: the entries' height decides
-  // the field, and the window's height is given again to set the list's room.
+  // The heights are set here, not by WM_MEASUREITEM: Wine sizes the field anew
+  // from the font set after creation and the list from what is left, so the
+  // entries' height decides the field, and the window's height is given again.
   for (const WPARAM part : {WPARAM(-1), WPARAM(0)})
     SendMessageW(Handle(), CB_SETITEMHEIGHT, part, form.Scale(static_cast<int>(itemHeight)));
   const TBounds dropped = Scaled(form, DroppedBounds(bounds, itemHeight, visibleItems));
@@ -115,12 +114,11 @@ void TOwnerDrawComboBox::AddItem(const std::wstring& text) {
   SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-int TOwnerDrawComboBox::Count() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0)); }
-
 int TOwnerDrawComboBox::ItemIndex() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0)); }
 
 void TOwnerDrawComboBox::SetItemIndex(int index) {
-  SendMessageW(Handle(), CB_SETCURSEL, index >= 0 && index < Count() ? static_cast<WPARAM>(index) : WPARAM(-1), 0);
+  const auto count = static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0));
+  SendMessageW(Handle(), CB_SETCURSEL, index >= 0 && index < count ? static_cast<WPARAM>(index) : WPARAM(-1), 0);
 }
 
 void TOwnerDrawComboBox::DrawItem(const DRAWITEMSTRUCT& item) {

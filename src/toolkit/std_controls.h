@@ -48,9 +48,8 @@ class TCheckBox final : public TControl {
   void Command(WORD notification) override;
 };
 
-// What an owner-drawn entry is drawn with: the entry's index (-1 for an
-// empty selection field), its rectangle, its state (ODS_ flags) and a DC whose
-// brush the toolkit has set to the entry's background.
+// What an owner-drawn entry is drawn with: the entry's index, its rectangle,
+// its state (ODS_ flags) and a DC whose brush is the entry's background.
 using TDrawItemEvent = std::function<void(TObject* control, int index, const RECT& rect, UINT state, HDC dc)>;
 
 // A drop-down list whose entries all have one height and are drawn by OnDrawItem.
@@ -59,7 +58,6 @@ class TOwnerDrawComboBox final : public TControl {
   TOwnerDrawComboBox(TForm& form, TBounds bounds, UINT itemHeight, int visibleItems);
   void Clear();
   void AddItem(const std::wstring& text);
-  int Count() const;
   // -1 when no entry is selected; an index that names no entry selects none.
   int ItemIndex() const;
   void SetItemIndex(int index);

@@ -28,11 +28,10 @@ TRect TNotificationArea::Rect(std::uint32_t now) {
   if (!FMeasure.Due(now)) return FRect;
   RECT r{};
   const bool gone = FWindow != nullptr && !GetWindowRect(FWindow, &r);
-  if (gone || (FStandIn && (!FSearched || now - FSearchedAt >= kSearchAgainMilliseconds))) {
+  if (gone || (FStandIn && (!FSearchedAt || now - *FSearchedAt >= kSearchAgainMilliseconds))) {
     const seams::TTrayWindow found = seams::FindNotificationArea();
     FWindow = found.Window;
     FStandIn = found.Window == nullptr || found.IsTaskBar;
-    FSearched = true;
     FSearchedAt = now;
     if (FWindow == nullptr || !GetWindowRect(FWindow, &r)) r = {};
   }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "core/once_per.h"
 #include "core/raster.h"
@@ -10,12 +11,10 @@
 namespace tovi {
 
 // The notification area's screen rectangle, (0, 0, 0, 0) when there is none.
-// The window is searched for once and then only measured, twice a second: a
-// moved task bar is followed within half a second, and the ticks between ask
-// the window server nothing. It is searched for again when it has gone, as
-// when the shell restarts. While only a stand-in was found (the task bar
-// itself, or nothing), the search is repeated once a second: a shell still
-// starting at logon may add its notification area later.
+// The window found is only measured, twice a second, so that the ticks between
+// ask the window server nothing; it is searched for again when it has gone (a
+// restarted shell), and once a second while only a stand-in was found (the
+// task bar itself, or nothing): a shell starting at logon adds it later.
 class TNotificationArea {
  public:
   static constexpr std::uint32_t kMeasureAgainMilliseconds = 500;
@@ -27,8 +26,7 @@ class TNotificationArea {
  private:
   HWND FWindow = nullptr;
   bool FStandIn = true;
-  bool FSearched = false;
-  std::uint32_t FSearchedAt = 0;
+  std::optional<std::uint32_t> FSearchedAt;
   TOncePer FMeasure{kMeasureAgainMilliseconds};
   TRect FRect;
 };

@@ -8,7 +8,7 @@
 namespace tovi {
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-  CreateHandle({.ClassName = L"ToviTimerWindow", .Parent = HWND_MESSAGE});
+  CreateHandle({.ClassName = L"ToviTimerWindow", .Style = WS_POPUP, .Parent = HWND_MESSAGE});
   UpdateTimer();
 }
 
@@ -25,9 +25,8 @@ void TTimer::SetEnabled(bool enabled) {
 }
 
 void TTimer::UpdateTimer() {
-  // The timer is named by its object, and its ticks go straight to Tick: no
-  // window procedure has to ask the system whose window it is, a hundred
-  // times a second.
+  // Named by its object, the ticks go straight to Tick: no window procedure
+  // asks the system whose window it is, a hundred times a second.
   const auto id = reinterpret_cast<UINT_PTR>(this);
   KillTimer(Handle(), id);
   if (FEnabled && FInterval > 0 && !SetTimer(Handle(), id, FInterval, &TTimer::Tick))

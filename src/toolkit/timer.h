@@ -14,12 +14,10 @@ class TTimer : public TComponent, private TWindow {
 
   void SetInterval(UINT milliseconds);
   void SetEnabled(bool enabled);
-  bool Enabled() const { return FEnabled; }
 
   TNotifyEvent OnTimer;
 
  private:
-  TObject* ErrorSender() override { return this; }
   void UpdateTimer();
   static void CALLBACK Tick(HWND window, UINT message, UINT_PTR id, DWORD time);
 

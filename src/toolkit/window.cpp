@@ -12,7 +12,7 @@ TWindow::~TWindow() { DestroyHandle(); }
 void TWindow::CreateHandle(const TCreateParams& params) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
-  if (!params.PlatformClass && !GetClassInfoExW(instance, params.ClassName, &windowClass)) {
+  if (!GetClassInfoExW(instance, params.ClassName, &windowClass)) {
     windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = params.ClassStyle;
@@ -23,12 +23,12 @@ void TWindow::CreateHandle(const TCreateParams& params) {
     windowClass.lpszClassName = params.ClassName;
     if (!RegisterClassExW(&windowClass)) throw EToviError(L"ウィンドウクラスを登録できません");
   }
-  const RECT& b = params.Bounds;
-  const HWND window = CreateWindowExW(params.ExStyle, params.ClassName, params.Title, params.Style, b.left, b.top,
-                                      b.right - b.left, b.bottom - b.top, params.Parent, nullptr, instance,
-                                      params.PlatformClass ? nullptr : this);
+  const bool ours = windowClass.lpfnWndProc == &TWindow::WindowProc;
+  const TBounds& b = params.Bounds;
+  const HWND window = CreateWindowExW(params.ExStyle, params.ClassName, params.Title, params.Style, b.Left, b.Top,
+                                      b.Width, b.Height, params.Parent, nullptr, instance, ours ? this : nullptr);
   if (!window) throw EToviError(L"ウィンドウを作れません");
-  if (params.PlatformClass) {
+  if (!ours) {
     FHandle = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FClassProc = reinterpret_cast<WNDPROC>(

@@ -6,11 +6,19 @@ namespace tovi {
 
 class TObject;
 
-// A window of ours: one object per window, its messages handled by the
-// member HandleMessage. An exception that leaves HandleMessage goes to the
-// application's error report and the message counts as handled. A window of
-// one of the platform's classes (a standard control) comes through here too:
-// its class's own procedure then answers what HandleMessage leaves alone.
+// Where a window sits, in pixels: for a control, in its form's client area.
+struct TBounds {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+};
+
+// One object per window, its messages handled by HandleMessage; an exception
+// that leaves it goes to the application's error report, and the message
+// counts as handled. A class not yet registered is ours, registered on first
+// use; a window of the platform's classes (a standard control) comes through
+// here too, its class's procedure answering what HandleMessage leaves alone.
 class TWindow {
  public:
   TWindow() = default;
@@ -24,15 +32,14 @@ class TWindow {
   struct TCreateParams {
     const wchar_t* ClassName;
     const wchar_t* Title = L"";
-    DWORD Style = WS_POPUP;
+    DWORD Style = 0;
     DWORD ExStyle = 0;
     HWND Parent = nullptr;
-    RECT Bounds = {0, 0, 0, 0};
-    // Taken by the first window of its class, which registers the class.
+    TBounds Bounds{};
+    // Taken by the first window of a class of ours, which registers the class.
     UINT ClassStyle = 0;
-    bool PlatformClass = false;
   };
-  // Registers the window class on its first use. Throws EToviError on failure.
+  // Throws EToviError on failure.
   void CreateHandle(const TCreateParams& params);
   void DestroyHandle();
 

@@ -20,9 +20,9 @@
 #include "core/eye_picture.h"
 #include "core/image_set.h"
 #include "picture_folder.h"
+#include "seam_override.h"
 #include "toolkit/icon.h"
 #include "toolkit/image_file.h"
-#include "toolkit/seams.h"
 
 namespace tovi {
 namespace {

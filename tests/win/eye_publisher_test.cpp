@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "core/eyes.h"
-#include "toolkit/seams.h"
+#include "seam_override.h"
 
 namespace tovi {
 namespace {

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "toolkit/seams.h"
+#include "seam_override.h"
 
 namespace tovi {
 namespace {

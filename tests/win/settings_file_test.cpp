@@ -1,4 +1,4 @@
-#include "toolkit/settings_file.h"
+#include "app/settings_store.h"
 
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 
 #include "core/settings.h"
 #include "toolkit/errors.h"
+#include "toolkit/files.h"
 
 namespace tovi {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "toolkit/seams.h"
+#include "seam_override.h"
 
 namespace tovi {
 namespace {

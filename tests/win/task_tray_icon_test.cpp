@@ -6,11 +6,11 @@
 #include <sstream>
 #include <string>
 
+#include "seam_override.h"
 #include "toolkit/application.h"
 #include "toolkit/errors.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
-#include "toolkit/seams.h"
 
 namespace tovi {
 namespace {

@@ -28,9 +28,9 @@
 #include "core/eyes.h"
 #include "core/image_set.h"
 #include "picture_folder.h"
+#include "seam_override.h"
 #include "toolkit/icon.h"
 #include "toolkit/image_file.h"
-#include "toolkit/seams.h"
 #include "toolkit/task_bar.h"
 #include "toolkit/timer.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "toolkit/program_folder.h"
+#include "toolkit/files.h"
 
 namespace tovi {
 

@@ -1,4 +1,4 @@
-#include "toolkit/settings_file.h"
+#include "toolkit/files.h"
 
 #include <windows.h>
 
@@ -26,8 +26,6 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
-EToviError WriteRefusal(const std::wstring& path) { return EToviError(FullPath(path) + L" に書き込めません"); }
-
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     // WriteFile counts in DWORDs; a megabyte at a time is plenty.
@@ -50,6 +48,20 @@ bool WriteNewFile(const std::wstring& path, std::string_view bytes, DWORD attrib
 }
 
 }  // namespace
+
+EToviError WriteRefusal(const std::wstring& path) { return EToviError(FullPath(path) + L" に書き込めません"); }
+
+std::wstring ProgramFolder() {
+  // Long paths may exceed MAX_PATH: grow the buffer until the name fits.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) throw EToviError(L"プログラムの場所がわかりません");
+    // The module's name is a full path: its folder ends at its last backslash.
+    if (length < path.size()) return path.substr(0, path.find_last_of(L'\\', length) + 1);
+    path.resize(path.size() * 2);
+  }
+}
 
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   const TUniqueKernelObject file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -90,37 +102,5 @@ void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
 }
 
 void RemoveStrayTemporary(const std::wstring& path) { DeleteFileW(TemporaryOf(path).c_str()); }
-
-EyeSettings TSettingsStore::Load() {
-  RemoveStrayTemporary(FPath);
-  const std::optional<std::string> bytes = ReadFileBytes(FPath);
-  FMayReplace = bytes.has_value();
-  FOverflowHintShown = ReadOverflowHintShown(bytes.value_or(""));
-  return ReadEyeSettings(bytes.value_or(""));
-}
-
-void TSettingsStore::Save(const EyeSettings& settings) {
-  // Without the file's bytes its other lines would be lost.
-  const std::optional<std::string> bytes = ReadFileBytes(FPath);
-  if (!bytes) throw WriteRefusal(FPath);
-  WriteFileSafely(FPath, WriteEyeSettings(*bytes, settings));
-  FMayReplace = true;
-}
-
-void TSettingsStore::SaveAtExit(const EyeSettings& settings) {
-  if (FMayReplace) Save(settings);
-}
-
-void TSettingsStore::RememberOverflowHint() {
-  FOverflowHintShown = true;
-  const std::optional<std::string> bytes = FMayReplace ? ReadFileBytes(FPath) : std::nullopt;
-  if (!bytes) return;
-  // Nobody asked for this save: where it fails, the hint shows once more at
-  // the next start, which is not worth a message box.
-  try {
-    WriteFileSafely(FPath, WriteOverflowHintShown(*bytes));
-  } catch (const EToviError&) {
-  }
-}
 
 }  // namespace tovi

@@ -1,32 +1,15 @@
 #pragma once
 
-#include <optional>
 #include <string>
-#include <string_view>
 #include <utility>
 
 #include "core/settings.h"
 
 namespace tovi {
 
-// The whole file: no bytes when it is missing, nothing when it exists but
-// cannot be read (another program holds it, or it is a folder).
-std::optional<std::string> ReadFileBytes(const std::wstring& path);
-
-// Puts bytes in place of the file so that a crash or power loss never leaves
-// it empty or half-written: a complete new file path + ".tmp" is written,
-// flushed and moved over the old one, whose attributes (hidden, system) it
-// takes. Throws EToviError "<full path> に書き込めません" when the file is
-// read-only or anything fails; the old file then stays as it was.
-void WriteFileSafely(const std::wstring& path, std::string_view bytes);
-
-// Deletes the temporary a crashed save may have left beside the file.
-void RemoveStrayTemporary(const std::wstring& path);
-
 // The settings file as the program reads and saves it.
 class TSettingsStore {
  public:
-  TSettingsStore() = default;  // the main form learns its folder only once it is made
   explicit TSettingsStore(std::wstring path) : FPath(std::move(path)) {}
 
   // The settings in the file, or their defaults where it is missing or cannot
@@ -41,7 +24,9 @@ class TSettingsStore {
   // Saves as Save does, but only settings that came from the file, or from
   // no file at all, or were saved since: defaults that stand in for a file
   // that could not be read must not replace the user's own.
-  void SaveAtExit(const EyeSettings& settings);
+  void SaveAtExit(const EyeSettings& settings) {
+    if (FMayReplace) Save(settings);
+  }
 
   // Whether the file, as Load found it, remembers that the hint about eyes
   // hidden by the shell was shown.

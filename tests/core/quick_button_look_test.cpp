@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 namespace tovi {
@@ -17,18 +17,8 @@ using enum TFrameKind;
 
 constexpr TColorRef kSilver = 0xC0C0C0, kColor = 0x302010, kHi = 0xF0F0F1, kSh = 0x414040;
 
-TEST(ShadeColor, AddsTheStepToEachChannelAndSaturates) {
-  // Colour, step, shaded colour; in 0x10F080 each channel saturates on its own.
-  const std::tuple<TColorRef, std::int64_t, TColorRef> cases[] = {
-      {kSilver, 40, 0xE8E8E8},  {0x10F080, 20, 0x24FF94}, {0x10F080, -20, 0x00DC6C}, {0x10F080, -200, 0x002800},
-      {kSilver, 2 * std::int64_t{INT_MAX}, 0xFFFFFF}, {kSilver, 2 * std::int64_t{INT_MIN}, 0x000000},
-  };
-  for (const auto& [colour, step, shaded] : cases)
-    EXPECT_EQ(ShadeColor(colour, step), shaded) << std::hex << colour << " step " << std::dec << step;
-}
-
 TEST(ButtonColours, FollowStyleContrastAndDown) {
-  // State; face, step, highlight, shadow, fill.
+  // State; face, step, highlight, shadow, fill: the shades saturate channel by channel.
   const std::tuple<TButtonLookState, TColorRef, std::int64_t, TColorRef, TColorRef, TColorRef> cases[] = {
       {{.Style = qbsRound}, kSilver, 20, 0xE8E8E8, 0x989898, kSilver},
       {{.Style = qbsRound, .Down = true}, kSilver, 20, 0xE8E8E8, 0x989898, 0xE8E8E8},
@@ -43,6 +33,8 @@ TEST(ButtonColours, FollowStyleContrastAndDown) {
     EXPECT_EQ(std::tuple(got.Face, got.Step, got.Highlight, got.Shadow, got.Fill), std::tuple(face, step, hi, sh, fill))
         << "style " << static_cast<int>(state.Style) << ", contrast " << state.Contrast << ", down " << state.Down;
   }
+  EXPECT_EQ(std::tuple(ShadeColor(0x10F080, 20), ShadeColor(0x10F080, -20)), std::tuple(0x24FF94u, 0x00DC6Cu))
+      << "each channel on its own";
 }
 
 TEST(ChooseFrame, FollowsStyleStateAndSizeAndAPressShiftsTheContent) {
@@ -59,10 +51,10 @@ TEST(ChooseFrame, FollowsStyleStateAndSizeAndAPressShiftsTheContent) {
       {{.Style = qbsRound}, 5, 25, RoundTooSmall, 0, 0},
       {{.Style = qbsRound, .Down = true}, 25, 5, RoundTooSmall, 0, 1},
   };
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const auto& [state, width, height, kind, inset, shift] = cases[i];
+  for (const auto& [state, width, height, kind, inset, shift] : cases) {
     const TButtonFrame frame = ChooseFrame(state, width, height);
-    EXPECT_EQ(std::tuple(frame.Kind, frame.Inset, ContentShift(state)), std::tuple(kind, inset, shift)) << "case " << i;
+    EXPECT_EQ(std::tuple(frame.Kind, frame.Inset, ContentShift(state)), std::tuple(kind, inset, shift))
+        << "frame kind " << static_cast<int>(kind) << ", " << width << "x" << height;
   }
 }
 
@@ -83,48 +75,33 @@ TEST(ChooseGlyphImage, PressedWinsOverDownAndDisabledEtchesOnlyAShortStrip) {
     EXPECT_EQ(GlyphCountOf(width, height), count) << width << "x" << height;
 }
 
-TEST(PlaceContent, EveryLayoutCentredAndAtAMargin) {
-  // Layout, margin, shift; glyph and caption corners in the content area of a
-  // 100 by 60 control with a 2-pixel frame, a 16-pixel glyph and a 30 by 12 caption.
-  const std::tuple<TQuickButtonLayout, int, int, TContentPlace> cases[] = {
-      {qblGlyphLeft, -1, 0, {{23, 20}, {43, 22}}},   {qblGlyphRight, -1, 0, {{57, 20}, {23, 22}}},
-      {qblGlyphTop, -1, 0, {{40, 12}, {33, 32}}},    {qblGlyphBottom, -1, 0, {{40, 28}, {33, 12}}},
-      // At a margin a press moves the content only across the layout direction.
-      {qblGlyphLeft, 5, 1, {{5, 21}, {25, 23}}},     {qblGlyphRight, 5, 1, {{39, 21}, {5, 23}}},
-      {qblGlyphTop, 5, 1, {{41, 5}, {34, 25}}},      {qblGlyphBottom, 5, 1, {{41, 21}, {34, 5}}},
-      {qblGlyphTop, 0, 0, {{40, 0}, {33, 20}}},      {qblGlyphLeft, -2, 0, {{-2, 20}, {18, 22}}},  // only -1 centres
-      {qblGlyphBottom, -1, 1, {{41, 29}, {34, 13}}},
-  };
-  for (const auto& [layout, margin, shift, expected] : cases) {
-    const TContentPlace got = PlaceContent({.Layout = layout, .Margin = margin, .Width = 100, .Height = 60,
-                                            .Inset = 2, .Shift = shift, .GlyphSize = 16, .TextWidth = 30,
-                                            .TextHeight = 12, .Gap = 4});
-    EXPECT_EQ(std::tuple(got.Glyph.X, got.Glyph.Y, got.Text.X, got.Text.Y),
-              std::tuple(expected.Glyph.X, expected.Glyph.Y, expected.Text.X, expected.Text.Y))
-        << "layout " << static_cast<int>(layout) << ", margin " << margin << ", shift " << shift;
-  }
-}
-
-TEST(PlaceContent, CaptionWithoutGlyphKeepsTheGapAndHalvesAreTakenApart) {
-  // Layout, control size, inset, shift, caption size; the caption's corner.
-  const std::tuple<TQuickButtonLayout, int, int, int, int, int, int, TPoint> cases[] = {
-      // 60 by 40, a caption of 20 by 10: alone it would sit at (20, 15); the gap moves it 2 pixels.
-      {qblGlyphLeft, 60, 40, 0, 0, 20, 10, {22, 15}},
-      {qblGlyphRight, 60, 40, 0, 0, 20, 10, {18, 15}},
-      {qblGlyphTop, 60, 40, 0, 0, 20, 10, {20, 17}},
-      {qblGlyphBottom, 60, 40, 0, 0, 20, 10, {20, 13}},
+TEST(PlaceContent, EveryLayoutCentredOrAtAMarginWithHalvesTakenApart) {
+  // Layout, margin, control size, inset, shift, glyph size, caption size; the glyph's and the caption's corner.
+  // A press moves content at a margin only across the layout direction; only -1 centres.
+  const std::tuple<TQuickButtonLayout, int, int, int, int, int, int, int, int, TContentPlace> cases[] = {
+      {qblGlyphLeft, -1, 100, 60, 2, 0, 16, 30, 12, {{23, 20}, {43, 22}}},
+      {qblGlyphRight, -1, 100, 60, 2, 0, 16, 30, 12, {{57, 20}, {23, 22}}},
+      {qblGlyphTop, -1, 100, 60, 2, 0, 16, 30, 12, {{40, 12}, {33, 32}}},
+      {qblGlyphBottom, -1, 100, 60, 2, 1, 16, 30, 12, {{41, 29}, {34, 13}}},
+      {qblGlyphLeft, 5, 100, 60, 2, 1, 16, 30, 12, {{5, 21}, {25, 23}}},
+      {qblGlyphRight, 5, 100, 60, 2, 1, 16, 30, 12, {{39, 21}, {5, 23}}},
+      {qblGlyphTop, 5, 100, 60, 2, 1, 16, 30, 12, {{41, 5}, {34, 25}}},
+      {qblGlyphBottom, 5, 100, 60, 2, 1, 16, 30, 12, {{41, 21}, {34, 5}}},
+      {qblGlyphTop, 0, 100, 60, 2, 0, 16, 30, 12, {{40, 0}, {33, 20}}},
+      {qblGlyphLeft, -2, 100, 60, 2, 0, 16, 30, 12, {{-2, 20}, {18, 22}}},
+      // No glyph: the gap still moves a 20 by 10 caption 2 pixels off (20, 15).
+      {qblGlyphRight, -1, 60, 40, 0, 0, 0, 20, 10, {{42, 20}, {18, 15}}},
+      {qblGlyphBottom, -1, 60, 40, 0, 0, 0, 20, 10, {{30, 27}, {20, 13}}},
       // 24 div 2 - 13 div 2 is 6, where (24 - 13) div 2 would be 5.
-      {qblGlyphTop, 24, 24, 0, 0, 13, 13, {6, 8}},
-      // The settings dialog's OK button, round, at rest and pressed: the caption at (39, 6) or (40, 7).
-      {qblGlyphLeft, 89, 25, 4, 0, 14, 12, {35, 2}},
-      {qblGlyphLeft, 89, 25, 4, 1, 14, 12, {36, 3}},
+      {qblGlyphTop, -1, 24, 24, 0, 0, 0, 13, 13, {{12, 4}, {6, 8}}},
+      // The settings dialog's OK button, round and pressed: the caption at (40, 7).
+      {qblGlyphLeft, -1, 89, 25, 4, 1, 0, 14, 12, {{32, 9}, {36, 3}}},
   };
-  for (const auto& [layout, width, height, inset, shift, textWidth, textHeight, text] : cases)
-    EXPECT_EQ(PlaceContent({.Layout = layout, .Width = width, .Height = height, .Inset = inset, .Shift = shift,
-                            .TextWidth = textWidth, .TextHeight = textHeight, .Gap = CaptionGap(true, false)})
-                  .Text,
-              text)
-        << "layout " << static_cast<int>(layout) << ", " << width << "x" << height << ", shift " << shift;
+  for (const auto& [layout, margin, width, height, inset, shift, glyph, textWidth, textHeight, place] : cases)
+    EXPECT_EQ(PlaceContent({layout, margin, width, height, inset, shift, glyph, textWidth, textHeight,
+                            CaptionGap(true, false)}),
+              place)
+        << "layout " << static_cast<int>(layout) << ", margin " << margin << ", " << width << "x" << height;
   EXPECT_EQ(PlaceContent({.Width = 60, .Height = 40, .GlyphSize = 16, .Gap = CaptionGap(true, true)}).Glyph,
             (TPoint{22, 12}))
       << "no caption, no gap: the glyph alone is centred";
@@ -132,33 +109,24 @@ TEST(PlaceContent, CaptionWithoutGlyphKeepsTheGapAndHalvesAreTakenApart) {
 }
 
 // Paints the frame's lines as the platform's pen does (each line from a point
-// to the next, the end point left out) and its two dots, a letter a colour.
-std::vector<std::string> PaintedFrame(const TRoundFrame& frame, int width, int height) {
-  std::vector<std::string> grid(height, std::string(width, '.'));
-  const auto letter = [](TColorRef colour) {
-    switch (colour) {
-      case kButtonOutline: return 'o';
-      case 0xA0A0A0: return '1';
-      case 0x909090: return '2';
-      case 0x808080: return 'f';
-      case 0x707070: return '3';
-      case 0x606060: return '4';
-    }
-    return '?';
-  };
+// to the next, the end point left out) and its two dots, one letter a colour:
+// o the outline, 1 and 2 lighter than the face f, 3 and 4 darker.
+std::vector<std::string> PaintedFrame(const TRect& r, bool sunken) {
+  const TRoundFrame frame = RoundFrameLines(r, 0x808080, 0x10, sunken);
+  std::vector<std::string> grid(r.Bottom, std::string(r.Right, '.'));
+  const auto letter = [](TColorRef c) { return c == kButtonOutline ? 'o' : "43f21?"[std::min((c & 0xFF) / 0x10 - 6, 5u)]; };
   for (const TPolyline& line : frame.Lines)
     for (std::size_t i = 0; i + 1 < line.Points.size(); ++i) {
       const TPoint from = line.Points[i], to = line.Points[i + 1];
       const int dx = (to.X > from.X) - (to.X < from.X), dy = (to.Y > from.Y) - (to.Y < from.Y);
-      for (TPoint p = from; p.X != to.X || p.Y != to.Y; p.X += dx, p.Y += dy) grid.at(p.Y).at(p.X) = letter(line.Colour);
+      for (TPoint p = from; p != to; p.X += dx, p.Y += dy) grid.at(p.Y).at(p.X) = letter(line.Colour);
     }
   for (const TPoint dot : frame.Dots) grid.at(dot.Y).at(dot.X) = letter(frame.DotColour);
   return grid;
 }
 
 TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) {
-  // An 11 by 9 frame around a face of 0x808080 shaded in steps of 0x10: 1 and 2
-  // lighter, 3 and 4 darker, o the outline, f the face; the middle is left to the fill.
+  // The middle is left to the fill.
   const std::vector<std::string> raised = {
       "..ooooooo..", ".o1111111o.", "o112222234o", "o122fff334o", "o12f...f34o",
       "o123fff334o", "o133333344o", ".o4444444o.", "..ooooooo..",
@@ -167,54 +135,40 @@ TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) 
       "..ooooooo..", ".o4444444o.", "o443333321o", "o433fff221o", "o43f...f21o",
       "o432fff221o", "o422222211o", ".o1111111o.", "..ooooooo..",
   };
-  for (const auto& [isSunken, expected] : {std::pair{false, raised}, std::pair{true, sunken}})
-    EXPECT_EQ(PaintedFrame(RoundFrameLines({0, 0, 11, 9}, 0x808080, 0x10, isSunken), 11, 9), expected)
-        << (isSunken ? "sunken" : "raised");
+  EXPECT_EQ(PaintedFrame({0, 0, 11, 9}, false), raised);
+  EXPECT_EQ(PaintedFrame({0, 0, 11, 9}, true), sunken);
   // Taller, at (3, 2): the corner's row, and the column of the face's left side.
-  const std::vector<std::string> taller = PaintedFrame(RoundFrameLines({3, 2, 14, 13}, 0x808080, 0x10, false), 14, 13);
+  const std::vector<std::string> taller = PaintedFrame({3, 2, 14, 13}, false);
   std::string column;
   for (const std::string& row : taller) column += row[6];
   EXPECT_EQ(std::tuple(taller[2], column), std::tuple(".....ooooooo..", "..o122fff334o"));
 }
 
-// A strip of pictures from rows of letters: a and b ink, anything else the key.
+// A strip of images from rows of letters: a and b ink, k the key; back to letters, F the fill.
 TRaster Strip(const std::vector<std::string>& rows) {
-  TRaster strip(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), 0);
+  TRaster strip(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
   for (int y = 0; y < strip.Height(); ++y)
-    for (int x = 0; x < strip.Width(); ++x)
-      strip.SetPixel(x, y, rows[y][x] == 'a' ? 0x0000FF : rows[y][x] == 'b' ? 0xFF0000 : 0x00FF00);
+    for (int x = 0; x < strip.Width(); ++x) strip.SetPixel(x, y, rows[y][x] == 'a' ? 1 : rows[y][x] == 'b' ? 2 : 9);
   return strip;
 }
 
 std::vector<std::string> Letters(const TRaster& picture) {
   std::vector<std::string> rows(picture.Height(), std::string(picture.Width(), '?'));
   for (int y = 0; y < picture.Height(); ++y)
-    for (int x = 0; x < picture.Width(); ++x) {
-      const TColorRef c = picture.Pixel(x, y);
-      rows[y][x] = c == 0x0000FF ? 'a' : c == 0xFF0000 ? 'b' : c == 0x808080 ? 'F' : '?';
-    }
+    for (int x = 0; x < picture.Width(); ++x) rows[y][x] = "?abFFFFFFk"[std::min(picture.Pixel(x, y), 9u)];
   return rows;
 }
 
 TEST(GlyphCell, TheKeyBecomesFillAndPastTheStripsEndIsFillToo) {
-  // Two 3 by 3 images and one column left over; k is the key, the bottom-left pixel (not the one above it).
+  // Two 3 by 3 images and one column left over; the key is the bottom-left pixel, not the one above it.
   const TRaster strip = Strip({"akkbkka", "bakkbka", "kbakkka"});
-  // Image; the cell, F the fill.
-  const std::tuple<int, std::vector<std::string>> cases[] = {
-      {0, {"aFF", "baF", "Fba"}},
-      {1, {"bFF", "FbF", "FFF"}},
-      {2, {"aFF", "aFF", "aFF"}},
-  };
-  for (const auto& [image, cell] : cases)
-    EXPECT_EQ(Letters(GlyphCell(strip, image, 0x808080)), cell) << "image " << image;
-}
-
-TEST(EtchedGlyphPixels, TheShapeInShadowAndItsCopyOneDownRightWhereTheShapeIsNot) {
-  std::vector<std::tuple<int, int, TColorRef>> painted;
+  const std::vector<std::string> cells[] = {{"aFF", "baF", "Fba"}, {"bFF", "FbF", "FFF"}, {"aFF", "aFF", "aFF"}};
+  for (int image = 0; image < 3; ++image) EXPECT_EQ(Letters(GlyphCell(strip, image, 5)), cells[image]) << image;
+  // Image 0's shape in shadow (1), and one down-right in highlight (2) where the shape is not; image 1 casts nothing.
+  std::vector<std::tuple<int, int, TColorRef>> etched;
   for (const TPixelPaint& p : EtchedGlyphPixels(Strip({"aakbbb", "kkkbbb", "kkkbbb"}), 1, 2))
-    painted.emplace_back(p.At.X, p.At.Y, p.Colour);
-  // Only image 0 counts: the next image's ink casts nothing.
-  EXPECT_EQ(painted, (std::vector<std::tuple<int, int, TColorRef>>{{0, 0, 1}, {1, 0, 1}, {1, 1, 2}, {2, 1, 2}}));
+    etched.emplace_back(p.At.X, p.At.Y, p.Colour);
+  EXPECT_EQ(etched, (std::vector<std::tuple<int, int, TColorRef>>{{0, 0, 1}, {1, 0, 1}, {1, 1, 2}, {2, 1, 2}}));
 }
 
 }  // namespace

@@ -22,39 +22,23 @@ TRaster Picture(const char* top, const char* bottom) {
   return picture;
 }
 
-TEST(BitmapList, TheBottomLeftColourIsTransparentWhereverItLies) {
+TEST(BitmapList, KeepsEachPicturesKeyTransparentAndDrawsByIndexInTheCopyModeItFound) {
   TBitmapList list;
   list.Add(Picture("grn", "rbk"));  // red key, also in the middle of the top row
-  EXPECT_EQ(list.Bitmap(0), Picture("gkn", "kbk")) << "the key reads back black";
-  EXPECT_EQ(list.Mask(0), Picture("kwk", "wkk")) << "black where opaque: one step off the key, and black, too";
-
-  TRaster target(3, 2, kGrey);
-  TRasterCanvas canvas(target);
-  list.Draw(canvas, 0, 0, 0);
-  EXPECT_EQ(target, Picture("gen", "ebk"));
-
   list.Add(TKeyedPicture{Picture("grn", "rbk"), 0x00FF00});  // part of a picture whose bottom-left is green
-  EXPECT_EQ(std::tuple(list.Bitmap(1), list.Mask(1)), std::tuple(Picture("krn", "rbk"), Picture("wkk", "kkk")))
-      << "the key given, not the part's own bottom-left colour";
-}
-
-TEST(BitmapList, DrawsByIndexNothingOutsideTheListAndKeepsTheCopyMode) {
-  TBitmapList list;
-  TRaster target(4, 4, kGrey);
-  TRasterCanvas canvas(target);
-  canvas.SetCopyMode(TRasterOp::And);
-  list.Draw(canvas, 0, 0, 0);
-  list.Add(Picture("ggg", "rgg"));
-  list.Add(Picture("bbb", "kbb"));
   list.Add(TRaster(0, 5));
-  EXPECT_EQ(list.Count(), 3);
-  for (std::int32_t index : {-1, 2, 3, 1000000}) list.Draw(canvas, 0, 0, index);
-  EXPECT_EQ(target, TRaster(4, 4, kGrey)) << "an empty picture or a missing index draws nothing";
-  EXPECT_EQ(std::tuple(list.Mask(2).Width(), list.Mask(2).Height()), std::tuple(0, 5));
-
-  list.Draw(canvas, 0, 0, 1);
-  EXPECT_EQ(canvas.CopyMode(), TRasterOp::And) << "Draw puts back the mode it found";
-  EXPECT_EQ(target.Pixel(0, 0), 0xFF0000u) << "the second picture added has index 1";
+  EXPECT_EQ(std::tuple(list.Count(), list.Bitmap(0), list.Mask(0), list.Bitmap(1), list.Mask(1), list.Mask(2).Height()),
+            std::tuple(3, Picture("gkn", "kbk"), Picture("kwk", "wkk"), Picture("krn", "rbk"), Picture("wkk", "kkk"), 5))
+      << "the key reads back black and white in the mask: one step off the key, and black, stay opaque";
+  for (const auto& [index, drawn] : {std::pair(0, Picture("gen", "ebk")), std::pair(1, Picture("ern", "rbk"))}) {
+    TRaster target(3, 2, kGrey);
+    TRasterCanvas canvas(target);
+    canvas.SetCopyMode(TRasterOp::And);
+    for (const std::int32_t outside : {-1, 2, 3, 1000000}) list.Draw(canvas, 0, 0, outside);
+    EXPECT_EQ(target, TRaster(3, 2, kGrey)) << "an empty picture or a missing index draws nothing";
+    list.Draw(canvas, 0, 0, index);
+    EXPECT_EQ(std::tuple(target, canvas.CopyMode()), std::tuple(drawn, TRasterOp::And)) << "picture " << index;
+  }
 }
 
 }  // namespace

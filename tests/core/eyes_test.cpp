@@ -19,14 +19,14 @@ constexpr TColorRef kKey = 0xFF00FF, kOutline = 0x202020, kPupil = 0x402010, kLi
 const double pi = std::numbers::pi;
 
 // One letter a colour: '.' black, 'w' white, 'o' outline, 'p' pupil, 'l' lid, 'k' key.
-constexpr std::string_view kLetters = ".wopl";
-constexpr TColorRef kColours[] = {kBlack, kWhite, kOutline, kPupil, kLid};
+constexpr std::string_view kLetters = ".woplk";
+constexpr TColorRef kColours[] = {kBlack, kWhite, kOutline, kPupil, kLid, kKey};
 
 TRaster Picture(const std::vector<std::string>& rows) {
   TRaster picture(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
   for (int y = 0; y < picture.Height(); ++y)
     for (int x = 0; x < picture.Width(); ++x)
-      picture.SetPixel(x, y, rows[y][x] == 'k' ? kKey : kColours[kLetters.find(rows[y][x])]);
+      picture.SetPixel(x, y, kColours[kLetters.find(rows[y][x])]);
   return picture;
 }
 
@@ -56,17 +56,17 @@ TEST(PupilTopLeft, FollowsTheGazeFurtherInLargerPictures) {
   EXPECT_DOUBLE_EQ(RoundOff(2, 2.25), 2.3) << "two places: tenths";
 }
 
-// A 16x16 eye whose column 0 is the key and column 1 the outline; eyelids 4,
-// 8 and 15 rows deep over all columns but the last; a 5x5 pupil in a frame of key.
-TImageSet Eye() {
+// An eye whose column 0 is the key and column 1 the outline; eyelids 4, 8 and
+// size - 1 rows deep over all columns but the last; a 5x5 pupil in a frame of key.
+TImageSet Eye(int size = 16) {
   TImageSet images;
-  images.FBaseBitmap = TRaster(16, 16, kWhite);
-  images.FBaseBitmap.Draw(TRaster(2, 16, kOutline), 0, 0, TRasterOp::Copy);
-  images.FBaseBitmap.Draw(TRaster(1, 16, kKey), 0, 0, TRasterOp::Copy);
+  images.FBaseBitmap = TRaster(size, size, kWhite);
+  images.FBaseBitmap.Draw(TRaster(2, size, kOutline), 0, 0, TRasterOp::Copy);
+  images.FBaseBitmap.Draw(TRaster(1, size, kKey), 0, 0, TRasterOp::Copy);
   images.FBaseMask = MakeMask(images.FBaseBitmap, kKey);
-  for (int rows : {4, 8, 15}) {
-    TRaster lid(16, 16, kKey);
-    lid.Draw(TRaster(15, rows, kLid), 0, 0, TRasterOp::Copy);
+  for (int rows : {4, 8, size - 1}) {
+    TRaster lid(size, size, kKey);
+    lid.Draw(TRaster(size - 1, rows, kLid), 0, 0, TRasterOp::Copy);
     images.FCapList.Add(lid);
   }
   images.FBlinkSequence = BlinkSequence(3);
@@ -192,31 +192,22 @@ TEST(EnlargeEye, MakesEveryPixelAUniformBlockInATransparentMargin) {
   for (const auto& [enlarged, rows] : cases) EXPECT_EQ(enlarged, Picture(rows)) << rows[1];
 }
 
-TEST(Eyes, ComposeAtTheirPictureSizeAndShowAtTheIconSize) {
-  // A 24-pixel white eye with one transparent pixel, and an 11x11 pupil.
-  TImageSet images;
-  images.FBaseBitmap = TRaster(24, 24, kWhite);
-  images.FBaseBitmap.SetPixel(0, 5, kKey);
-  images.FBaseMask = MakeMask(images.FBaseBitmap, kKey);
-  images.FCapList.Add(TRaster(24, 24, kKey));
-  images.FBlinkSequence = BlinkSequence(1);
-  TRaster pupil(11, 11, kPupil);
-  pupil.SetPixel(0, 10, kKey);
-  images.FEyeList.Add(pupil);
-  TEyes eyes(images, 24, 48), other(images, 24, 48);
+TEST(Eyes, ComposeAtTheirPictureSizeShowAtTheIconSizeAndAnotherSizeFromTheNextTick) {
+  TEyes eyes(Eye(24), 24, 48), other(Eye(24), 24, 48);
   const TTickInputs right{1000, {500, 10}, {0, 0, 20, 20}};  // the cursor right of the tray's centre
   const std::optional<TEyePicture> shown = eyes.Tick(right, {});
   ASSERT_TRUE(shown);
-  EXPECT_EQ(std::tuple(shown->Colours.Width(), Line(shown->Colours, 14).substr(22), Line(shown->Colours, 0, 44).substr(12),
-                       shown->Mask.Pixel(1, 11), other.Tick(right, {.FType = 1})->Colours.Pixel(24, 14)),
-            std::tuple(48, "wwppppppppppppppppppppppww", "wwppppppppppppppppppppppwwwwwwwwwwww", kWhite, kWhite))
-      << "the pupil from (12, 7) to (22, 17) in 2x2 blocks; (0, 5) a transparent block; type 1 has no pupil";
+  // At 24 the pupil's core spans (13, 8) to (17, 12): in 2x2 blocks (26, 16) to (35, 25). Type 1 has no pupil.
+  EXPECT_EQ(std::tuple(Line(shown->Colours, 16), Line(shown->Colours, 0, 26), Line(shown->Mask, 16),
+                       Line(other.Tick(right, {.FType = 1})->Colours, 16)),
+            std::tuple("..oowwwwwwwwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwww", "wwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwwwwwwwwwwwww",
+                       "ww..............................................", "..oowwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww"));
   eyes.Tick(right, {});  // the blink's end
   EXPECT_FALSE(eyes.Tick(right, {})) << "nothing new to show";
-  eyes.Resize(images, 24, 24);
+  eyes.Resize(Eye(24), 24, 24);
   const std::optional<TEyePicture> smaller = eyes.Tick(right, {});
   ASSERT_TRUE(smaller) << "a new size is shown at the next tick";
-  EXPECT_EQ(std::tuple(smaller->Colours.Width(), smaller->Colours.Pixel(12, 7)), std::tuple(24, kPupil));
+  EXPECT_EQ(Line(smaller->Colours, 8), ".owwwwwwwwwwwpppppwwwwww");
 }
 
 }  // namespace

@@ -121,14 +121,8 @@ TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngl
   // Steps: "+N" ticks N ms after the tick before (or after Start), "click",
   // "wake" comes back from rest, "off" and "on" switch blinking, "@X,Y" moves
   // the cursor (first right of the tray). Lids of one blink: 4, 8, 15, 8, 4 rows.
-  struct TCase {
-    const char* Reason;
-    std::uint32_t Start;
-    std::int32_t Interval;
-    const char* Steps;
-    const char* Shown;
-  };
-  const TCase cases[] = {
+  // Why, the first tick's time, the blink interval; the steps, and what the ticks showed.
+  const std::tuple<const char*, std::uint32_t, std::int32_t, const char*, const char*> cases[] = {
       {"rests after the first ticks, blinks one past the interval", 1000, 5000,
        "+0 +10 +5000 +1 +10 +10 +10 +10 +10 +10 +10", "open open - 4 8 15 8 4 open open -"},
       {"across the counter's wrap", 0xFFFFEFF6u, 5000, "+0 +10 +5000 +1", "open open - 4"},
@@ -147,12 +141,12 @@ TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngl
       {"(10, 5) to (20, 10) from the centre keeps the angle", 1000, 5000,
        "+0 +10 @160,595 +10 @170,600 +10 @170,601 +10", "open open open - open"},
   };
-  for (const TCase& c : cases) {
+  for (const auto& [reason, start, interval, stepList, expected] : cases) {
     TEyes eyes(Eye());
-    EyeSettings settings{.FBlinkInterval = c.Interval};
-    TTickInputs inputs{c.Start, {300, 590}, {100, 580, 200, 600}};
+    EyeSettings settings{.FBlinkInterval = interval};
+    TTickInputs inputs{start, {300, 590}, {100, 580, 200, 600}};
     std::string shown;
-    std::istringstream steps(c.Steps);
+    std::istringstream steps(stepList);
     for (std::string step; steps >> step;) {
       if (step == "click") eyes.StartBlink();
       else if (step == "wake") eyes.Wake(inputs.Now);
@@ -163,7 +157,7 @@ TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngl
         shown += (shown.empty() ? "" : " ") + Shown(eyes.Tick(inputs, settings));
       }
     }
-    EXPECT_EQ(shown, c.Shown) << c.Reason;
+    EXPECT_EQ(shown, expected) << reason;
   }
 }
 

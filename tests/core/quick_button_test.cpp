@@ -41,16 +41,14 @@ TEST(ButtonColours, FollowStyleContrastAndDown) {
 TEST(ChooseFrame, FollowsStyleStateAndSizeAndAPressShiftsTheContent) {
   // State, width and height; frame, inset, content shift.
   const std::tuple<TButtonLookState, int, int, TFrameKind, int, int> cases[] = {
-      {{.MouseInControl = true}, 25, 25, RaisedEdge, 2, 0},
-      {{.Pressed = true}, 25, 25, SunkenEdge, 2, 1},
-      {{.Flat = true}, 25, 25, None, 0, 0},
-      {{.Flat = true, .Pressed = true}, 25, 25, None, 0, 1},  // pressed, and the mouse gone
+      {{.MouseInControl = true}, 25, 25, RaisedEdge, 2, 0}, {{.Pressed = true}, 25, 25, SunkenEdge, 2, 1},
+      // Flat: pressed with the mouse gone, under the mouse, pressed there, down.
+      {{.Flat = true}, 25, 25, None, 0, 0}, {{.Flat = true, .Pressed = true}, 25, 25, None, 0, 1},
       {{.Flat = true, .MouseInControl = true}, 25, 25, RaisedInnerEdge, 1, 0},
       {{.Flat = true, .MouseInControl = true, .Pressed = true}, 25, 25, SunkenInnerEdge, 1, 1},
       {{.Flat = true, .Down = true}, 25, 25, SunkenInnerEdge, 1, 1},
       {{.Style = qbsRound, .Flat = true, .MouseInControl = true}, 6, 6, Round, 4, 0},
-      {{.Style = qbsRound}, 5, 25, RoundTooSmall, 0, 0},
-      {{.Style = qbsRound, .Down = true}, 25, 5, RoundTooSmall, 0, 1},
+      {{.Style = qbsRound}, 5, 25, RoundTooSmall, 0, 0}, {{.Style = qbsRound, .Down = true}, 25, 5, RoundTooSmall, 0, 1},
   };
   for (const auto& [state, width, height, kind, inset, shift] : cases) {
     const TButtonFrame frame = ChooseFrame(state, width, height);
@@ -184,10 +182,8 @@ std::string Trace(TQuickButtonPress& press, const std::string& events) {
   bool enabled = true;
   std::string trace;
   for (const char event : events) {
-    if (event == 'x') {
-      enabled = false;
-      continue;
-    }
+    enabled = enabled && event != 'x';
+    if (event == 'x') continue;
     if (event == 'P' || event == '2') press.LeftDown(enabled, event == '2');
     if ((event == 'U' || event == 'O') && press.LeftUp(event == 'U')) trace += " c:" + state();
     if (event != 'P' && event != '2') press.ButtonUp(event != 'R', enabled);

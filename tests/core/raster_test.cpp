@@ -26,15 +26,12 @@ TRaster Picture(const std::vector<std::string>& rows) {
   return picture;
 }
 
-TEST(Raster, KeepsPixelsInDibOrderAndRefusesSizesItCannotHold) {
+TEST(Raster, KeepsPixelsInDibOrderRefusesSizesItCannotHoldAndDrawsClippedAtEveryEdge) {
   TRaster r(2, 1);
   r.SetPixel(1, 0, 0x00112233);  // blue 0x11, green 0x22, red 0x33
   EXPECT_EQ(std::tuple(r.Pixel(1, 0), r.Bits()[1]), std::tuple(0x00112233u, 0x00332211u)) << "DIB: red third";
   EXPECT_THROW(TRaster(-1, 4), std::length_error);
   EXPECT_THROW(TRaster(100000, 100000), std::length_error);
-}
-
-TEST(Raster, DrawCombinesAndClipsAtEveryEdge) {
   // A 2x2 source drawn at (x, y) on a 4x4 destination; what the destination then holds.
   const std::tuple<int, int, TRasterOp, std::vector<std::string>> cases[] = {
       {1, 1, TRasterOp::Copy, {"dddd", "dssd", "dssd", "dddd"}}, {1, 1, TRasterOp::And, {"dddd", "daad", "daad", "dddd"}},

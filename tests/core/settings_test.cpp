@@ -57,15 +57,13 @@ TEST(WriteEyeSettings, RewritesOurLinesOnly) {
 
 TEST(OverflowHint, IsRememberedInASectionOfItsOwn) {
   const std::tuple<std::string, bool, std::string> cases[] = {
-      {"", false, "[Hint]\r\nOverflowShown=1\r\n"},
-      {"[Hint]\r\nOverflowShown=1\r\n", true, "[Hint]\r\nOverflowShown=1\r\n"},
-      {"[hint]\n overflowshown = 0 \n; mine\n", false, "[hint]\nOverflowShown=1\n; mine\n"},
+      {"", false, "[Hint]\r\nOverflowShown=1\r\n"}, {"[hint]\n overflowshown = 1 \n", true, "[hint]\nOverflowShown=1\n"},
+      {"[Hint]\nOverflowShown=0\n; mine\n", false, "[Hint]\nOverflowShown=1\n; mine\n"},
       {"[Eye]\nOverflowShown=1\n", false, "[Eye]\nOverflowShown=1\n[Hint]\r\nOverflowShown=1\r\n"},
   };
-  for (const auto& [before, shown, after] : cases) {
-    EXPECT_EQ(ReadOverflowHintShown(before), shown) << ::testing::PrintToString(before);
-    EXPECT_EQ(WriteOverflowHintShown(before), after) << ::testing::PrintToString(before);
-  }
+  for (const auto& [before, shown, after] : cases)
+    EXPECT_EQ(std::tuple(ReadOverflowHintShown(before), WriteOverflowHintShown(before)), std::tuple(shown, after))
+        << ::testing::PrintToString(before);
 }
 
 TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {

@@ -14,7 +14,7 @@ TEST(DisplayScale, RoundsToTheNearestPixelHalvesAwayFromZeroAndKeeps96) {
       {13, 192, 26},  {0, 144, 0},
   };
   for (const auto& [value, dpi, scaled] : cases) EXPECT_EQ(ScaleByDpi(value, dpi), scaled) << value << " at " << dpi;
-  // Each edge on its own, so that neighbours still touch: the settings dialog's OK button, and one starting where it ends.
+  // Each edge alone, so that neighbours still touch: the settings dialog's OK button, one starting where it ends.
   const std::tuple<TRect, int, TRect> rects[] = {
       {{180, 12, 269, 37}, 96, {180, 12, 269, 37}},  {{180, 12, 269, 37}, 144, {270, 18, 404, 56}},
       {{269, 37, 283, 86}, 144, {404, 56, 425, 129}}, {{180, 12, 269, 37}, 120, {225, 15, 336, 46}},

@@ -194,8 +194,10 @@ TEST(Eyes, ComposeAtTheirPictureSizeShowAtTheIconSizeAndAnotherSizeFromTheNextTi
   // At 24 the pupil's core spans (13, 8) to (17, 12): in 2x2 blocks (26, 16) to (35, 25). Type 1 has no pupil.
   EXPECT_EQ(std::tuple(Line(shown->Colours, 16), Line(shown->Colours, 0, 26), Line(shown->Mask, 16),
                        Line(other.Tick(right, {.FType = 1})->Colours, 16)),
-            std::tuple("..oowwwwwwwwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwww", "wwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwwwwwwwwwwwww",
-                       "ww..............................................", "..oowwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww"));
+            std::tuple("..oowwwwwwwwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwww",
+                       "wwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwwwwwwwwwwwww",
+                       "ww..............................................",
+                       "..oowwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww"));
   eyes.Tick(right, {});  // the blink's end
   EXPECT_FALSE(eyes.Tick(right, {})) << "nothing new to show";
   eyes.Resize(Eye(24), 24, 24);

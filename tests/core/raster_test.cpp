@@ -12,6 +12,7 @@
 namespace tovi {
 namespace {
 
+using enum TRasterOp;
 constexpr TColorRef kDest = 0x00F0F00F, kSrc = 0x003C3CC3, kGrey = 0x808080;
 
 // A picture from rows of letters: d kDest, s kSrc, a (s AND d), o (s OR d); r red, g green, b blue,
@@ -34,12 +35,12 @@ TEST(Raster, KeepsPixelsInDibOrderRefusesSizesItCannotHoldAndDrawsClippedAtEvery
   EXPECT_THROW(TRaster(100000, 100000), std::length_error);
   // A 2x2 source drawn at (x, y) on a 4x4 destination; what the destination then holds.
   const std::tuple<int, int, TRasterOp, std::vector<std::string>> cases[] = {
-      {1, 1, TRasterOp::Copy, {"dddd", "dssd", "dssd", "dddd"}}, {1, 1, TRasterOp::And, {"dddd", "daad", "daad", "dddd"}},
-      {1, 1, TRasterOp::Or, {"dddd", "dood", "dood", "dddd"}},   {-1, 0, TRasterOp::Copy, {"sddd", "sddd", "dddd", "dddd"}},
-      {0, -1, TRasterOp::Copy, {"ssdd", "dddd", "dddd", "dddd"}}, {3, 2, TRasterOp::Copy, {"dddd", "dddd", "ddds", "ddds"}},
-      {2, 3, TRasterOp::Or, {"dddd", "dddd", "dddd", "ddoo"}},   {-1, -1, TRasterOp::And, {"addd", "dddd", "dddd", "dddd"}},
-      {4, 0, TRasterOp::Copy, {"dddd", "dddd", "dddd", "dddd"}},
-      {-2147483647, 2147483647, TRasterOp::Copy, {"dddd", "dddd", "dddd", "dddd"}},
+      {1, 1, Copy, {"dddd", "dssd", "dssd", "dddd"}}, {1, 1, And, {"dddd", "daad", "daad", "dddd"}},
+      {1, 1, Or, {"dddd", "dood", "dood", "dddd"}},   {-1, 0, Copy, {"sddd", "sddd", "dddd", "dddd"}},
+      {0, -1, Copy, {"ssdd", "dddd", "dddd", "dddd"}}, {3, 2, Copy, {"dddd", "dddd", "ddds", "ddds"}},
+      {2, 3, Or, {"dddd", "dddd", "dddd", "ddoo"}},   {-1, -1, And, {"addd", "dddd", "dddd", "dddd"}},
+      {4, 0, Copy, {"dddd", "dddd", "dddd", "dddd"}},
+      {-2147483647, 2147483647, Copy, {"dddd", "dddd", "dddd", "dddd"}},
   };
   for (const auto& [x, y, op, rows] : cases) {
     TRaster dest(4, 4, kDest);
@@ -60,11 +61,11 @@ TEST(BitmapList, KeepsEachPicturesKeyTransparentAndDrawsByIndexInTheCopyModeItFo
   for (const auto& [index, drawn] : {std::pair(0, Picture({"gen", "ebk"})), std::pair(1, Picture({"ern", "rbk"}))}) {
     TRaster target(3, 2, kGrey);
     TRasterCanvas canvas(target);
-    canvas.SetCopyMode(TRasterOp::And);
+    canvas.SetCopyMode(And);
     for (const std::int32_t outside : {-1, 2, 3, 1000000}) list.Draw(canvas, 0, 0, outside);
     EXPECT_EQ(target, TRaster(3, 2, kGrey)) << "an empty picture or a missing index draws nothing";
     list.Draw(canvas, 0, 0, index);
-    EXPECT_EQ(std::tuple(target, canvas.CopyMode()), std::tuple(drawn, TRasterOp::And)) << "picture " << index;
+    EXPECT_EQ(std::tuple(target, canvas.CopyMode()), std::tuple(drawn, And)) << "picture " << index;
   }
 }
 

@@ -28,8 +28,8 @@ TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAProgramHidesTheTaskBar) {
   for (const auto& [reason, reasons, rests, asks] : cases)
     EXPECT_EQ(std::tuple(EyesRest(reasons), AsksTheShell(reasons)), std::tuple(rests, asks))
         << reason << ": rests, asks the shell";
-  EXPECT_EQ(std::tuple(RestChange(false, {.DisplayOff = true}), RestChange(true, {}), RestChange(true, {.DisplayOff = true}),
-                       RestChange(false, {})),
+  EXPECT_EQ(std::tuple(RestChange(false, {.DisplayOff = true}), RestChange(true, {}),
+                       RestChange(true, {.DisplayOff = true}), RestChange(false, {})),
             std::tuple(TRestChange::Rest, TRestChange::Wake, TRestChange::None, TRestChange::None));
 }
 

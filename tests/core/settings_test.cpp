@@ -48,8 +48,6 @@ TEST(WriteEyeSettings, RewritesOurLinesOnly) {
       {"other sections, comments, LF, no final break",
        "; Tovi\n[Window]\nLeft=10\n\n[Eye]\nType=3\n; keep\nBlink=0\n\n[Zzz]\nodd line\nlast", {1, true, 250},
        "; Tovi\n[Window]\nLeft=10\n\n[Eye]\nType=1\n; keep\nBlink=1\nBlinkInterval=250\r\n\n[Zzz]\nodd line\nlast"},
-      {"odd case, first occurrences", "[eYe]\r\nbLiNk = 0\r\nTYPE=9\r\ntype=8\r\n[Eye]\r\nBlinkInterval=1\r\n",
-       {4, false, 100}, "[eYe]\r\nBlink=0\r\nType=4\r\ntype=8\r\nBlinkInterval=100\r\n[Eye]\r\nBlinkInterval=1\r\n"},
   };
   for (const auto& [what, before, settings, after] : cases)
     EXPECT_EQ(WriteEyeSettings(before, settings), after) << what;

@@ -118,10 +118,10 @@ std::string Shown(const std::optional<TEyePicture>& picture) {
 }
 
 TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngle) {
-  // Steps: "+N" ticks N ms after the tick before (or after Start), "click",
+  // Why, the clock at the start, the blink interval; the steps, and what the ticks showed.
+  // Steps: "+N" ticks N ms after the tick before (or the start), "click",
   // "wake" comes back from rest, "off" and "on" switch blinking, "@X,Y" moves
   // the cursor (first right of the tray). Lids of one blink: 4, 8, 15, 8, 4 rows.
-  // Why, the first tick's time, the blink interval; the steps, and what the ticks showed.
   const std::tuple<const char*, std::uint32_t, std::int32_t, const char*, const char*> cases[] = {
       {"rests after the first ticks, blinks one past the interval", 1000, 5000,
        "+0 +10 +5000 +1 +10 +10 +10 +10 +10 +10 +10", "open open - 4 8 15 8 4 open open -"},

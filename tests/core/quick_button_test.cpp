@@ -41,14 +41,17 @@ TEST(ButtonColours, FollowStyleContrastAndDown) {
 TEST(ChooseFrame, FollowsStyleStateAndSizeAndAPressShiftsTheContent) {
   // State, width and height; frame, inset, content shift.
   const std::tuple<TButtonLookState, int, int, TFrameKind, int, int> cases[] = {
-      {{.MouseInControl = true}, 25, 25, RaisedEdge, 2, 0}, {{.Pressed = true}, 25, 25, SunkenEdge, 2, 1},
+      {{.MouseInControl = true}, 25, 25, RaisedEdge, 2, 0},
+      {{.Pressed = true}, 25, 25, SunkenEdge, 2, 1},
       // Flat: pressed with the mouse gone, under the mouse, pressed there, down.
-      {{.Flat = true}, 25, 25, None, 0, 0}, {{.Flat = true, .Pressed = true}, 25, 25, None, 0, 1},
+      {{.Flat = true}, 25, 25, None, 0, 0},
+      {{.Flat = true, .Pressed = true}, 25, 25, None, 0, 1},
       {{.Flat = true, .MouseInControl = true}, 25, 25, RaisedInnerEdge, 1, 0},
       {{.Flat = true, .MouseInControl = true, .Pressed = true}, 25, 25, SunkenInnerEdge, 1, 1},
       {{.Flat = true, .Down = true}, 25, 25, SunkenInnerEdge, 1, 1},
       {{.Style = qbsRound, .Flat = true, .MouseInControl = true}, 6, 6, Round, 4, 0},
-      {{.Style = qbsRound}, 5, 25, RoundTooSmall, 0, 0}, {{.Style = qbsRound, .Down = true}, 25, 5, RoundTooSmall, 0, 1},
+      {{.Style = qbsRound}, 5, 25, RoundTooSmall, 0, 0},
+      {{.Style = qbsRound, .Down = true}, 25, 5, RoundTooSmall, 0, 1},
   };
   for (const auto& [state, width, height, kind, inset, shift] : cases) {
     const TButtonFrame frame = ChooseFrame(state, width, height);
@@ -198,13 +201,15 @@ std::string Trace(bool isSwitch, const std::string& events) {
 TEST(QuickButtonPress, PressesAndReleasesMakeClicksAndToggleASwitch) {
   // What happens, whether the button is a switch, the events, the trace.
   const std::tuple<const char*, bool, const char*, const char*> cases[] = {
-      {"a click: its handler sees the released look", false, "PU", "p c:. ."}, {"outside: no click", false, "PO", "p ."},
+      {"a click: its handler sees the released look", false, "PU", "p c:. ."},
+      {"outside: no click", false, "PO", "p ."},
       {"a switch toggles after its click's handler", true, "PU", "p c:. d"},
       {"a switch toggles on any left release, even outside", true, "PO", "p d"},
       {"a release dragged in from outside toggles a switch without a click", true, "U", "d"},
       {"a double click clicks once and toggles twice", true, "PU2U", "p c:. d pd ."},
       {"a right release ends the pressed look, not the click", false, "PRU", "p . c:. ."},
-      {"right releases never toggle", true, "RR", ". ."}, {"disabled: no press, click, toggle", true, "xPU", ". ."},
+      {"right releases never toggle", true, "RR", ". ."},
+      {"disabled: no press, click, toggle", true, "xPU", ". ."},
       {"disabled while pressed, the platform cancels: Down stays", true, "PxO", "p ."},
   };
   for (const auto& [what, isSwitch, events, trace] : cases) EXPECT_EQ(Trace(isSwitch, events), trace) << what;

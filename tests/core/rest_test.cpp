@@ -15,8 +15,10 @@ namespace {
 TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAProgramHidesTheTaskBar) {
   // Why; whether the eyes rest, and whether the shell is asked.
   const std::tuple<const char*, TRestReasons, bool, bool> cases[] = {
-      {"nothing hides the eyes", {}, false, true}, {"a state we do not know", {.NotificationState = 0}, false, true},
-      {"locked", {.SessionLocked = true}, true, false}, {"display off", {.DisplayOff = true}, true, false},
+      {"nothing hides the eyes", {}, false, true},
+      {"a state we do not know", {.NotificationState = 0}, false, true},
+      {"locked", {.SessionLocked = true}, true, false},
+      {"display off", {.DisplayOff = true}, true, false},
       {"not present: the lock's own message tells", {.NotificationState = kNotPresent}, false, true},
       {"busy: a full-screen program", {.NotificationState = kBusy}, true, true},
       {"full-screen Direct3D", {.NotificationState = kRunningD3dFullScreen}, true, true},
@@ -56,10 +58,12 @@ TEST(EyesPlace, LooksFromMidwayBetweenTheIconsAndHintsOnceWhenBothShareTheOverfl
       {"the other way round", {right, left}, TRect{760, 576, 792, 592}, false, false},
       {"stacked on an upright task bar", {TRect{0, 100, 16, 116}, TRect{0, 116, 16, 132}}, TRect{0, 100, 16, 132},
        false, false},
-      {"the shell cannot tell (Wine)", {}, std::nullopt, false, false}, {"told of one", {left, {}}, {}, false, false},
+      {"the shell cannot tell (Wine)", {}, std::nullopt, false, false},
+      {"told of one", {left, {}}, {}, false, false},
       {"both behind the overflow button", {button, button}, button, false, true},
       {"both behind it, hint shown before", {button, button}, button, true, false},
-      {"a rectangle with no width", {thin, thin}, {}, false, false}, {"nor height", {flat, flat}, {}, false, false},
+      {"a rectangle with no width", {thin, thin}, {}, false, false},
+      {"nor height", {flat, flat}, {}, false, false},
   };
   for (const auto& [reason, places, rect, shownBefore, hints] : cases)
     EXPECT_EQ(std::tuple(EyesRect(places), ShowsOverflowHint(places, shownBefore)), std::tuple(rect, hints))

@@ -55,7 +55,8 @@ TEST(WriteEyeSettings, RewritesOurLinesOnly) {
 
 TEST(OverflowHint, IsRememberedInASectionOfItsOwn) {
   const std::tuple<std::string, bool, std::string> cases[] = {
-      {"", false, "[Hint]\r\nOverflowShown=1\r\n"}, {"[hint]\n overflowshown = 1 \n", true, "[hint]\nOverflowShown=1\n"},
+      {"", false, "[Hint]\r\nOverflowShown=1\r\n"},
+      {"[hint]\n overflowshown = 1 \n", true, "[hint]\nOverflowShown=1\n"},
       {"[Hint]\nOverflowShown=0\n; mine\n", false, "[Hint]\nOverflowShown=1\n; mine\n"},
       {"[Eye]\nOverflowShown=1\n", false, "[Eye]\nOverflowShown=1\n[Hint]\r\nOverflowShown=1\r\n"},
   };
@@ -74,8 +75,10 @@ TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {
 TEST(IniDocument, ReadsValuesAsThePlatformDoes) {
   // What, text, and the value of Type in section Eye.
   const std::tuple<const char*, std::string, std::optional<std::string>> cases[] = {
-      {"any case, blanks trimmed", " [ eYE ] \n\t tYPE \t=\t 3 x \t\n", "3 x"}, {"empty value", "[Eye]\nType=\n", ""},
-      {"first key wins", "[Eye]\nType=1\nType=2\n", "1"}, {"key before any section", "Type=1\n[Eye]\n", std::nullopt},
+      {"any case, blanks trimmed", " [ eYE ] \n\t tYPE \t=\t 3 x \t\n", "3 x"},
+      {"empty value", "[Eye]\nType=\n", ""},
+      {"first key wins", "[Eye]\nType=1\nType=2\n", "1"},
+      {"key before any section", "Type=1\n[Eye]\n", std::nullopt},
       {"first section wins", "[Eye]\nBlink=0\n[Other]\nType=5\n[eye]\nType=2\n", std::nullopt},
       {"comments", "[Eye]\n;Type=1\n  ; Type=2\nType=3", "3"}, {"'=' in the value", "[Eye]\nType==a=b\n", "=a=b"},
       {"line without '=' is a key without a value", "[Eye]\nType\nType=4\n", ""},
@@ -98,7 +101,8 @@ TEST(IniDocument, ReadsValuesAsThePlatformDoes) {
 TEST(IniDocument, WritesOneLineAndKeepsTheRest) {
   // What, text before and after writing Type=1 in section Eye.
   const std::tuple<const char*, std::string, std::string> cases[] = {
-      {"empty text", "", "[Eye]\r\nType=1\r\n"}, {"lone CR kept", "[Eye]\rType=5\r", "[Eye]\rType=1\r"},
+      {"empty text", "", "[Eye]\r\nType=1\r\n"},
+      {"lone CR kept", "[Eye]\rType=5\r", "[Eye]\rType=1\r"},
       {"byte order mark only", "\xEF\xBB\xBF", "\xEF\xBB\xBF[Eye]\r\nType=1\r\n"},
       {"section after LF lines", "[A]\nx=1\n", "[A]\nx=1\n[Eye]\r\nType=1\r\n"},
       {"section after a last line without break", "[A]\nx=1", "[A]\nx=1\r\n[Eye]\r\nType=1\r\n"},

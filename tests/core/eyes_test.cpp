@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <numbers>
 #include <sstream>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "core/round_off.h"
@@ -15,36 +15,58 @@
 namespace tovi {
 namespace {
 
-constexpr TColorRef kKey = 0xFF00FF, kOutline = 0x202020, kEyeWhite = 0xFFFFFF, kPupil = 0x402010, kLid = 0x7090E0;
+constexpr TColorRef kKey = 0xFF00FF, kOutline = 0x202020, kPupil = 0x402010, kLid = 0x7090E0;
 const double pi = std::numbers::pi;
 
-TEST(RoundOff, RoundsHalvesAwayFromZero) {
-  const std::pair<double, double> cases[] = {{2.5, 3}, {-2.5, -3}, {2.4999, 2}, {-0.5, -1}, {0.49, 0}, {0.5, 1}, {-2.99, -3}};
-  for (const auto& [x, rounded] : cases) EXPECT_EQ(RoundOff(1, x), rounded) << x;
+// One letter a colour: '.' black, 'w' white, 'o' outline, 'p' pupil, 'l' lid, 'k' key.
+constexpr std::string_view kLetters = ".woplk";
+constexpr TColorRef kColours[] = {kBlack, kWhite, kOutline, kPupil, kLid, kKey};
+
+TRaster Picture(const std::vector<std::string>& rows) {
+  TRaster picture(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x)
+      picture.SetPixel(x, y, kColours[kLetters.find(rows[y][x])]);
+  return picture;
+}
+
+// Row y of a picture as letters, or with a column x >= 0 that column.
+std::string Line(const TRaster& picture, int y, int x = -1) {
+  std::string line;
+  for (int i = 0; i < (x < 0 ? picture.Width() : picture.Height()); ++i) {
+    const TColorRef c = x < 0 ? picture.Pixel(i, y) : picture.Pixel(x, i);
+    const auto at = std::ranges::find(kColours, c) - std::begin(kColours);
+    line += at < std::ssize(kColours) ? kLetters[at] : '?';
+  }
+  return line;
+}
+
+TEST(PupilTopLeft, FollowsTheGazeFurtherInLargerPictures) {
+  // 3 cos 135 = -2.12 rounds to -2; 4.5 cos 45 = 3.18 to 3; 3 cos 60 = 1.5 away from zero, to 2.
+  const std::tuple<int, double, TPoint> cases[] = {
+      {16, 0, {8, 5}},         {16, pi / 2, {5, 8}},  {16, pi, {2, 5}},       {16, -pi / 2, {5, 2}},
+      {16, pi / 4, {7, 7}},    {16, -3 * pi / 4, {3, 3}}, {16, -pi / 3, {7, 2}},
+      {20, 0, {10, 6}},        {20, pi, {2, 6}},      {20, pi / 4, {9, 9}},   {20, -pi / 2, {6, 2}},
+      {24, 0, {12, 7}},        {24, pi, {2, 7}},      {24, pi / 2, {7, 12}},  {24, pi / 4, {10, 10}},
+  };
+  for (const auto& [size, theta, topLeft] : cases)
+    EXPECT_EQ(PupilTopLeft(theta, EyeGeometry(size)), topLeft) << size << " at " << theta;
+  for (const auto& [x, rounded] : {std::pair(-2.5, -3.0), std::pair(-0.49, 0.0), std::pair(0.5, 1.0)})
+    EXPECT_EQ(RoundOff(1, x), rounded) << x;
   EXPECT_DOUBLE_EQ(RoundOff(2, 2.25), 2.3) << "two places: tenths";
 }
 
-TEST(PupilTopLeft, FollowsTheGazeAngle) {
-  const std::tuple<const char*, double, TPoint> cases[] = {
-      {"right", 0, {8, 5}},       {"below", pi / 2, {5, 8}},       {"left", pi, {2, 5}},
-      {"above", -pi / 2, {5, 2}}, {"below right", pi / 4, {7, 7}},
-      {"above left", -3 * pi / 4, {3, 3}},  // 3 cos 135 = -2.12: rounds to -2
-  };
-  for (const auto& [direction, theta, topLeft] : cases) EXPECT_EQ(PupilTopLeft(theta), topLeft) << direction;
-}
-
-// A 16x16 eye whose column 0 is the key (outside the eye) and column 1 the
-// outline; eyelid frames 4, 8 and 15 rows deep over all columns but the last; a 5x5
-// pupil in a 7x7 frame of key.
-TImageSet Eye() {
+// An eye whose column 0 is the key and column 1 the outline; eyelids 4, 8 and
+// size - 1 rows deep over all columns but the last; a 5x5 pupil in a frame of key.
+TImageSet Eye(int size = 16) {
   TImageSet images;
-  images.FBaseBitmap = TRaster(16, 16, kEyeWhite);
-  images.FBaseBitmap.Draw(TRaster(2, 16, kOutline), 0, 0, TRasterOp::Copy);
-  images.FBaseBitmap.Draw(TRaster(1, 16, kKey), 0, 0, TRasterOp::Copy);
+  images.FBaseBitmap = TRaster(size, size, kWhite);
+  images.FBaseBitmap.Draw(TRaster(2, size, kOutline), 0, 0, TRasterOp::Copy);
+  images.FBaseBitmap.Draw(TRaster(1, size, kKey), 0, 0, TRasterOp::Copy);
   images.FBaseMask = MakeMask(images.FBaseBitmap, kKey);
-  for (int rows : {4, 8, 15}) {
-    TRaster lid(16, 16, kKey);
-    lid.Draw(TRaster(15, rows, kLid), 0, 0, TRasterOp::Copy);
+  for (int rows : {4, 8, size - 1}) {
+    TRaster lid(size, size, kKey);
+    lid.Draw(TRaster(size - 1, rows, kLid), 0, 0, TRasterOp::Copy);
     images.FCapList.Add(lid);
   }
   images.FBlinkSequence = BlinkSequence(3);
@@ -54,60 +76,37 @@ TImageSet Eye() {
   return images;
 }
 
-TEST(ComposeEye, DrawsThePupilOfTheTypeWhereTheGazePoints) {
-  TImageSet eye = Eye();
-  const TRaster mask = IconMask(eye.FBaseMask);
-  for (const double theta : {0.0, pi / 2, pi, -pi / 2}) {
-    const TPoint at = PupilTopLeft(theta);
-    const TRaster picture = ComposeEye(eye, mask, 0, theta, -2).Colours;
-    EXPECT_EQ(std::tuple(picture.Pixel(at.X + 1, at.Y + 1), picture.Pixel(at.X + 5, at.Y + 5),
-                         picture.Pixel(at.X, at.Y), picture.Pixel(at.X + 6, at.Y + 6)),
-              std::tuple(kPupil, kPupil, kEyeWhite, kEyeWhite))
-        << "pupil's corners, and its key border transparent, at theta " << theta;
-  }
-  TImageSet noPupils = Eye();
-  noPupils.FEyeList.Clear();
-  const TEyePicture bare = ComposeEye(noPupils, mask, 0, 1.0, -2);
-  EXPECT_EQ(bare.Colours.Pixel(10, 11), kEyeWhite) << "no pupil pictures, no pupil at (7, 8) + (3, 3)";
-  for (std::int32_t type : {1, -1, INT32_MIN}) EXPECT_EQ(ComposeEye(eye, mask, type, 1.0, -2), bare) << type;
-}
-
-TEST(ComposeEye, BlinkFramesFollowTheSequenceOverTheOutlineAndVanishOutsideIt) {
+TEST(ComposeEye, ThePupilOfTheTypeWhereTheGazePointsUnderTheBlinksLidOutsideBlack) {
+  // Pupil type, angle, blink step (the sequence 0 1 2 1 0 of lids 4, 8, 15 deep);
+  // row y, or column x if not -1, of the picture.
+  const std::tuple<std::int32_t, double, std::int32_t, int, int, const char*> cases[] = {
+      {0, 0, -2, 8, -1, ".owwwwwwwpppppww"},  {0, pi, -2, 8, -1, ".owpppppwwwwwwww"},
+      {0, pi / 2, -2, 0, 8, "wwwwwwwwwpppppww"}, {0, -pi / 2, -2, 0, 8, "wwwpppppwwwwwwww"},
+      {1, 0, -2, 8, -1, ".owwwwwwwwwwwwww"},  {-1, 0, -2, 8, -1, ".owwwwwwwwwwwwww"},
+      {INT32_MIN, 0, -2, 8, -1, ".owwwwwwwwwwwwww"},
+      {0, pi, -1, 0, 1, "oooooooooooooooo"},  {0, pi, 0, 0, 1, "lllloooooooooooo"},
+      {0, pi, 2, 0, 1, "lllllllllllllllo"},   {0, pi, 3, 0, 14, "llllllllwwwwwwww"},
+      {0, pi, 5, 0, 14, "wwwwwwwwwwwwwwww"},  {0, pi, 4, 3, -1, ".llllllllllllllw"},
+  };
   const TImageSet eye = Eye();
-  // Blink positions -2 to 5: no lid, then the sequence 0 1 2 1 0 of lids 4, 8, 15 rows deep, then none.
-  const int lidRows[] = {0, 0, 4, 8, 15, 8, 4, 0};
-  for (std::int32_t pos = -2; pos <= 5; ++pos) {
-    const TRaster picture = ComposeEye(eye, IconMask(eye.FBaseMask), 0, 2.0, pos).Colours;
-    const int rows = lidRows[pos + 2];
-    for (int y = 0; y < 16; ++y) {
-      EXPECT_EQ(picture.Pixel(0, y), kBlack) << "outside the eye, step " << pos << ", row " << y;
-      EXPECT_EQ(picture.Pixel(1, y), y < rows ? kLid : kOutline) << "step " << pos << ", row " << y;
-      EXPECT_EQ(std::tuple(picture.Pixel(14, y), picture.Pixel(15, y)),
-                std::tuple(y < rows ? kLid : kEyeWhite, kEyeWhite))
-          << "the lid's last column and the column it leaves free, step " << pos << ", row " << y;
-    }
-  }
+  for (const auto& [type, theta, step, y, x, expected] : cases)
+    EXPECT_EQ(Line(ComposeEye(eye, IconMask(eye.FBaseMask), type, theta, step).Colours, y, x), expected)
+        << "type " << type << " at " << theta << ", step " << step << (x < 0 ? ", row " : ", column ")
+        << (x < 0 ? y : x);
+  EXPECT_EQ(IconMask(TRaster(40, 20, kBlack)), TRaster(16, 16, kBlack)) << "a larger base is cut";
+  EXPECT_EQ(Line(IconMask(TRaster(4, 4, kBlack)), 3), "....wwwwwwwwwwww") << "beyond a smaller one, transparent";
 }
-
-TEST(IconMask, CutsOrWidensTheBaseMaskToTheIcon) {
-  TRaster widened(16, 16, kWhite);
-  widened.Draw(TRaster(4, 4, kBlack), 0, 0, TRasterOp::Copy);
-  EXPECT_EQ(IconMask(TRaster(4, 4, kBlack)), widened) << "beyond a small base the icon is transparent";
-  EXPECT_EQ(IconMask(TRaster(40, 20, kBlack)), TRaster(16, 16, kBlack));
-}
-
-constexpr TRect kTray{100, 580, 200, 600};  // centre (150, 590)
 
 TEST(GazeAngle, FollowsTheCursorAroundTheTrayCentre) {
   // A 5-wide rectangle from -3 has its centre at -1, halving towards zero; with
   // no notification area the eyes look from the screen's top-left corner.
+  constexpr TRect kTray{100, 580, 200, 600};
   const std::tuple<TRect, TPoint, double> cases[] = {
       {kTray, {150, 600}, pi / 2}, {kTray, {140, 590}, pi}, {kTray, {150, 580}, -pi / 2}, {kTray, {150, 590}, 0.0},
       {kTray, {160, 600}, pi / 4}, {{-3, 0, 2, 0}, {-2, 0}, pi}, {{}, {0, 10}, pi / 2},
   };
   for (const auto& [tray, cursor, angle] : cases)
-    EXPECT_DOUBLE_EQ(GazeAngle(tray, cursor), angle) << "tray from " << tray.Left << ", cursor " << cursor.X << ","
-                                                     << cursor.Y;
+    EXPECT_DOUBLE_EQ(GazeAngle(tray, cursor), angle) << tray.Left << ", cursor " << cursor.X << "," << cursor.Y;
 }
 
 // What a tick asked for: "-" for nothing, "open", or how many rows the eyelid covers.
@@ -119,17 +118,11 @@ std::string Shown(const std::optional<TEyePicture>& picture) {
 }
 
 TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngle) {
-  // Steps: "+N" ticks N ms after the tick before (or after Start), "click",
-  // "wake" comes back from rest, "off" and "on" switch blinking, "@X,Y" moves the cursor (first at the tray's right).
-  // The eyelid frames of one blink are 4, 8, 15, 8 and 4 rows deep.
-  struct TCase {
-    const char* Reason;
-    std::uint32_t Start;
-    std::int32_t Interval;
-    const char* Steps;
-    const char* Shown;
-  };
-  const TCase cases[] = {
+  // Why, the clock at the start, the blink interval; the steps, and what the ticks showed.
+  // Steps: "+N" ticks N ms after the tick before (or the start), "click",
+  // "wake" comes back from rest, "off" and "on" switch blinking, "@X,Y" moves
+  // the cursor (first right of the tray). Lids of one blink: 4, 8, 15, 8, 4 rows.
+  const std::tuple<const char*, std::uint32_t, std::int32_t, const char*, const char*> cases[] = {
       {"rests after the first ticks, blinks one past the interval", 1000, 5000,
        "+0 +10 +5000 +1 +10 +10 +10 +10 +10 +10 +10", "open open - 4 8 15 8 4 open open -"},
       {"across the counter's wrap", 0xFFFFEFF6u, 5000, "+0 +10 +5000 +1", "open open - 4"},
@@ -145,15 +138,15 @@ TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngl
       {"waking shows the eyes at once and blinks an interval after it", 1000, 5000,
        "+0 +10 +3000 wake +10 +4990 +1", "open open - open - 4"},
       {"waking ends a blink", 1000, 5000, "+0 +10 click +10 wake +10 +10", "open open 8 open -"},
-      {"(10, 5) to (20, 10) from the centre keeps the angle", 1000, 5000, "+0 +10 @160,595 +10 @170,600 +10 @170,601 +10",
-       "open open open - open"},
+      {"(10, 5) to (20, 10) from the centre keeps the angle", 1000, 5000,
+       "+0 +10 @160,595 +10 @170,600 +10 @170,601 +10", "open open open - open"},
   };
-  for (const TCase& c : cases) {
+  for (const auto& [reason, start, interval, stepList, expected] : cases) {
     TEyes eyes(Eye());
-    EyeSettings settings{.FBlinkInterval = c.Interval};
-    TTickInputs inputs{c.Start, {300, 590}, kTray};
+    EyeSettings settings{.FBlinkInterval = interval};
+    TTickInputs inputs{start, {300, 590}, {100, 580, 200, 600}};
     std::string shown;
-    std::istringstream steps(c.Steps);
+    std::istringstream steps(stepList);
     for (std::string step; steps >> step;) {
       if (step == "click") eyes.StartBlink();
       else if (step == "wake") eyes.Wake(inputs.Now);
@@ -164,105 +157,53 @@ TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngl
         shown += (shown.empty() ? "" : " ") + Shown(eyes.Tick(inputs, settings));
       }
     }
-    EXPECT_EQ(shown, c.Shown) << c.Reason;
+    EXPECT_EQ(shown, expected) << reason;
   }
 }
 
-TEST(Eyes, ShowThePupilChosenTurnedToTheCursorThroughTheIconMask) {
-  // With the cursor below the tray the pupil's 5x5 core starts at (6, 9); pupil type 1 has no picture.
-  for (const auto& [type, colour] : {std::pair(0, kPupil), std::pair(1, kEyeWhite)}) {
-    TEyes eyes(Eye());
-    const std::optional<TEyePicture> picture = eyes.Tick({1000, {150, 700}, kTray}, {.FType = type});
-    ASSERT_TRUE(picture) << "the first tick always shows a picture";
-    EXPECT_EQ(std::tuple(picture->Colours.Pixel(8, 11), picture->Mask.Pixel(0, 8), picture->Mask.Pixel(1, 8)),
-              std::tuple(colour, kWhite, kBlack))
-        << "type " << type << ": the pupil's middle; the mask outside the eye and on its outline";
-  }
-}
-
-TEST(EyeGeometry, Scales16PixelLayout) {
-  const TEyeGeometry cases[] = {{16, 8, 3.0, 3}, {20, 10, 3.75, 4}, {24, 12, 4.5, 5}, {32, 16, 6.0, 6}};
-  for (const TEyeGeometry& geometry : cases) EXPECT_EQ(EyeGeometry(geometry.Size), geometry) << geometry.Size;
-}
-
-TEST(PupilTopLeft, TravelsFurtherInLargerPictures) {
-  const std::tuple<int, double, TPoint> cases[] = {
-      {20, 0, {10, 6}},       {20, pi, {2, 6}},        {20, pi / 4, {9, 9}},  {20, -pi / 2, {6, 2}},
-      {24, 0, {12, 7}},       {24, pi, {2, 7}},        {24, pi / 2, {7, 12}}, {24, -pi / 2, {7, 2}},
-      {24, pi / 4, {10, 10}},  // 4.5 cos 45 = 3.18
-  };
-  for (const auto& [size, theta, topLeft] : cases)
-    EXPECT_EQ(PupilTopLeft(theta, EyeGeometry(size)), topLeft) << size << " at " << theta;
-}
-
-TEST(PictureSizeFor, FillsMostOfTheIconWithWholeBlocks) {
-  const std::pair<int, int> cases[] = {{16, 16}, {20, 20}, {24, 24}, {28, 24}, {32, 16}, {36, 16},
+TEST(EyeSizes, PicturesFillMostOfTheIconWithWholeCentredBlocks) {
+  const std::pair<int, int> sizes[] = {{16, 16}, {20, 20}, {24, 24}, {28, 24}, {32, 16}, {36, 16},
                                        {40, 20}, {48, 24}, {64, 16}, {12, 16}, {22, 20}};
-  for (const auto& [icon, picture] : cases) EXPECT_EQ(PictureSizeFor(icon), picture) << icon;
+  for (const auto& [icon, picture] : sizes) EXPECT_EQ(PictureSizeFor(icon), picture) << icon;
   EXPECT_EQ(PictureSizeFor(24, std::vector{16}), 16) << "only the 16-pixel set";
-}
-
-TEST(IconBlocks, TakesTheLargestWholeBlockAndCentresIt) {
-  const std::tuple<int, int, TIconBlocks> cases[] = {
-      {16, 16, {1, 0}}, {16, 20, {1, 2}}, {16, 24, {1, 4}}, {16, 32, {2, 0}}, {16, 40, {2, 4}},
+  const std::tuple<int, int, TIconBlocks> blocks[] = {
+      {16, 16, {1, 0}}, {16, 20, {1, 2}}, {16, 32, {2, 0}}, {16, 40, {2, 4}},
       {16, 48, {3, 0}}, {24, 28, {1, 2}}, {16, 23, {1, 3}}, {16, 15, {1, 0}},
   };
-  for (const auto& [picture, icon, blocks] : cases)
-    EXPECT_EQ(IconBlocks(picture, icon), blocks) << picture << " in " << icon;
-}
-
-// Rows of a picture, one letter per colour: a 0x0a, b 0x0b, … ; '.' black, 'W' white.
-std::vector<std::string> Rows(const TRaster& r) {
-  std::vector<std::string> rows;
-  for (int y = 0; y < r.Height(); ++y) {
-    std::string row;
-    for (int x = 0; x < r.Width(); ++x) {
-      const TColorRef c = r.Pixel(x, y);
-      row += c == kBlack ? '.' : c == kWhite ? 'W' : static_cast<char>('a' + c - 0x0a);
-    }
-    rows.push_back(row);
-  }
-  return rows;
+  for (const auto& [picture, icon, expected] : blocks)
+    EXPECT_EQ(IconBlocks(picture, icon), expected) << picture << " in " << icon;
 }
 
 TEST(EnlargeEye, MakesEveryPixelAUniformBlockInATransparentMargin) {
-  TEyePicture picture{TRaster(3, 3), TRaster(3, 3, kBlack)};
-  for (int i = 0; i < 9; ++i) picture.Colours.SetPixel(i % 3, i / 3, 0x0a + static_cast<TColorRef>(i));
-  picture.Mask.SetPixel(0, 0, kWhite);
+  const TEyePicture picture{Picture({"opl", "lwo", "plw"}), Picture({"w..", "...", "..."})};
   const TEyePicture big = EnlargeEye(picture, 8);
-  EXPECT_EQ(Rows(big.Colours), (std::vector<std::string>{"........", ".aabbcc.", ".aabbcc.", ".ddeeff.", ".ddeeff.",
-                                                         ".gghhii.", ".gghhii.", "........"}));
-  EXPECT_EQ(Rows(big.Mask), (std::vector<std::string>{"WWWWWWWW", "WWW....W", "WWW....W", "W......W", "W......W",
-                                                      "W......W", "W......W", "WWWWWWWW"}));
-  EXPECT_EQ(Rows(EnlargeEye(picture, 4).Colours), (std::vector<std::string>{"abc.", "def.", "ghi.", "...."}))
-      << "no whole double fits: one to one, the margin right and below";
+  const std::pair<TRaster, std::vector<std::string>> cases[] = {
+      {big.Colours, {"........", ".ooppll.", ".ooppll.", ".llwwoo.", ".llwwoo.", ".ppllww.", ".ppllww.", "........"}},
+      {big.Mask, {"wwwwwwww", "www....w", "www....w", "w......w", "w......w", "w......w", "w......w", "wwwwwwww"}},
+      // No whole double fits: one to one, the margin right and below.
+      {EnlargeEye(picture, 4).Colours, {"opl.", "lwo.", "plw.", "...."}},
+  };
+  for (const auto& [enlarged, rows] : cases) EXPECT_EQ(enlarged, Picture(rows)) << rows[1];
 }
 
-TEST(Eyes, ComposeAtTheirPictureSizeAndShowAtTheIconSize) {
-  // A 24-pixel white eye with one transparent pixel, and an 11x11 pupil.
-  TImageSet images;
-  images.FBaseBitmap = TRaster(24, 24, kWhite);
-  images.FBaseBitmap.SetPixel(0, 5, 0xFF00FF);
-  images.FBaseMask = MakeMask(images.FBaseBitmap, 0xFF00FF);
-  images.FCapList.Add(TRaster(24, 24, 0xFF00FF));
-  images.FBlinkSequence = BlinkSequence(1);
-  TRaster pupil(11, 11, 0x0a);
-  pupil.SetPixel(0, 10, 0xFF00FF);
-  images.FEyeList.Add(pupil);
-  TEyes eyes(images, 24, 48);
+TEST(Eyes, ComposeAtTheirPictureSizeShowAtTheIconSizeAndAnotherSizeFromTheNextTick) {
+  TEyes eyes(Eye(24), 24, 48), other(Eye(24), 24, 48);
   const TTickInputs right{1000, {500, 10}, {0, 0, 20, 20}};  // the cursor right of the tray's centre
   const std::optional<TEyePicture> shown = eyes.Tick(right, {});
   ASSERT_TRUE(shown);
-  EXPECT_EQ(std::tuple(shown->Colours.Width(), shown->Colours.Pixel(23, 13), shown->Colours.Pixel(24, 14),
-                       shown->Colours.Pixel(45, 35), shown->Colours.Pixel(46, 36), shown->Mask.Pixel(1, 11)),
-            std::tuple(48, kWhite, 0x0au, 0x0au, kWhite, kWhite))
-      << "the pupil from (12, 7) to (22, 17) in 2x2 blocks; the transparent pixel (0, 5) a white block";
+  // At 24 the pupil's core spans (13, 8) to (17, 12): in 2x2 blocks (26, 16) to (35, 25). Type 1 has no pupil.
+  EXPECT_EQ(std::tuple(Line(shown->Colours, 16), Line(shown->Colours, 0, 26), Line(shown->Mask, 16),
+                       Line(other.Tick(right, {.FType = 1})->Colours, 16)),
+            std::tuple("..oowwwwwwwwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwww",
+                       "wwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwwwwwwwwwwwww",
+                       "ww..............................................",
+                       "..oowwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww"));
   eyes.Tick(right, {});  // the blink's end
   EXPECT_FALSE(eyes.Tick(right, {})) << "nothing new to show";
-  eyes.Resize(images, 24, 24);
+  eyes.Resize(Eye(24), 24, 24);
   const std::optional<TEyePicture> smaller = eyes.Tick(right, {});
   ASSERT_TRUE(smaller) << "a new size is shown at the next tick";
-  EXPECT_EQ(std::tuple(smaller->Colours.Width(), smaller->Colours.Pixel(12, 7)), std::tuple(24, 0x0au));
+  EXPECT_EQ(Line(smaller->Colours, 8), ".owwwwwwwwwwwpppppwwwwww");
 }
 
 }  // namespace

@@ -13,14 +13,10 @@ namespace tovi {
 namespace {
 
 TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAProgramHidesTheTaskBar) {
-  struct TCase {
-    const char* Reason;
-    TRestReasons Reasons;
-    bool Rests;
-    bool AsksTheShell;
-  };
-  const TCase cases[] = {
+  // Why; whether the eyes rest, and whether the shell is asked.
+  const std::tuple<const char*, TRestReasons, bool, bool> cases[] = {
       {"nothing hides the eyes", {}, false, true},
+      {"a state we do not know", {.NotificationState = 0}, false, true},
       {"locked", {.SessionLocked = true}, true, false},
       {"display off", {.DisplayOff = true}, true, false},
       {"not present: the lock's own message tells", {.NotificationState = kNotPresent}, false, true},
@@ -29,12 +25,14 @@ TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAProgramHidesTheTaskBar) {
       {"presentation mode", {.NotificationState = kPresentationMode}, true, true},
       {"quiet time after installing Windows", {.NotificationState = kQuietTime}, false, true},
       {"an app in front, perhaps in a window", {.NotificationState = kApp}, false, true},
-      {"a state we do not know", {.NotificationState = 0}, false, true},
       {"locked behind a full-screen program", {.SessionLocked = true, .NotificationState = kBusy}, true, false},
   };
-  for (const TCase& c : cases)
-    EXPECT_EQ(std::tuple(EyesRest(c.Reasons), AsksTheShell(c.Reasons)), std::tuple(c.Rests, c.AsksTheShell))
-        << c.Reason << ": rests, asks the shell";
+  for (const auto& [reason, reasons, rests, asks] : cases)
+    EXPECT_EQ(std::tuple(EyesRest(reasons), AsksTheShell(reasons)), std::tuple(rests, asks))
+        << reason << ": rests, asks the shell";
+  EXPECT_EQ(std::tuple(RestChange(false, {.DisplayOff = true}), RestChange(true, {}),
+                       RestChange(true, {.DisplayOff = true}), RestChange(false, {})),
+            std::tuple(TRestChange::Rest, TRestChange::Wake, TRestChange::None, TRestChange::None));
 }
 
 TEST(OncePer, IsDueAtOnceThenWhenThePeriodHasPassedAlsoAcrossTheCounterWrap) {
@@ -53,31 +51,23 @@ TEST(OncePer, IsDueAtOnceThenWhenThePeriodHasPassedAlsoAcrossTheCounterWrap) {
 
 TEST(EyesPlace, LooksFromMidwayBetweenTheIconsAndHintsOnceWhenBothShareTheOverflowButton) {
   const TRect left{760, 576, 776, 592}, right{776, 576, 792, 592}, button{700, 578, 720, 598};
-  struct TCase {
-    const char* Reason;
-    TIconPlaces Places;
-    std::optional<TRect> Rect;
-    bool HintShownBefore;
-    bool Hints;
-  };
-  const TCase cases[] = {
+  const TRect flat{700, 578, 720, 578}, thin{700, 578, 700, 598};
+  // Why, the icons' places; the eyes' rectangle; whether the hint was shown before, and is shown now.
+  const std::tuple<const char*, TIconPlaces, std::optional<TRect>, bool, bool> cases[] = {
       {"side by side", {left, right}, TRect{760, 576, 792, 592}, false, false},
       {"the other way round", {right, left}, TRect{760, 576, 792, 592}, false, false},
-      {"stacked on an upright task bar", {TRect{0, 100, 16, 116}, TRect{0, 116, 16, 132}},
-       TRect{0, 100, 16, 132}, false, false},
+      {"stacked on an upright task bar", {TRect{0, 100, 16, 116}, TRect{0, 116, 16, 132}}, TRect{0, 100, 16, 132},
+       false, false},
       {"the shell cannot tell (Wine)", {}, std::nullopt, false, false},
-      {"told of one only", {left, std::nullopt}, std::nullopt, false, false},
+      {"told of one", {left, {}}, {}, false, false},
       {"both behind the overflow button", {button, button}, button, false, true},
       {"both behind it, hint shown before", {button, button}, button, true, false},
-      {"a rectangle with no width", {TRect{700, 578, 700, 598}, TRect{700, 578, 700, 598}}, std::nullopt, false,
-       false},
-      {"a rectangle with no height", {TRect{700, 578, 720, 578}, TRect{700, 578, 720, 578}}, std::nullopt, false,
-       false},
+      {"a rectangle with no width", {thin, thin}, {}, false, false},
+      {"nor height", {flat, flat}, {}, false, false},
   };
-  for (const TCase& c : cases) {
-    EXPECT_EQ(EyesRect(c.Places), c.Rect) << c.Reason;
-    EXPECT_EQ(ShowsOverflowHint(c.Places, c.HintShownBefore), c.Hints) << c.Reason << ": the hint";
-  }
+  for (const auto& [reason, places, rect, shownBefore, hints] : cases)
+    EXPECT_EQ(std::tuple(EyesRect(places), ShowsOverflowHint(places, shownBefore)), std::tuple(rect, hints))
+        << reason << ": the rectangle, the hint";
 }
 
 }  // namespace

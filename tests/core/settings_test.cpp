@@ -1,8 +1,8 @@
 #include "core/settings.h"
+#include "core/ini_document.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <tuple>
 #include <vector>
 
@@ -14,7 +14,11 @@ void PrintTo(const EyeSettings& s, std::ostream* out) {
 
 namespace {
 
+using namespace std::string_literals;
+using namespace std::string_view_literals;
+
 constexpr std::int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+const std::string kLong(3000, 'v');
 
 TEST(ParseIniInteger, ConvertsTheWholeTextOrNothing) {
   const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
@@ -30,8 +34,7 @@ TEST(ParseIniInteger, ConvertsTheWholeTextOrNothing) {
 
 TEST(ReadEyeSettings, FallsBackToDefaultsValueByValue) {
   const std::pair<std::string, EyeSettings> cases[] = {
-      {"", {0, true, 5000}},
-      {"[Eye]\r\nType=2\r\nBlink=0\r\nBlinkInterval=0x1F4\r\n", {2, false, 500}},
+      {"", {0, true, 5000}}, {"[Eye]\r\nType=2\r\nBlink=0\r\nBlinkInterval=0x1F4\r\n", {2, false, 500}},
       {"[EYE]\n type = 7 \nblink=2\nblinkinterval=-1", {7, true, -1}},
       {"[Eye]\nType=12abc\nBlink=\nBlinkInterval=0x\n", {0, true, 5000}},
       {"[Eye]\nType='3'\nBlink=0x0\nBlinkInterval=0XFFFFFFFF\n", {3, false, -1}},
@@ -45,52 +48,110 @@ TEST(WriteEyeSettings, RewritesOurLinesOnly) {
       {"other sections, comments, LF, no final break",
        "; Tovi\n[Window]\nLeft=10\n\n[Eye]\nType=3\n; keep\nBlink=0\n\n[Zzz]\nodd line\nlast", {1, true, 250},
        "; Tovi\n[Window]\nLeft=10\n\n[Eye]\nType=1\n; keep\nBlink=1\nBlinkInterval=250\r\n\n[Zzz]\nodd line\nlast"},
-      {"odd case, first occurrences", "[eYe]\r\nbLiNk = 0\r\nTYPE=9\r\ntype=8\r\n[Eye]\r\nBlinkInterval=1\r\n",
-       {4, false, 100}, "[eYe]\r\nBlink=0\r\nType=4\r\ntype=8\r\nBlinkInterval=100\r\n[Eye]\r\nBlinkInterval=1\r\n"},
   };
   for (const auto& [what, before, settings, after] : cases)
     EXPECT_EQ(WriteEyeSettings(before, settings), after) << what;
 }
 
-// Texts strung together from pieces of settings files: what is saved reads
-// back, and saving it again changes nothing.
-TEST(EyeSettingsFile, SurvivesRandomTexts) {
-  const std::vector<std::string> pieces = {"[", "]", "=", ";", "\r", "\n", "\r\n", " ", "\t", "\"", "'", "Eye",
-                                           "eYE", "Type", "Blink", "BlinkInterval", "0x", "-", "7", "\xEF\xBB\xBF", "\xFF\xFE"};
-  std::mt19937 random(20240601);
-  auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
-  for (int round = 0; round < 10000; ++round) {
-    std::string text;
-    for (std::size_t n = below(40); n > 0; --n)
-      text += below(4) == 0 ? std::string(1, static_cast<char>(below(256))) : pieces[below(pieces.size())];
-    ReadEyeSettings(text);
-    const EyeSettings wanted{static_cast<std::int32_t>(random()), below(2) == 0, static_cast<std::int32_t>(random())};
-    const std::string written = WriteEyeSettings(text, wanted);
-    ASSERT_EQ(ReadEyeSettings(written), wanted) << ::testing::PrintToString(text);
-    ASSERT_EQ(WriteEyeSettings(written, wanted), written) << "saved twice: " << ::testing::PrintToString(text);
-  }
-}
-
 TEST(OverflowHint, IsRememberedInASectionOfItsOwn) {
   const std::tuple<std::string, bool, std::string> cases[] = {
       {"", false, "[Hint]\r\nOverflowShown=1\r\n"},
-      {"[Eye]\r\nType=2\r\n", false, "[Eye]\r\nType=2\r\n[Hint]\r\nOverflowShown=1\r\n"},
-      {"[hint]\n overflowshown = 0 \n; mine\n", false, "[hint]\nOverflowShown=1\n; mine\n"},
-      {"[Hint]\nOverflowShown=yes\n[Eye]\nBlink=0", false, "[Hint]\nOverflowShown=1\n[Eye]\nBlink=0"},
-      {"[Hint]\r\nOverflowShown=1\r\n", true, "[Hint]\r\nOverflowShown=1\r\n"},
+      {"[hint]\n overflowshown = 1 \n", true, "[hint]\nOverflowShown=1\n"},
+      {"[Hint]\nOverflowShown=0\n; mine\n", false, "[Hint]\nOverflowShown=1\n; mine\n"},
       {"[Eye]\nOverflowShown=1\n", false, "[Eye]\nOverflowShown=1\n[Hint]\r\nOverflowShown=1\r\n"},
   };
-  for (const auto& [before, shown, after] : cases) {
-    EXPECT_EQ(ReadOverflowHintShown(before), shown) << ::testing::PrintToString(before);
-    EXPECT_EQ(WriteOverflowHintShown(before), after) << ::testing::PrintToString(before);
-  }
+  for (const auto& [before, shown, after] : cases)
+    EXPECT_EQ(std::tuple(ReadOverflowHintShown(before), WriteOverflowHintShown(before)), std::tuple(shown, after))
+        << ::testing::PrintToString(before);
 }
 
 TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {
-  const std::pair<std::int32_t, std::int32_t> cases[] = {
-      {kMin, 100}, {99, 100}, {100, 100}, {101, 101}, {9999, 9999}, {10000, 10000}, {10001, 10000}, {kMax, 10000},
+  for (const auto& [interval, clamped] : {std::pair(kMin, 100), std::pair(99, 100), std::pair(100, 100),
+                                          std::pair(101, 101), std::pair(10000, 10000), std::pair(10001, 10000),
+                                          std::pair(kMax, 10000)})
+    EXPECT_EQ(ClampBlinkInterval(interval), clamped) << interval;
+}
+
+TEST(IniDocument, ReadsValuesAsThePlatformDoes) {
+  // What, text, and the value of Type in section Eye.
+  const std::tuple<const char*, std::string, std::optional<std::string>> cases[] = {
+      {"any case, blanks trimmed", " [ eYE ] \n\t tYPE \t=\t 3 x \t\n", "3 x"},
+      {"empty value", "[Eye]\nType=\n", ""},
+      {"first key wins", "[Eye]\nType=1\nType=2\n", "1"},
+      {"key before any section", "Type=1\n[Eye]\n", std::nullopt},
+      {"first section wins", "[Eye]\nBlink=0\n[Other]\nType=5\n[eye]\nType=2\n", std::nullopt},
+      {"comments", "[Eye]\n;Type=1\n  ; Type=2\nType=3", "3"}, {"'=' in the value", "[Eye]\nType==a=b\n", "=a=b"},
+      {"line without '=' is a key without a value", "[Eye]\nType\nType=4\n", ""},
+      {"section name runs to the last ']'", "[Eye]x]\nType=2\n", std::nullopt},
+      {"double quotes", "[Eye]\nType= \" 5 \" \n", " 5 "}, {"single quotes", "[Eye]\nType='5'\n", "5"},
+      {"quotes that do not match", "[Eye]\nType=\"5'\n", "\"5'"}, {"a lone quote", "[Eye]\nType=\"\n", "\""},
+      {"lone CR ends lines", "[Eye]\rType=6\rBlink=0", "6"}, {"header without ']'", "[Eye\nType=1\n", std::nullopt},
+      {"byte order mark", "\xEF\xBB\xBF[Eye]\r\nType=7\r\n", "7"}, {"NUL ends the value", "[Eye]\nType='3\0'\n"s, "'3"},
+      {"text after the header", "[Eye] ; eyes\nType=8\n", "8"},
+      {"long value cut", "[Eye]\nType=" + kLong + "\n", kLong.substr(0, 2047)},
+      {"long quoted value cut", "[Eye]\nType=\"" + kLong + "\"\n", kLong.substr(0, 2047)},
   };
-  for (const auto& [interval, clamped] : cases) EXPECT_EQ(ClampBlinkInterval(interval), clamped) << interval;
+  for (const auto& [what, text, type] : cases) EXPECT_EQ(TIniDocument(text).ReadString("Eye", "Type"), type) << what;
+  // Only A to Z fold: '@' and '[' lie beside them and stay apart from '`' and '{'.
+  EXPECT_EQ(TIniDocument("[aZ]\nZa=1\n").ReadString("Az", "zA"), "1") << "the first and last letters fold";
+  EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("@", "{"), std::nullopt) << "'@' is no '`'";
+  EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("`", "["), std::nullopt) << "'[' is no '{'";
+}
+
+TEST(IniDocument, WritesOneLineAndKeepsTheRest) {
+  // What, text before and after writing Type=1 in section Eye.
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"empty text", "", "[Eye]\r\nType=1\r\n"},
+      {"lone CR kept", "[Eye]\rType=5\r", "[Eye]\rType=1\r"},
+      {"byte order mark only", "\xEF\xBB\xBF", "\xEF\xBB\xBF[Eye]\r\nType=1\r\n"},
+      {"section after LF lines", "[A]\nx=1\n", "[A]\nx=1\n[Eye]\r\nType=1\r\n"},
+      {"section after a last line without break", "[A]\nx=1", "[A]\nx=1\r\n[Eye]\r\nType=1\r\n"},
+      {"value replaced, no break added", "[Eye]\r\nType=5", "[Eye]\r\nType=1"},
+      {"odd case and blanks", "[eye]\r\n  tYpE = 5 \r\n", "[eye]\r\nType=1\r\n"},
+      {"only the first key", "[Eye]\nType=5\nType=6\n", "[Eye]\nType=1\nType=6\n"},
+      {"only the first section", "[Eye]\n[Eye]\nType=6\n", "[Eye]\nType=1\r\n[Eye]\nType=6\n"},
+      {"key after the last non-blank line", "[Eye]\n;c\n\n \n[B]\n", "[Eye]\n;c\nType=1\r\n\n \n[B]\n"},
+      {"key after a header without break", "[Eye]", "[Eye]\r\nType=1\r\n"},
+      {"a comment is not the key", "[Eye]\n;Type=5\n", "[Eye]\n;Type=5\nType=1\r\n"},
+  };
+  for (const auto& [what, before, after] : cases) {
+    TIniDocument ini(before);
+    ini.WriteString("Eye", "Type", "1");
+    EXPECT_EQ(ini.Text(), after) << what;
+  }
+}
+
+// A UTF-16 LE file's bytes: what Notepad saves as "Unicode" when the text starts with u"\uFEFF".
+std::string Utf16(std::u16string_view units, std::string oddByte = "") {
+  std::string bytes;
+  for (const char16_t unit : units) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  return bytes + oddByte;
+}
+
+TEST(IniDocument, ReadsAUtf16FileAndWritesItBackAsItCame) {
+  // What, file, the value of Type in section Eye, and the file after writing Type=1 in it.
+  const std::tuple<const char*, std::string, std::optional<std::string>, std::string> cases[] = {
+      {"plain", Utf16(u"\uFEFF[Eye]\r\nType=7\r\n"), "7", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
+      {"beyond ASCII and a pair", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType= \u00E9\u76EE\U0001F441 \n"),
+       "\xC3\xA9\xE7\x9B\xAE\xF0\x9F\x91\x81", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType=1\n")},
+      {"the first and last characters of each length",
+       Utf16(u"\uFEFF[Eye]\nType=\u007F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF\n"),
+       "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", Utf16(u"\uFEFF[Eye]\nType=1\n")},
+      {"unpaired surrogates", Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=\xDC00\xDFFF\r;\xD83D"),
+       "\xED\xB0\x80\xED\xBF\xBF", Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=1\r;\xD83D")},
+      {"NUL", Utf16(u"\uFEFF[Eye]\r\nType=4\0\0\r\n"sv), "4", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
+      {"odd last byte", Utf16(u"\uFEFF[Eye]\r\nType=5", "\x0A"), "5", Utf16(u"\uFEFF[Eye]\r\nType=1", "\x0A")},
+      {"odd last byte stays last", Utf16(u"\uFEFF[A]", "\xD8"), {}, Utf16(u"\uFEFF[A]\r\n[Eye]\r\nType=1\r\n", "\xD8")},
+      {"byte order mark only", Utf16(u"\uFEFF"), std::nullopt, Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
+      {"8-bit without FF FE", "\xFE\xFF[Eye]\nType=6", std::nullopt, "\xFE\xFF[Eye]\nType=6\r\n[Eye]\r\nType=1\r\n"},
+  };
+  for (const auto& [what, before, type, after] : cases) {
+    TIniDocument ini(before);
+    EXPECT_EQ(ini.Text(), before) << what << ": read and written back unchanged";
+    EXPECT_EQ(ini.ReadString("Eye", "Type"), type) << what;
+    ini.WriteString("Eye", "Type", "1");
+    EXPECT_EQ(ini.Text(), after) << what;
+  }
 }
 
 }  // namespace

@@ -27,19 +27,12 @@ std::string Describe(const TTrayResponse& r) {
 TEST(TrayResponse, BringsTheFormForwardOpensTheButtonsMenuAndThenReportsThePress) {
   // Shift flags: ssLeft 8, ssRight 16, ssMiddle 32, ssDouble 64.
   const std::pair<std::uint32_t, const char*> cases[] = {
-      {0x0200, " Move"},
-      {0x0201, "forward; menu L; Down left shift 8"},
-      {0x0202, " Up left shift 8 Click"},
-      {0x0203, "forward; DblClick Down left shift 64"},
-      {0x0204, "forward; menu R; Down right shift 16"},
-      {0x0205, " Up right shift 16 Click"},
-      {0x0206, "forward; DblClick Down right shift 64"},
-      {0x0207, " Down middle shift 32"},
-      {0x0208, " Up middle shift 32 Click"},
-      {0x0209, ""},  // a middle double click
-      {0x007B, ""},  // WM_CONTEXTMENU, which only a later form of the record asks for
-      {0x0400, ""},  // NIN_SELECT, likewise
-      {0, ""},
+      {0x0200, " Move"}, {0x0201, "forward; menu L; Down left shift 8"}, {0x0202, " Up left shift 8 Click"},
+      {0x0203, "forward; DblClick Down left shift 64"}, {0x0204, "forward; menu R; Down right shift 16"},
+      {0x0205, " Up right shift 16 Click"}, {0x0206, "forward; DblClick Down right shift 64"},
+      {0x0207, " Down middle shift 32"}, {0x0208, " Up middle shift 32 Click"},
+      // Nothing for a middle double click, nor for WM_CONTEXTMENU and NIN_SELECT, which only a later record asks for.
+      {0x0209, ""}, {0x007B, ""}, {0x0400, ""}, {0, ""},
   };
   for (const auto& [message, expected] : cases) EXPECT_EQ(Describe(TrayResponse(message)), expected) << message;
 }

@@ -1,0 +1,219 @@
+#include "core/quick_button_look.h"
+#include "core/quick_button_press.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace tovi {
+namespace {
+
+using enum TQuickButtonLayout;
+using enum TQuickButtonStyle;
+using enum TFrameKind;
+
+constexpr TColorRef kSilver = 0xC0C0C0, kColor = 0x302010, kHi = 0xF0F0F1, kSh = 0x414040;
+
+TEST(ButtonColours, FollowStyleContrastAndDown) {
+  // State; face, step, highlight, shadow, fill: the shades saturate channel by channel.
+  const std::tuple<TButtonLookState, TColorRef, std::int64_t, TColorRef, TColorRef, TColorRef> cases[] = {
+      {{.Style = qbsRound}, kSilver, 20, 0xE8E8E8, 0x989898, kSilver},
+      {{.Style = qbsRound, .Down = true}, kSilver, 20, 0xE8E8E8, 0x989898, 0xE8E8E8},
+      {{.Style = qbsRound, .Pressed = true}, kSilver, 20, 0xE8E8E8, 0x989898, kSilver},  // only down fills with Hi
+      {{.Style = qbsRound, .Contrast = 0, .Down = true}, kSilver, 0, kSilver, kSilver, kSilver},
+      {{.Style = qbsRound, .Contrast = INT_MIN, .Down = true}, kColor, 20, kHi, kSh, kHi},
+      {{.Style = qbsRound, .Contrast = INT_MAX}, kSilver, INT_MAX, 0xFFFFFF, 0x000000, kSilver},
+      {{}, kColor, 20, kHi, kSh, kColor},
+  };
+  for (const auto& [state, face, step, hi, sh, fill] : cases) {
+    const TButtonColours got = ButtonColours(state, {kSilver, kColor, kHi, kSh});
+    EXPECT_EQ(std::tuple(got.Face, got.Step, got.Highlight, got.Shadow, got.Fill), std::tuple(face, step, hi, sh, fill))
+        << "style " << static_cast<int>(state.Style) << ", contrast " << state.Contrast << ", down " << state.Down;
+  }
+  EXPECT_EQ(std::tuple(ShadeColor(0x10F080, 20), ShadeColor(0x10F080, -20)), std::tuple(0x24FF94u, 0x00DC6Cu))
+      << "each channel on its own";
+}
+
+TEST(ChooseFrame, FollowsStyleStateAndSizeAndAPressShiftsTheContent) {
+  // State, width and height; frame, inset, content shift.
+  const std::tuple<TButtonLookState, int, int, TFrameKind, int, int> cases[] = {
+      {{.MouseInControl = true}, 25, 25, RaisedEdge, 2, 0},
+      {{.Pressed = true}, 25, 25, SunkenEdge, 2, 1},
+      // Flat: pressed with the mouse gone, under the mouse, pressed there, down.
+      {{.Flat = true}, 25, 25, None, 0, 0},
+      {{.Flat = true, .Pressed = true}, 25, 25, None, 0, 1},
+      {{.Flat = true, .MouseInControl = true}, 25, 25, RaisedInnerEdge, 1, 0},
+      {{.Flat = true, .MouseInControl = true, .Pressed = true}, 25, 25, SunkenInnerEdge, 1, 1},
+      {{.Flat = true, .Down = true}, 25, 25, SunkenInnerEdge, 1, 1},
+      {{.Style = qbsRound, .Flat = true, .MouseInControl = true}, 6, 6, Round, 4, 0},
+      {{.Style = qbsRound}, 5, 25, RoundTooSmall, 0, 0},
+      {{.Style = qbsRound, .Down = true}, 25, 5, RoundTooSmall, 0, 1},
+  };
+  for (const auto& [state, width, height, kind, inset, shift] : cases) {
+    const TButtonFrame frame = ChooseFrame(state, width, height);
+    EXPECT_EQ(std::tuple(frame.Kind, frame.Inset, ContentShift(state)), std::tuple(kind, inset, shift))
+        << "frame kind " << static_cast<int>(kind) << ", " << width << "x" << height;
+  }
+}
+
+TEST(ChooseGlyphImage, PressedWinsOverDownAndDisabledEtchesOnlyAShortStrip) {
+  // Enabled, images in the strip, down, pressed; image, etched.
+  const std::tuple<bool, int, bool, bool, int, bool> cases[] = {
+      {true, 4, false, false, 0, false}, {true, 4, true, false, 3, false},   {true, 4, true, true, 2, false},
+      {true, 3, true, false, 0, false},  {true, 3, true, true, 2, false},    {true, 2, true, true, 0, false},
+      {false, 4, true, true, 1, false},  {false, 2, false, false, 1, false}, {false, 1, false, false, 0, true},
+  };
+  for (const auto& [enabled, count, down, pressed, image, etched] : cases) {
+    const TGlyphChoice got = ChooseGlyphImage({.Down = down, .Pressed = pressed, .Enabled = enabled}, count);
+    EXPECT_EQ(std::tuple(got.Image, got.Etched), std::tuple(image, etched))
+        << "enabled " << enabled << ", " << count << " images, down " << down << ", pressed " << pressed;
+  }
+  for (const auto& [width, height, count] :
+       {std::tuple{40, 16, 2}, std::tuple{15, 16, 0}, std::tuple{5, 1, 5}, std::tuple{16, 0, 0}})
+    EXPECT_EQ(GlyphCountOf(width, height), count) << width << "x" << height;
+}
+
+TEST(PlaceContent, EveryLayoutCentredOrAtAMarginWithHalvesTakenApart) {
+  // Layout, margin, control size, inset, shift, glyph size, caption size; the glyph's and the caption's corner.
+  // A press moves content at a margin only across the layout direction; only -1 centres.
+  const std::tuple<TQuickButtonLayout, int, int, int, int, int, int, int, int, TContentPlace> cases[] = {
+      {qblGlyphLeft, -1, 100, 60, 2, 0, 16, 30, 12, {{23, 20}, {43, 22}}},
+      {qblGlyphRight, -1, 100, 60, 2, 0, 16, 30, 12, {{57, 20}, {23, 22}}},
+      {qblGlyphTop, -1, 100, 60, 2, 0, 16, 30, 12, {{40, 12}, {33, 32}}},
+      {qblGlyphBottom, -1, 100, 60, 2, 1, 16, 30, 12, {{41, 29}, {34, 13}}},
+      {qblGlyphLeft, 5, 100, 60, 2, 1, 16, 30, 12, {{5, 21}, {25, 23}}},
+      {qblGlyphRight, 5, 100, 60, 2, 1, 16, 30, 12, {{39, 21}, {5, 23}}},
+      {qblGlyphTop, 5, 100, 60, 2, 1, 16, 30, 12, {{41, 5}, {34, 25}}},
+      {qblGlyphBottom, 5, 100, 60, 2, 1, 16, 30, 12, {{41, 21}, {34, 5}}},
+      {qblGlyphLeft, -2, 100, 60, 2, 0, 16, 30, 12, {{-2, 20}, {18, 22}}},
+      // No glyph: the gap still moves a 20 by 10 caption 2 pixels off (20, 15).
+      {qblGlyphRight, -1, 60, 40, 0, 0, 0, 20, 10, {{42, 20}, {18, 15}}},
+      {qblGlyphBottom, -1, 60, 40, 0, 0, 0, 20, 10, {{30, 27}, {20, 13}}},
+      // 24 div 2 - 13 div 2 is 6, where (24 - 13) div 2 would be 5.
+      {qblGlyphTop, -1, 24, 24, 0, 0, 0, 13, 13, {{12, 4}, {6, 8}}},
+      // The settings dialog's OK button, round and pressed: the caption at (40, 7).
+      {qblGlyphLeft, -1, 89, 25, 4, 1, 0, 14, 12, {{32, 9}, {36, 3}}},
+  };
+  for (const auto& [layout, margin, width, height, inset, shift, glyph, textWidth, textHeight, place] : cases)
+    EXPECT_EQ(PlaceContent({layout, margin, width, height, inset, shift, glyph, textWidth, textHeight,
+                            CaptionGap(true, false)}),
+              place)
+        << "layout " << static_cast<int>(layout) << ", margin " << margin << ", " << width << "x" << height;
+  EXPECT_EQ(PlaceContent({.Width = 60, .Height = 40, .GlyphSize = 16, .Gap = CaptionGap(true, true)}).Glyph,
+            (TPoint{22, 12}))
+      << "no caption, no gap: the glyph alone is centred";
+  EXPECT_EQ(PlaceContent({.Margin = INT_MAX, .GlyphSize = 16, .Gap = 4}).Text.X, INT_MAX) << "saturates, never wraps";
+}
+
+// Paints the frame's lines as the platform's pen does (each line from a point
+// to the next, the end point left out) and its two dots, one letter a colour:
+// o the outline, 1 and 2 lighter than the face f, 3 and 4 darker.
+std::vector<std::string> PaintedFrame(const TRect& r, bool sunken) {
+  const TRoundFrame frame = RoundFrameLines(r, 0x808080, 0x10, sunken);
+  std::vector<std::string> grid(r.Bottom, std::string(r.Right, '.'));
+  const auto letter = [](TColorRef c) {
+    return c == kButtonOutline ? 'o' : "43f21?"[std::min((c & 0xFF) / 0x10 - 6, 5u)];
+  };
+  for (const TPolyline& line : frame.Lines)
+    for (std::size_t i = 0; i + 1 < line.Points.size(); ++i) {
+      const TPoint from = line.Points[i], to = line.Points[i + 1];
+      const int dx = (to.X > from.X) - (to.X < from.X), dy = (to.Y > from.Y) - (to.Y < from.Y);
+      for (TPoint p = from; p != to; p.X += dx, p.Y += dy) grid.at(p.Y).at(p.X) = letter(line.Colour);
+    }
+  for (const TPoint dot : frame.Dots) grid.at(dot.Y).at(dot.X) = letter(frame.DotColour);
+  return grid;
+}
+
+TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) {
+  // The middle is left to the fill.
+  const std::vector<std::string> raised = {
+      "..ooooooo..", ".o1111111o.", "o112222234o", "o122fff334o", "o12f...f34o",
+      "o123fff334o", "o133333344o", ".o4444444o.", "..ooooooo..",
+  };
+  const std::vector<std::string> sunken = {
+      "..ooooooo..", ".o4444444o.", "o443333321o", "o433fff221o", "o43f...f21o",
+      "o432fff221o", "o422222211o", ".o1111111o.", "..ooooooo..",
+  };
+  EXPECT_EQ(PaintedFrame({0, 0, 11, 9}, false), raised);
+  EXPECT_EQ(PaintedFrame({0, 0, 11, 9}, true), sunken);
+  // Taller, at (3, 2): the corner's row, and the column of the face's left side.
+  const std::vector<std::string> taller = PaintedFrame({3, 2, 14, 13}, false);
+  std::string column;
+  for (const std::string& row : taller) column += row[6];
+  EXPECT_EQ(std::tuple(taller[2], column), std::tuple(".....ooooooo..", "..o122fff334o"));
+}
+
+// A strip of images from rows of letters: a and b ink, k the key; back to letters, F the fill.
+TRaster Strip(const std::vector<std::string>& rows) {
+  TRaster strip(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
+  for (int y = 0; y < strip.Height(); ++y)
+    for (int x = 0; x < strip.Width(); ++x) strip.SetPixel(x, y, rows[y][x] == 'a' ? 1 : rows[y][x] == 'b' ? 2 : 9);
+  return strip;
+}
+
+std::vector<std::string> Letters(const TRaster& picture) {
+  std::vector<std::string> rows(picture.Height(), std::string(picture.Width(), '?'));
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x) rows[y][x] = "?abFFFFFFk"[std::min(picture.Pixel(x, y), 9u)];
+  return rows;
+}
+
+TEST(GlyphCell, TheKeyBecomesFillAndPastTheStripsEndIsFillToo) {
+  // Two 3 by 3 images and one column left over; the key is the bottom-left pixel, not the one above it.
+  const TRaster strip = Strip({"akkbkka", "bakkbka", "kbakkka"});
+  const std::vector<std::string> cells[] = {{"aFF", "baF", "Fba"}, {"bFF", "FbF", "FFF"}, {"aFF", "aFF", "aFF"}};
+  for (int image = 0; image < 3; ++image) EXPECT_EQ(Letters(GlyphCell(strip, image, 5)), cells[image]) << image;
+  // Image 0's shape in shadow (1), and one down-right in highlight (2) where the shape is not; image 1 casts nothing.
+  std::vector<std::tuple<int, int, TColorRef>> etched;
+  for (const TPixelPaint& p : EtchedGlyphPixels(Strip({"aakbbb", "kkkbbb", "kkkbbb"}), 1, 2))
+    etched.emplace_back(p.At.X, p.At.Y, p.Colour);
+  EXPECT_EQ(etched, (std::vector<std::tuple<int, int, TColorRef>>{{0, 0, 1}, {1, 0, 1}, {1, 1, 2}, {2, 1, 2}}));
+}
+
+// Passes the events on as the control does: P a left press, 2 the second press of a double click,
+// U a left release inside, O one outside (as a press the platform cancels ends), R a right release,
+// x disables the button. After each event but x its state: "p" pressed, "d" down, "." neither; a
+// release that clicks first gives "c:" and the state the click's handler sees.
+std::string Trace(bool isSwitch, const std::string& events) {
+  TQuickButtonPress press;
+  press.SetSwitch(isSwitch);
+  const auto state = [&] {
+    const std::string seen = std::string(press.Pressed() ? "p" : "") + (press.Down() ? "d" : "");
+    return seen.empty() ? "." : seen;
+  };
+  bool enabled = true;
+  std::string trace;
+  for (const char event : events) {
+    enabled = enabled && event != 'x';
+    if (event == 'x') continue;
+    if (event == 'P' || event == '2') press.LeftDown(enabled, event == '2');
+    if ((event == 'U' || event == 'O') && press.LeftUp(event == 'U')) trace += " c:" + state();
+    if (event != 'P' && event != '2') press.ButtonUp(event != 'R', enabled);
+    trace += " " + state();
+  }
+  return trace.substr(1);
+}
+
+TEST(QuickButtonPress, PressesAndReleasesMakeClicksAndToggleASwitch) {
+  // What happens, whether the button is a switch, the events, the trace.
+  const std::tuple<const char*, bool, const char*, const char*> cases[] = {
+      {"a click: its handler sees the released look", false, "PU", "p c:. ."},
+      {"outside: no click", false, "PO", "p ."},
+      {"a switch toggles after its click's handler", true, "PU", "p c:. d"},
+      {"a switch toggles on any left release, even outside", true, "PO", "p d"},
+      {"a release dragged in from outside toggles a switch without a click", true, "U", "d"},
+      {"a double click clicks once and toggles twice", true, "PU2U", "p c:. d pd ."},
+      {"a right release ends the pressed look, not the click", false, "PRU", "p . c:. ."},
+      {"right releases never toggle", true, "RR", ". ."},
+      {"disabled: no press, click, toggle", true, "xPU", ". ."},
+      {"disabled while pressed, the platform cancels: Down stays", true, "PxO", "p ."},
+  };
+  for (const auto& [what, isSwitch, events, trace] : cases) EXPECT_EQ(Trace(isSwitch, events), trace) << what;
+}
+
+}  // namespace
+}  // namespace tovi

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -151,6 +152,38 @@ TEST(IniDocument, ReadsAUtf16FileAndWritesItBackAsItCame) {
     EXPECT_EQ(ini.ReadString("Eye", "Type"), type) << what;
     ini.WriteString("Eye", "Type", "1");
     EXPECT_EQ(ini.Text(), after) << what;
+  }
+}
+
+// Texts strung together from pieces of settings files: what is saved reads
+// back, and saving it again changes nothing.
+TEST(EyeSettingsFile, SurvivesRandomTexts) {
+  const std::vector<std::string> pieces = {"[", "]", "=", ";", "\r", "\n", "\r\n", " ", "\t", "\"", "'", "Eye",
+                                           "eYE", "Type", "Blink", "BlinkInterval", "0x", "-", "7", "\xEF\xBB\xBF", "\xFF\xFE"};
+  std::mt19937 random(20240601);
+  auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+  for (int round = 0; round < 10000; ++round) {
+    std::string text;
+    for (std::size_t n = below(40); n > 0; --n)
+      text += below(4) == 0 ? std::string(1, static_cast<char>(below(256))) : pieces[below(pieces.size())];
+    ReadEyeSettings(text);
+    const EyeSettings wanted{static_cast<std::int32_t>(random()), below(2) == 0, static_cast<std::int32_t>(random())};
+    const std::string written = WriteEyeSettings(text, wanted);
+    ASSERT_EQ(ReadEyeSettings(written), wanted) << ::testing::PrintToString(text);
+    ASSERT_EQ(WriteEyeSettings(written, wanted), written) << "saved twice: " << ::testing::PrintToString(text);
+  }
+}
+
+// Any code units, paired surrogates or not, and an odd last byte come back as they were.
+TEST(IniDocument, KeepsEveryUtf16FileByteForByte) {
+  const char16_t units[] = {u'\r', u'\n', u'=', u'a', 0x00E9, 0x76EE, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF, 0};
+  std::mt19937 random(20240602);
+  auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+  for (int round = 0; round < 10000; ++round) {
+    std::u16string text = u"\uFEFF";
+    for (std::size_t n = below(12); n > 0; --n) text += units[below(std::size(units))];
+    const std::string bytes = Utf16(text, below(2) ? std::string(1, static_cast<char>(below(256))) : "");
+    ASSERT_EQ(TIniDocument(bytes).Text(), bytes) << ::testing::PrintToString(bytes);
   }
 }
 

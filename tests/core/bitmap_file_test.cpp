@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "bitmap_bytes.h"
+#include "letter_picture.h"
 
 namespace tovi {
 namespace {
@@ -59,12 +60,7 @@ std::string With(std::string file, std::size_t at, std::uint32_t value) {
 
 TColorRef Letter(char c) { return c == '.' ? kBlack : kPalette.at(static_cast<std::size_t>(c - 'a')); }
 
-TRaster Rows(const std::vector<std::string>& rows) {
-  TRaster picture(static_cast<int>(rows.at(0).size()), static_cast<int>(rows.size()));
-  for (int y = 0; y < picture.Height(); ++y)
-    for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, Letter(rows[y][x]));
-  return picture;
-}
+TRaster Rows(const std::vector<std::string>& rows) { return testing::LetterPicture(rows, Letter); }
 
 TEST(ReadBitmapFile, EveryFormatItsLayoutTheTopLeftPartAndTheBottomLeftKey) {
   for (const auto& format : kFormats) {

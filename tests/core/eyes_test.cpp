@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/round_off.h"
+#include "letter_picture.h"
 
 namespace tovi {
 namespace {
@@ -23,11 +24,7 @@ constexpr std::string_view kLetters = ".woplk";
 constexpr TColorRef kColours[] = {kBlack, kWhite, kOutline, kPupil, kLid, kKey};
 
 TRaster Picture(const std::vector<std::string>& rows) {
-  TRaster picture(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
-  for (int y = 0; y < picture.Height(); ++y)
-    for (int x = 0; x < picture.Width(); ++x)
-      picture.SetPixel(x, y, kColours[kLetters.find(rows[y][x])]);
-  return picture;
+  return testing::LetterPicture(rows, [](char c) { return kColours[kLetters.find(c)]; });
 }
 
 // Row y of a picture as letters, or with a column x >= 0 that column.

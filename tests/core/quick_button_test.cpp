@@ -9,6 +9,8 @@
 #include <tuple>
 #include <vector>
 
+#include "letter_picture.h"
+
 namespace tovi {
 namespace {
 
@@ -149,10 +151,7 @@ TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) 
 
 // A strip of images from rows of letters: a and b ink, k the key; back to letters, F the fill.
 TRaster Strip(const std::vector<std::string>& rows) {
-  TRaster strip(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
-  for (int y = 0; y < strip.Height(); ++y)
-    for (int x = 0; x < strip.Width(); ++x) strip.SetPixel(x, y, rows[y][x] == 'a' ? 1 : rows[y][x] == 'b' ? 2 : 9);
-  return strip;
+  return testing::LetterPicture(rows, [](char c) -> TColorRef { return c == 'a' ? 1 : c == 'b' ? 2 : 9; });
 }
 
 std::vector<std::string> Letters(const TRaster& picture) {

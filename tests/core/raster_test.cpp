@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/bitmap_list.h"
+#include "letter_picture.h"
 
 namespace tovi {
 namespace {
@@ -21,10 +22,7 @@ TRaster Picture(const std::vector<std::string>& rows) {
   const std::map<char, TColorRef> colours = {
       {'d', kDest},    {'s', kSrc},   {'a', kSrc & kDest}, {'o', kSrc | kDest}, {'r', 0x0000FF}, {'g', 0x00FF00},
       {'b', 0xFF0000}, {'k', kBlack}, {'w', kWhite},       {'e', kGrey},        {'n', 0x0000FE}};
-  TRaster picture(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
-  for (int y = 0; y < picture.Height(); ++y)
-    for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, colours.at(rows[y][x]));
-  return picture;
+  return testing::LetterPicture(rows, [&](char c) { return colours.at(c); });
 }
 
 TEST(Raster, KeepsPixelsInDibOrderRefusesSizesItCannotHoldAndDrawsClippedAtEveryEdge) {

@@ -1,8 +1,7 @@
 """Drives the real tovi.exe in the 800x600 Wine desktop with a task bar that test.sh holds open: winprobe
 acts from inside it, xdotool and ImageMagick's import from outside. The eyes are judged by facts about the
-pictures in data/ that need no model of the composition: the outline shows, the task bar shows through where
-the base is transparent, the pupil picture shows whole at one place, both eyes alike, an eyelid shows whole."""
-import contextlib
+pictures in data/ that need no model of the composition: the outline shows, the pupil picture shows whole at
+one place, both eyes alike, an eyelid shows whole."""
 import functools
 import io
 import json
@@ -17,9 +16,7 @@ from PIL import Image
 
 REPO_ROOT = Path(__file__).resolve().parents[2]
 BUILD_DIR = REPO_ROOT / "build" / "windows"
-DIST_DIR, WINPROBE, WORK_ROOT = BUILD_DIR / "tovi", BUILD_DIR / "tools" / "winprobe.exe", REPO_ROOT / "build" / "e2e-work"
-# Every copy runs from a folder named like this: the program must work from any folder.
-FOLDER_NAME = "目 テスト"
+DIST_DIR, WINPROBE = BUILD_DIR / "tovi", BUILD_DIR / "tools" / "winprobe.exe"
 # Wine on a busy machine is slow to start programs.
 TIMEOUT = 30.0
 MAIN_CLASS = "TFrmMain"
@@ -43,11 +40,13 @@ def settings(pupil_type=0, blink=1, interval=5000):
 STILL = settings(blink=0)
 
 
-def wait_until(condition, what, details=lambda: "", every=0.1):
-    """The first true result of condition(); fails after TIMEOUT naming what it waited for and what details() tells."""
+def wait_until(condition, what, every=0.1):
+    """The first true result of condition(); fails after TIMEOUT naming what it waited for (a text, or a
+    function that tells what it last saw)."""
     deadline = time.monotonic() + TIMEOUT
     while not (result := condition()):
-        assert time.monotonic() < deadline, f"gave up after {TIMEOUT:g} s waiting for {what}\n{details()}"
+        if time.monotonic() > deadline:
+            raise AssertionError(f"gave up after {TIMEOUT:g} s waiting for {what() if callable(what) else what}")
         time.sleep(every)
     return result
 
@@ -67,7 +66,8 @@ class Winprobe:
 
     def records(self, kind=None):
         data = os.pread(self.out.fileno(), os.fstat(self.out.fileno()).st_size, 0)
-        return [r for r in map(json.loads, data[:data.rfind(b"\n") + 1].decode().splitlines()) if kind in (None, r["kind"])]
+        lines = data[:data.rfind(b"\n") + 1].decode().splitlines()
+        return [r for r in map(json.loads, lines) if kind in (None, r["kind"])]
 
     def __enter__(self):
         return self
@@ -85,10 +85,9 @@ def probe(*args):
         return run.records()
 
 
-def windows(cls=None, visible=None, exe=None):
-    """The desktop's top-level windows, front first, of a class, visibility and program if given."""
-    return [w for w in probe("windows") if cls in (None, w["class"]) and visible in (None, w["visible"])
-            and exe in (None, w["exe"].lower())]
+def windows(cls=None, visible=None):
+    """The desktop's top-level windows, front first, of a class and visibility if given."""
+    return [w for w in probe("windows") if cls in (None, w["class"]) and visible in (None, w["visible"])]
 
 
 @functools.cache
@@ -124,6 +123,10 @@ def x_click(x, y, button=None):
     _last_click[button] = (x, y, time.monotonic())
 
 
+def menus():
+    return windows("#32768", visible=True)
+
+
 class ToviProgram:
     """One copy of the program in a folder of its own."""
 
@@ -142,18 +145,12 @@ class ToviProgram:
     def running(self):
         return self.process is not None and self.process.poll() is None
 
-    def windows(self, cls=None, visible=None):
-        return windows(cls, visible, (self.windows_folder + "tovi.exe").lower())
-
-    def menus(self):
-        return self.windows("#32768", visible=True)
-
     def answer_message(self):
-        """The texts of the program's one message box, answered with OK (as closing it is)."""
-        boxes = wait_until(lambda: self.windows("#32770", visible=True), "a message box")
+        """The text of the program's one message box, answered with OK (as closing it is)."""
+        boxes = wait_until(lambda: windows("#32770", visible=True), "a message box")
         assert [b["title"] for b in boxes] == ["Tovi"] and probe("close", "#32770", "Tovi"), f"message boxes {boxes}"
-        wait_until(lambda: not self.windows("#32770", visible=True), "the message box to close")
-        return boxes[0]["texts"]
+        wait_until(lambda: not windows("#32770", visible=True), "the message box to close")
+        return boxes[0]["text"]
 
     def close(self):
         """Posts WM_CLOSE to the main window, as Windows does at log-off."""
@@ -166,8 +163,10 @@ class ToviProgram:
     def stop(self):
         """Ends the program, politely first, and reaps it."""
         if self.running() and probe("close", MAIN_CLASS):
-            with contextlib.suppress(subprocess.TimeoutExpired):
+            try:
                 self.process.wait(TIMEOUT)
+            except subprocess.TimeoutExpired:
+                pass
         if self.process:
             self.process.kill()
             self.process.wait(TIMEOUT)
@@ -200,12 +199,6 @@ def rim():
             if {(x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)} - inside for by in range(BLOCK) for bx in range(BLOCK)]
 
 
-def icon_text(icon):
-    """An icon as text, a letter per colour in order of appearance, for failure messages."""
-    letters = {}
-    return "\n".join("".join(letters.setdefault(c, chr(97 + len(letters) % 26)) for c in row) for row in icon)
-
-
 class Tray:
     """The task bar once both eyes of a started program show in it side by side; while_waiting() runs at each look."""
 
@@ -220,10 +213,9 @@ class Tray:
             self.eyes = self.find_eyes()
             return len(self.eyes) == 2
 
-        wait_until(two_eyes, "two eyes in the task bar", lambda: f"eyes at {self.eyes}")
+        wait_until(two_eyes, lambda: f"two eyes in the task bar, not {self.eyes}")
         (x, y), (right_x, right_y) = self.eyes
         assert y == right_y and ICON_SIZE <= right_x - x < 2 * ICON_SIZE, f"the eyes are not side by side: {self.eyes}"
-        self.background = max(screenshot().crop(self.taskbar).getcolors(1 << 24))[1]
 
     def find_eyes(self):
         """Top-left corners, in reading order, of the places in the task bar where the eye's outline shows."""
@@ -244,25 +236,17 @@ class Tray:
     def look_towards(self, point, place, pupil_type=0):
         """Puts the cursor on point and waits until both eyes show the same open eye with the pupil picture's
         top-left corner at place; returns that icon."""
-        base, pupil, seen = picture("base"), picture(f"eye{pupil_type + 1}"), {}
-
-        def problems(icon):
-            found = [f"the pixel at {x, y} is not like the rest of its block" for y in range(ICON_SIZE)
-                     for x in range(ICON_SIZE) if icon[y][x] != icon[y - y % BLOCK][x - x % BLOCK]][:1]
-            found += [f"the task bar does not show through at {x, y}" for y, row in enumerate(base)
-                      for x, c in enumerate(row) if c == base[-1][0] and icon[y * BLOCK][x * BLOCK] != self.background][:1]
-            places = [(x, y) for y in range(len(base) - len(pupil) + 1) for x in range(len(base) - len(pupil) + 1)
-                      if shows(icon, pupil, x, y)]
-            return found + ([f"the pupil picture shows at {places}, not at {place}"] if places != [place] else [])
+        pupil, seen = picture(f"eye{pupil_type + 1}"), {}
+        span = range(len(picture("base")) - len(pupil) + 1)
 
         def looking():
-            seen["icons"] = icons = self.icons(screenshot())
-            seen["problems"] = problems(icons[0]) + (["the eyes differ"] if icons[1] != icons[0] else [])
-            return not seen["problems"]
+            left, right = seen["icons"] = self.icons(screenshot())
+            seen["places"] = [(x, y) for y in span for x in span if shows(left, pupil, x, y)]
+            return seen["places"] == [place] and left == right
 
         x_click(*point)
-        wait_until(looking, f"both eyes to look towards {point}",
-                   lambda: "\n".join(seen["problems"] + list(map(icon_text, seen["icons"]))))
+        wait_until(looking, lambda: f"both eyes to look towards {point} with the pupil at {place}; it shows at "
+                   f"{seen['places']}" + ("" if seen["icons"][0] == seen["icons"][1] else ", the eyes differ"))
         return seen["icons"][0]
 
     def settle(self, pupil_type):
@@ -275,8 +259,8 @@ class Tray:
     def watch(self, open_eye, milliseconds, during=lambda: None):
         """What each eye shows over milliseconds from inside the desktop (a blink is too short for screenshots
         from outside) while during() acts, as a text of a letter a picture, repeats left out: "o" for the icon
-        open_eye, an eyelid picture's number where it shows whole. The task bar painting an icon (its
-        background, then the icon's mask in black), which a fast watch sees on a busy machine, is left out."""
+        open_eye, an eyelid picture's number where it shows whole. The task bar painting an icon, which a fast
+        watch sees on a busy machine, shows no outline and is left out."""
         caps = [picture(f"cap{n}") for n in range(1, 5)]
         (left, top), (right, bottom) = self.eyes[0], (self.eyes[1][0] + ICON_SIZE, self.eyes[1][1] + ICON_SIZE)
         with Winprobe("watch", left, top, right - left, bottom - top, milliseconds) as watch:
@@ -288,17 +272,17 @@ class Tray:
             image = Image.frombytes("RGB", (right - left, bottom - top), bytes.fromhex(frame["pixels"]))
             for eye, icon in enumerate(self.icons(image, (left, top))):
                 # The eyelids cover one another: the later, bigger one first.
-                label = ("o" if icon == open_eye else "" if {c for r in icon for c in r} <= {self.background, (0, 0, 0)}
+                label = ("o" if icon == open_eye else "" if any(icon[y][x] != c for x, y, c in rim())
                          else next((str(n + 1) for n in (3, 2, 1, 0) if shows(icon, caps[n])), None))
-                assert label is not None, f"eye {eye} at {frame['t']} ms: a picture no frame makes\n" + icon_text(icon)
+                assert label is not None, f"eye {eye} at {frame['t']} ms: a picture no frame makes"
                 labels[eye] += label
         return [re.sub(r"(.)\1+", r"\1", eye) for eye in labels]
 
 
-def choose(tovi, eye_point, key, menu_shown=lambda menu: None):
+def choose(eye_point, key, menu_shown=lambda menu: None):
     """Right-clicks an eye, waits for the menu, hands it to menu_shown and presses an item's access key."""
     x_click(*eye_point, 3)
-    menu_shown(wait_until(tovi.menus, "the eyes' menu")[0])
+    menu_shown(wait_until(menus, "the eyes' menu")[0])
     probe("key", key)
 
 
@@ -309,19 +293,16 @@ class Dialog:
     # The settings dialog's OK as (left, top, width, height) in its client area.
     SETTINGS_OK = (180, 12, 89, 25)
 
-    def __init__(self, tovi, cls, eye_point, menu_shown=lambda menu: None):
-        self.tovi, self.cls = tovi, cls
-        choose(tovi, eye_point, self.KEYS[cls], menu_shown)
-        window = wait_until(lambda: tovi.windows(cls, visible=True), f"the dialog {cls}")[0]
+    def __init__(self, cls, eye_point, menu_shown=lambda menu: None):
+        self.cls = cls
+        choose(eye_point, self.KEYS[cls], menu_shown)
+        window = wait_until(lambda: windows(cls, visible=True), f"the dialog {cls}")[0]
         self.hwnd, self.rect, self.client = window["hwnd"], tuple(window["rect"]), window["client"]
 
-    def click(self, box, dx=None, dy=None):
-        """Clicks a control, given as (left, top, width, height) in the client area at 96 DPI, at its centre
-        unless told."""
+    def click(self, box):
+        """Clicks a control, given as (left, top, width, height) in the client area at 96 DPI, at its centre."""
         left, top, width, height = (v * DPI // 96 for v in box)
-        x_click(self.client[0] + left + (width // 2 if dx is None else dx * DPI // 96),
-                self.client[1] + top + (height // 2 if dy is None else dy * DPI // 96), 1)
+        x_click(self.client[0] + left + width // 2, self.client[1] + top + height // 2, 1)
 
     def wait_closed(self):
-        wait_until(lambda: self.hwnd not in [w["hwnd"] for w in self.tovi.windows(self.cls, visible=True)],
-                   "the dialog to close")
+        wait_until(lambda: self.hwnd not in [w["hwnd"] for w in windows(self.cls, visible=True)], "the dialog to close")

@@ -3,7 +3,7 @@ import re
 
 import pytest
 
-from harness import DOWN, LEFT, RIGHT, UP, Tray, settings, x_click
+from harness import DOWN, LEFT, RIGHT, UP, Tray, settings, windows, x_click
 
 
 @pytest.mark.scales(144, 192)
@@ -37,10 +37,8 @@ def test_a_broken_settings_file_gives_what_it_can_and_saving_keeps_every_other_b
     seen = tray.watch(tray.look_towards((tray.centre[0], tray.centre[1] - 300), UP), 3000)
     for blinks in (re.findall("[1-4]+", eye) for eye in seen):
         assert len(blinks) >= 2 and all(re.fullmatch("1?2?3?4?3?2?1?", b) for b in blinks), f"the eyes showed {seen}"
-    assert not tovi.windows("#32770"), "a message box showed"
+    assert not windows("#32770"), "a message box showed"
     tovi.close()
     assert tovi.wait_exit() == 0
-    result = tovi.ini.read_bytes()
-    at = next((i for i, (a, b) in enumerate(zip(result, SAVED)) if a != b), min(len(result), len(SAVED)))
-    assert result == SAVED, f"tovi.ini differs from byte {at} on: {result[at:at + 60]!r}, not {SAVED[at:at + 60]!r}"
+    assert tovi.ini.read_bytes().split(b"\r\n") == SAVED.split(b"\r\n"), "the save changed lines not its own"
     assert not (tovi.folder / "tovi.ini.tmp").exists(), "the save left its temporary file"

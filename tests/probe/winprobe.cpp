@@ -1,14 +1,14 @@
 // winprobe: the end-to-end tests' hands inside the Wine desktop, run in the
 // program's prefix. Every result is one JSON object per line.
 //
-//   windows                  top-level windows, front first; a dialog's with the texts of its static children
-//   close CLASS [TITLE]      post WM_CLOSE to the first such window
-//   send CLASS|* MSG WPARAM  send every window of CLASS (* all) a message, a number or a registered name
-//   key KEY...               press keys through SendInput, which reaches pop-up menus where X key
-//                            events do not; "MENU+F4" presses them together
-//   watch X Y W H MS         every distinct picture of a screen rectangle for MS milliseconds
-//   hold MS                  keep Wine's desktop open for MS milliseconds or until killed
-//   fake-shell MS            stand in for a shell just restarted for MS, printing every icon request it answers
+//   windows                     top-level windows, front first, each with its message-box text if any
+//   close CLASS [TITLE]         post WM_CLOSE to the first such window
+//   send CLASS|* MSG WP [LP]    send every window of CLASS (* all) a message, a number or a registered name
+//   key KEY...                  press keys through SendInput, which reaches pop-up menus where X key
+//                               events do not; "MENU+F4" presses them together
+//   watch X Y W H MS            every distinct picture of a screen rectangle for MS milliseconds
+//   forget CLASS                have the shell drop the icon of every window of CLASS, as a restarted shell has
+//   hold MS                     keep Wine's desktop open for MS milliseconds or until killed
 //
 // Exit code: 0 done, 1 nothing matched, 2 bad arguments.
 #include <windows.h>
@@ -41,15 +41,15 @@ std::string Str(std::wstring_view text) {
 }
 
 std::string Num(long long number) { return std::to_string(number); }
-std::string Handle(HWND window) { return Num(reinterpret_cast<INT_PTR>(window)); }
-std::string List(const std::vector<std::string>& items) {
-  std::string list = "[";
-  for (const auto& item : items) list += (list.size() > 1 ? "," : "") + item;
+std::string Bool(bool value) { return value ? "true" : "false"; }
+std::string List(std::initializer_list<long> numbers) {
+  std::string list;
+  for (const long number : numbers) list.append(list.empty() ? "[" : ",").append(Num(number));
   return list + "]";
 }
 
 // Prints {"kind":KIND,"name":value,...} from values already in JSON, at once for a caller that waits for it.
-void Print(const char* kind, std::initializer_list<std::pair<const char*, std::string>> fields) {
+void Print(const char* kind, std::initializer_list<std::pair<const char*, std::string>> fields = {}) {
   std::string line = std::string("{\"kind\":\"") + kind + "\"";
   for (const auto& [name, json] : fields) line += std::string(",\"") + name + "\":" + json;
   line += "}\n";
@@ -70,58 +70,41 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-// The windows of a class and title (null for any), top-level or a parent's children, front first.
-std::vector<HWND> Windows(const wchar_t* className, const wchar_t* title, HWND parent = nullptr) {
+// The top-level windows of a class and title (null for any), front first.
+std::vector<HWND> Windows(const wchar_t* className, const wchar_t* title) {
   std::vector<HWND> all, found;
-  const auto add = [](HWND w, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
-    return TRUE;
-  };
-  if (parent) EnumChildWindows(parent, add, reinterpret_cast<LPARAM>(&all));
-  else EnumWindows(add, reinterpret_cast<LPARAM>(&all));
+  EnumWindows([](HWND w, LPARAM list) { return reinterpret_cast<std::vector<HWND>*>(list)->push_back(w), TRUE; },
+              reinterpret_cast<LPARAM>(&all));
   for (HWND w : all) {
     if ((!className || !lstrcmpiW(ClassOf(w).c_str(), className)) && (!title || TextOf(w) == title)) found.push_back(w);
   }
   return found;
 }
 
-std::string ImagePathOf(HWND window) {
-  DWORD pid = 0, size = MAX_PATH * 2;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t path[MAX_PATH * 2] = {};
-  if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
-    QueryFullProcessImageNameW(process, 0, path, &size);
-    CloseHandle(process);
-  }
-  return Str(path);
-}
-
 int ListWindows() {
+  // A message box shows its text in the static control numbered 0xFFFF.
+  constexpr int kMessageText = 0xFFFF;
   for (HWND w : Windows(nullptr, nullptr)) {
-    std::vector<std::string> texts;
-    for (HWND child : ClassOf(w) == L"#32770" ? Windows(L"Static", nullptr, w) : std::vector<HWND>{}) {
-      if (!TextOf(child).empty()) texts.push_back(Str(TextOf(child)));  // not the icon
-    }
     RECT r{};
     GetWindowRect(w, &r);
     POINT client{};
     ClientToScreen(w, &client);
-    Print("window", {{"hwnd", Handle(w)}, {"class", Str(ClassOf(w))}, {"title", Str(TextOf(w))},
-                     {"visible", IsWindowVisible(w) ? "true" : "false"},
-                     {"foreground", w == GetForegroundWindow() ? "true" : "false"},
-                     {"rect", List({Num(r.left), Num(r.top), Num(r.right), Num(r.bottom)})},
-                     {"client", List({Num(client.x), Num(client.y)})}, {"exe", ImagePathOf(w)}, {"texts", List(texts)}});
+    Print("window", {{"hwnd", Num(reinterpret_cast<INT_PTR>(w))}, {"class", Str(ClassOf(w))},
+                     {"title", Str(TextOf(w))}, {"visible", Bool(IsWindowVisible(w))},
+                     {"foreground", Bool(w == GetForegroundWindow())},
+                     {"rect", List({r.left, r.top, r.right, r.bottom})}, {"client", List({client.x, client.y})},
+                     {"text", Str(TextOf(GetDlgItem(w, kMessageText)))}});
   }
   return kDone;
 }
 
 // Sends rather than posts: when the probe ends, every window told has handled it.
-int Send(const wchar_t* className, const wchar_t* message, WPARAM wParam) {
+int Send(const wchar_t* className, const wchar_t* message, WPARAM wParam, LPARAM lParam) {
   const UINT id = std::iswdigit(message[0]) ? std::wcstoul(message, nullptr, 0) : RegisterWindowMessageW(message);
   int sent = 0;
   for (HWND w : std::wstring_view(className) == L"*" ? std::vector{HWND_BROADCAST} : Windows(className, nullptr)) {
     DWORD_PTR result = 0;
-    sent += SendMessageTimeoutW(w, id, wParam, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+    sent += SendMessageTimeoutW(w, id, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result) != 0;
   }
   Print("sent", {{"to", Num(sent)}});
   return sent ? kDone : kNotFound;
@@ -129,8 +112,10 @@ int Send(const wchar_t* className, const wchar_t* message, WPARAM wParam) {
 
 // Each argument is one stroke: its keys go down in order and up in reverse.
 int PressKeys(int count, wchar_t** names) {
-  constexpr std::pair<std::wstring_view, WORD> kNamed[] = {
-      {L"RETURN", VK_RETURN}, {L"ESCAPE", VK_ESCAPE}, {L"TAB", VK_TAB}, {L"MENU", VK_MENU}, {L"F4", VK_F4}};
+  constexpr std::pair<std::wstring_view, WORD> kNamed[] = {{L"RETURN", VK_RETURN}, {L"ESCAPE", VK_ESCAPE},
+                                                           {L"TAB", VK_TAB},       {L"SPACE", VK_SPACE},
+                                                           {L"UP", VK_UP},         {L"DOWN", VK_DOWN},
+                                                           {L"MENU", VK_MENU},     {L"F4", VK_F4}};
   for (int i = 0; i < count; ++i) {
     std::vector<INPUT> inputs;
     for (std::wstring_view rest = names[i]; !rest.empty();) {
@@ -163,7 +148,7 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
   void* bits = nullptr;
   const HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!picture || width <= 0 || height <= 0) return kUsage;
-  const HGDIOBJ old = SelectObject(memory, picture);
+  SelectObject(memory, picture);
   const auto* pixels = static_cast<const std::uint32_t*>(bits);
   std::vector<std::uint32_t> last;
   const DWORD start = GetTickCount();
@@ -185,69 +170,46 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
     // and leaves the machine to the program watched.
     Sleep(1);
   } while (GetTickCount() - start < static_cast<DWORD>(milliseconds));
-  SelectObject(memory, old);
-  DeleteObject(picture);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return kDone;
-}
-
-// What a shell just restarted holds: an icon is added once, and only an icon it holds can be changed or deleted.
-std::vector<std::pair<HWND, UINT>> HeldIcons;
-
-// Wine's Shell_NotifyIcon sends the first window of class Shell_TrayWnd a
-// WM_COPYDATA: dwData the operation, wParam the icon's window, the record
-// starting with that window (32 bits) and the icon's id.
-LRESULT CALLBACK FakeShellProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_COPYDATA) return DefWindowProcW(w, message, wParam, lParam);
-  const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-  const std::pair icon{reinterpret_cast<HWND>(wParam), copy->cbData >= 8 ? static_cast<const UINT*>(copy->lpData)[1] : 0};
-  const auto held = std::find(HeldIcons.begin(), HeldIcons.end(), icon);
-  const bool answer = copy->dwData == NIM_ADD ? held == HeldIcons.end() : held != HeldIcons.end();
-  if (answer && copy->dwData == NIM_ADD) HeldIcons.push_back(icon);
-  if (answer && copy->dwData == NIM_DELETE) HeldIcons.erase(held);
-  Print("tray-request", {{"message", Num(static_cast<long long>(copy->dwData))}, {"window", Handle(icon.first)},
-                         {"answer", answer ? "true" : "false"}, {"held", Num(static_cast<long long>(HeldIcons.size()))}});
-  return answer;
-}
-
-// Makes a hidden window, says whether it is the first of its class, and runs messages until its time is up.
-int RunWindow(const wchar_t* className, DWORD extraStyle, int milliseconds, const char* kind) {
-  const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | extraStyle, className, L"winprobe", WS_POPUP, 0, 0, 0, 0,
-                                      nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!window) return kNotFound;
-  Print(kind, {{"first", Windows(className, nullptr)[0] == window ? "true" : "false"}});
-  const UINT_PTR timeUp = SetTimer(nullptr, 0, static_cast<UINT>(milliseconds), nullptr);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0 && !(message.message == WM_TIMER && message.wParam == timeUp)) {
-    DispatchMessageW(&message);
-  }
-  return kDone;
+  return kDone;  // the system frees the pictures as the probe ends
 }
 
 int Run(int argc, wchar_t** argv) {
   const std::wstring_view command = argc > 1 ? argv[1] : L"";
   const int extra = argc - 2;
   int n[5] = {};
-  for (int i = 0; i < std::min(extra, 5); ++i) n[i] = static_cast<int>(std::wcstol(argv[2 + i], nullptr, 10));
+  for (int i = 0; i < std::min(extra, 5); ++i) n[i] = static_cast<int>(std::wcstol(argv[2 + i], nullptr, 0));
   if (command == L"windows" && extra == 0) return ListWindows();
   if (command == L"close" && (extra == 1 || extra == 2)) {
     const auto found = Windows(argv[2], extra == 2 ? argv[3] : nullptr);
     if (found.empty()) return kNotFound;
     PostMessageW(found[0], WM_CLOSE, 0, 0);
-    Print("closed", {});
+    Print("closed");
     return kDone;
   }
-  if (command == L"send" && extra == 3) return Send(argv[2], argv[3], n[2]);
+  if (command == L"send" && (extra == 3 || extra == 4)) return Send(argv[2], argv[3], n[2], n[3]);
   if (command == L"key" && extra >= 1) return PressKeys(extra, argv + 2);
   if (command == L"watch" && extra == 5) return WatchScreen(n[0], n[1], n[2], n[3], n[4]);
-  if (command == L"hold" && extra == 1) return RunWindow(L"STATIC", 0, n[0], "hold");
-  if (command == L"fake-shell" && extra == 1) {
-    // Topmost, so that it comes before the real task bar in the search for the class.
-    const WNDCLASSW windowClass{0, &FakeShellProc, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
-                                L"Shell_TrayWnd"};
-    RegisterClassW(&windowClass);
-    return RunWindow(L"Shell_TrayWnd", WS_EX_TOPMOST, n[0], "fake-shell");
+  if (command == L"forget" && extra == 1) {
+    // The shell knows an icon by its window and number; the program numbers each of its icons 1.
+    int forgotten = 0;
+    for (HWND w : Windows(argv[2], nullptr)) {
+      NOTIFYICONDATAW icon{};
+      icon.cbSize = sizeof icon;
+      icon.hWnd = w;
+      icon.uID = 1;
+      forgotten += Shell_NotifyIconW(NIM_DELETE, &icon);
+    }
+    Print("forgot", {{"icons", Num(forgotten)}});
+    return forgotten ? kDone : kNotFound;
+  }
+  if (command == L"hold" && extra == 1) {
+    // A window of its own keeps the desktop up; its messages are served, as a broadcast waits for them.
+    CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"winprobe", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    Print("hold");
+    SetTimer(nullptr, 0, static_cast<UINT>(n[0]), nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0 && message.message != WM_TIMER) DispatchMessageW(&message);
+    return kDone;
   }
   std::fputs("usage: see the top of winprobe.cpp\n", stderr);
   return kUsage;

@@ -1,5 +1,5 @@
-"""Each test gets a fresh copy of the program in a folder of its own; the program is always ended
-afterwards. A failed test's folder keeps a screenshot and the windows that were open."""
+"""Each test gets a fresh copy of the program in a folder of its own, which pytest keeps for the last runs
+with a picture of the screen at the test's end; the program is always ended afterwards."""
 import os
 import shutil
 
@@ -19,15 +19,8 @@ def pytest_collection_modifyitems(config, items):
     items[:] = chosen
 
 
-@pytest.hookimpl(hookwrapper=True)
-def pytest_runtest_makereport(item, call):
-    # Lets the fixture see, while tearing down, whether its test failed.
-    report = (yield).get_result()
-    item.failed = getattr(item, "failed", False) or report.failed
-
-
 @pytest.fixture
-def tovi(tmp_path, request):
+def tovi(tmp_path):
     """A fresh copy of tovi.exe and its pictures, without settings a run of the build folder left; not started.
     Every copy runs from a folder named like this: the program must work from any folder."""
     if not harness.WINPROBE.is_file() or "TOVI_WINEPREFIX" not in os.environ:
@@ -35,11 +28,8 @@ def tovi(tmp_path, request):
     program = harness.ToviProgram(shutil.copytree(harness.DIST_DIR, tmp_path / "目 テスト",
                                                   ignore=shutil.ignore_patterns("tovi.ini")))
     yield program
-    if request.node.failed:
-        print(f"kept for the failed test: {tmp_path}")
-        harness.screenshot().save(tmp_path / "failure.png")
-        (tmp_path / "windows.txt").write_text("\n".join(map(str, harness.windows())) + "\n", encoding="utf-8")
+    harness.screenshot().save(tmp_path / "end.png")
     program.stop()
     # Wine's crash reporter writes to the console of the program it reports on; a crash while ending is a fault too.
     log = program.log_path.read_bytes() if program.log_path.exists() else b""
-    assert request.node.failed or b"Unhandled" not in log, f"tovi.exe crashed; see {program.log_path}"
+    assert b"Unhandled" not in log, f"tovi.exe crashed; see {program.log_path}"

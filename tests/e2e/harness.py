@@ -1,7 +1,7 @@
 """Drives the real tovi.exe in the 800x600 Wine desktop with a task bar that test.sh holds open: winprobe
-acts from inside it, xdotool and ImageMagick's import from outside. The eyes are judged by facts about the
-pictures in data/ that need no model of the composition: the outline shows, the pupil picture shows whole at
-one place, both eyes alike, an eyelid shows whole."""
+looks from inside it, xdotool and ImageMagick's import act and look from outside. The eyes are judged by
+facts about the pictures in data/ that need no model: the outline shows, the pupil shows whole at one place."""
+import contextlib
 import functools
 import io
 import json
@@ -30,6 +30,8 @@ PICTURES = REPO_ROOT / "data" / ("" if PICTURE_SIZE == 16 else str(PICTURE_SIZE)
 # The pupil picture's top-left corner when the cursor is far to the left of the eyes' centre, level with
 # it, to the right, far above and below.
 LEFT, RIGHT, UP, DOWN = {16: ((2, 5), (8, 5), (5, 2), (5, 8)), 24: ((2, 7), (12, 7), (7, 2), (7, 12))}[PICTURE_SIZE]
+# The eyes' menu: its items' middles in parts of its height; separators lie between.
+MENU_ITEMS = {"settings": 1 / 6, "about": 1 / 2, "exit": 5 / 6}
 
 
 def settings(pupil_type=0, blink=1, interval=5000):
@@ -41,12 +43,10 @@ STILL = settings(blink=0)
 
 
 def wait_until(condition, what, every=0.1):
-    """The first true result of condition(); fails after TIMEOUT naming what it waited for (a text, or a
-    function that tells what it last saw)."""
+    """The first true result of condition(); fails after TIMEOUT naming what it waited for, or what() saw last."""
     deadline = time.monotonic() + TIMEOUT
     while not (result := condition()):
-        if time.monotonic() > deadline:
-            raise AssertionError(f"gave up after {TIMEOUT:g} s waiting for {what() if callable(what) else what}")
+        assert time.monotonic() < deadline, f"gave up after {TIMEOUT:g} s: {what() if callable(what) else what}"
         time.sleep(every)
     return result
 
@@ -57,37 +57,26 @@ def wine(program, *args, **options):
                             env=dict(os.environ, WINEPREFIX=os.environ["TOVI_WINEPREFIX"]))
 
 
-class Winprobe:
-    """winprobe running beside the test until the end of the with block; its records come in as it writes them."""
-
-    def __init__(self, *args):
-        self.out = tempfile.TemporaryFile()
-        self.process = wine(WINPROBE, *args, stdout=self.out, stderr=subprocess.DEVNULL)
-
-    def records(self, kind=None):
-        data = os.pread(self.out.fileno(), os.fstat(self.out.fileno()).st_size, 0)
-        lines = data[:data.rfind(b"\n") + 1].decode().splitlines()
-        return [r for r in map(json.loads, lines) if kind in (None, r["kind"])]
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        if self.process.poll() is None:
-            self.process.kill()
-        self.process.wait(TIMEOUT)
+def records(out):
+    """The lines winprobe has written whole so far to the file out."""
+    data = os.pread(out.fileno(), os.fstat(out.fileno()).st_size, 0)
+    return [json.loads(line) for line in data[:data.rfind(b"\n") + 1].decode().splitlines()]
 
 
 def probe(*args):
-    """Runs winprobe to its end and returns its records."""
-    with Winprobe(*args) as run:
-        run.process.wait(TIMEOUT)
-        return run.records()
+    """Runs winprobe to its end and returns what it wrote."""
+    with tempfile.TemporaryFile() as out:
+        wine(WINPROBE, *args, stdout=out, stderr=subprocess.DEVNULL).wait(TIMEOUT)
+        return records(out)
 
 
 def windows(cls=None, visible=None):
     """The desktop's top-level windows, front first, of a class and visibility if given."""
     return [w for w in probe("windows") if cls in (None, w["class"]) and visible in (None, w["visible"])]
+
+
+def menus():
+    return windows("#32768", visible=True)
 
 
 @functools.cache
@@ -112,8 +101,7 @@ _last_click = {}
 
 
 def x_click(x, y, button=None):
-    """Moves the cursor and clicks, unless no button is given; a click on the place of the last waits out the
-    double-click time."""
+    """Moves the cursor and clicks, unless no button is given, not so soon on the last click's place as to double it."""
     last = _last_click.get(button, (-9, -9, 0))
     if button and abs(last[0] - x) <= 2 and abs(last[1] - y) <= 2:
         time.sleep(max(0.0, last[2] + DOUBLE_CLICK_SECONDS - time.monotonic()))
@@ -123,8 +111,17 @@ def x_click(x, y, button=None):
     _last_click[button] = (x, y, time.monotonic())
 
 
-def menus():
-    return windows("#32768", visible=True)
+def keys(*names):
+    """Presses keys, as xdotool names them, in the active window."""
+    subprocess.run(["xdotool", "key", *names], check=True)
+
+
+def answer_message():
+    """The text of the program's one message box, answered with OK (as closing it is)."""
+    boxes = wait_until(lambda: windows("#32770", visible=True), "a message box")
+    assert [b["title"] for b in boxes] == ["Tovi"] and probe("close", "#32770", "Tovi"), f"message boxes {boxes}"
+    wait_until(lambda: not windows("#32770", visible=True), "the message box to close")
+    return boxes[0]["text"]
 
 
 class ToviProgram:
@@ -145,13 +142,6 @@ class ToviProgram:
     def running(self):
         return self.process is not None and self.process.poll() is None
 
-    def answer_message(self):
-        """The text of the program's one message box, answered with OK (as closing it is)."""
-        boxes = wait_until(lambda: windows("#32770", visible=True), "a message box")
-        assert [b["title"] for b in boxes] == ["Tovi"] and probe("close", "#32770", "Tovi"), f"message boxes {boxes}"
-        wait_until(lambda: not windows("#32770", visible=True), "the message box to close")
-        return boxes[0]["text"]
-
     def close(self):
         """Posts WM_CLOSE to the main window, as Windows does at log-off."""
         assert probe("close", MAIN_CLASS), "no main window to close"
@@ -163,10 +153,8 @@ class ToviProgram:
     def stop(self):
         """Ends the program, politely first, and reaps it."""
         if self.running() and probe("close", MAIN_CLASS):
-            try:
+            with contextlib.suppress(subprocess.TimeoutExpired):
                 self.process.wait(TIMEOUT)
-            except subprocess.TimeoutExpired:
-                pass
         if self.process:
             self.process.kill()
             self.process.wait(TIMEOUT)
@@ -174,8 +162,8 @@ class ToviProgram:
 
 @functools.cache
 def picture(name):
-    """A picture of data/ at the run's size as rows of colours, from its text map: a legend of "char r g b" lines,
-    a blank line, the rows. Its key colour is the bottom-left pixel's."""
+    """A picture of data/ at the run's size as rows of colours, from its text map: a legend, a blank line, the rows.
+    Its key colour is the bottom-left pixel's."""
     text = (PICTURES / f"{name}.txt").read_text(encoding="utf-8").splitlines()
     blank = text.index("")
     legend = {line.split()[0]: tuple(map(int, line.split()[1:4])) for line in text[:blank] if not line.startswith("#")}
@@ -245,8 +233,8 @@ class Tray:
             return seen["places"] == [place] and left == right
 
         x_click(*point)
-        wait_until(looking, lambda: f"both eyes to look towards {point} with the pupil at {place}; it shows at "
-                   f"{seen['places']}" + ("" if seen["icons"][0] == seen["icons"][1] else ", the eyes differ"))
+        wait_until(looking, lambda: f"the pupils at {place}, towards {point}; the first at {seen['places']}, "
+                   f"{'the same' if seen['icons'][0] == seen['icons'][1] else 'not the same'} in the second")
         return seen["icons"][0]
 
     def settle(self, pupil_type):
@@ -257,45 +245,43 @@ class Tray:
         self.look_towards((self.centre[0] + 300, self.centre[1]), RIGHT, pupil_type)
 
     def watch(self, open_eye, milliseconds, during=lambda: None):
-        """What each eye shows over milliseconds from inside the desktop (a blink is too short for screenshots
-        from outside) while during() acts, as a text of a letter a picture, repeats left out: "o" for the icon
-        open_eye, an eyelid picture's number where it shows whole. The task bar painting an icon, which a fast
-        watch sees on a busy machine, shows no outline and is left out."""
-        caps = [picture(f"cap{n}") for n in range(1, 5)]
+        """What each eye shows over milliseconds, seen from inside the desktop (a blink is too short for screenshots
+        from outside) while during() acts: "o" while it shows open_eye, "c" while another picture, once for each
+        stretch. The task bar painting an icon, which a fast watch sees on a busy machine, shows no outline."""
         (left, top), (right, bottom) = self.eyes[0], (self.eyes[1][0] + ICON_SIZE, self.eyes[1][1] + ICON_SIZE)
-        with Winprobe("watch", left, top, right - left, bottom - top, milliseconds) as watch:
-            wait_until(lambda: watch.records("frame"), "winprobe's first look")
+        with tempfile.TemporaryFile() as out:
+            watch = wine(WINPROBE, "watch", left, top, right - left, bottom - top, milliseconds, stdout=out)
+            wait_until(lambda: records(out), "winprobe's first look")
             during()
-            assert watch.process.wait(TIMEOUT) == 0, "winprobe watch failed"
+            assert watch.wait(TIMEOUT) == 0, "winprobe watch failed"
+            frames = records(out)
         labels = ["", ""]
-        for frame in watch.records("frame"):
+        for frame in frames:
             image = Image.frombytes("RGB", (right - left, bottom - top), bytes.fromhex(frame["pixels"]))
             for eye, icon in enumerate(self.icons(image, (left, top))):
-                # The eyelids cover one another: the later, bigger one first.
-                label = ("o" if icon == open_eye else "" if any(icon[y][x] != c for x, y, c in rim())
-                         else next((str(n + 1) for n in (3, 2, 1, 0) if shows(icon, caps[n])), None))
-                assert label is not None, f"eye {eye} at {frame['t']} ms: a picture no frame makes"
-                labels[eye] += label
+                labels[eye] += "o" if icon == open_eye else "" if any(icon[y][x] != c for x, y, c in rim()) else "c"
         return [re.sub(r"(.)\1+", r"\1", eye) for eye in labels]
 
 
-def choose(eye_point, key, menu_shown=lambda menu: None):
-    """Right-clicks an eye, waits for the menu, hands it to menu_shown and presses an item's access key."""
+def choose(eye_point, item, menu_shown=lambda menu: None):
+    """Right-clicks an eye, waits for its menu, hands it to menu_shown and clicks an item."""
     x_click(*eye_point, 3)
-    menu_shown(wait_until(menus, "the eyes' menu")[0])
-    probe("key", key)
+    menu = wait_until(menus, "the eyes' menu")[0]
+    menu_shown(menu)
+    left, top, right, bottom = menu["rect"]
+    x_click((left + right) // 2, top + round((bottom - top) * MENU_ITEMS[item]), 1)
 
 
 class Dialog:
     """One opening of one of the program's dialogs from the eyes' menu, by its window class."""
 
-    KEYS = {"TDlgSetting": "C", "TDlgAbout": "A"}
+    ITEMS = {"TDlgSetting": "settings", "TDlgAbout": "about"}
     # The settings dialog's OK as (left, top, width, height) in its client area.
     SETTINGS_OK = (180, 12, 89, 25)
 
     def __init__(self, cls, eye_point, menu_shown=lambda menu: None):
         self.cls = cls
-        choose(eye_point, self.KEYS[cls], menu_shown)
+        choose(eye_point, self.ITEMS[cls], menu_shown)
         window = wait_until(lambda: windows(cls, visible=True), f"the dialog {cls}")[0]
         self.hwnd, self.rect, self.client = window["hwnd"], tuple(window["rect"]), window["client"]
 

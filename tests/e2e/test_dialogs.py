@@ -6,13 +6,13 @@ from pathlib import Path
 import pytest
 from PIL import Image
 
-from harness import DPI, STILL, Dialog, Tray, choose, menus, probe, screenshot, settings, wait_until, windows
+from harness import DPI, STILL, Dialog, Tray, choose, keys, menus, screenshot, settings, wait_until, windows
 
 # Controls as (left, top, width, height) in the client area.
 SETTINGS_CANCEL, ABOUT_OK = (180, 44, 89, 25), (84, 84, 89, 25)
 # From the pupil list, which has the focus, three pictures down; Tab to the blink box and tick it, two Tabs round
 # to the interval and up three steps.
-CHANGE = ("DOWN", "DOWN", "DOWN", "TAB", "SPACE", "TAB", "TAB", "UP", "UP", "UP")
+CHANGE = ("Down", "Down", "Down", "Tab", "space", "Tab", "Tab", "Up", "Up", "Up")
 # How the menu and the dialogs look at each scale; magenta stands for any colour (the version number's).
 LOOKS, ANY = Path(__file__).parent / "looks", (255, 0, 255)
 
@@ -44,7 +44,7 @@ def test_settings_cancel_changes_nothing_ok_stores_at_once_and_the_exit_hands_ov
     before = folder_state(tovi.folder)
     dialog = Dialog("TDlgSetting", tray.eye_centre(0), lambda menu: looks_as_drawn(menu["rect"], "menu", tmp_path))
     looks_as_drawn(dialog.rect, "settings", tmp_path)
-    probe("key", *CHANGE)
+    keys(*CHANGE)
     dialog.click(SETTINGS_CANCEL)
     dialog.wait_closed()
     # The eyes keep their pupil at the next move, by when any saving would be done.
@@ -52,7 +52,7 @@ def test_settings_cancel_changes_nothing_ok_stores_at_once_and_the_exit_hands_ov
     assert folder_state(tovi.folder) == before, "the program's folder or tovi.ini changed"
     # Opened again as it was: the same changes from the values loaded.
     dialog = Dialog("TDlgSetting", tray.eye_centre(1))
-    probe("key", *CHANGE)
+    keys(*CHANGE)
     # The eyes follow the cursor while the dialog is open, with the pupil they had, and nothing is written.
     tray.settle(0)
     assert tovi.ini.read_bytes() == STILL, "tovi.ini changed while the dialog was open"
@@ -61,9 +61,9 @@ def test_settings_cancel_changes_nothing_ok_stores_at_once_and_the_exit_hands_ov
     wait_until(lambda: tovi.ini.read_bytes() == settings(3, 1, 5300), "OK to write tovi.ini")
     tray.settle(3)
     Dialog("TDlgSetting", tray.eye_centre(0))
-    probe("key", "DOWN")
+    keys("Down")
     tray.settle(3)
-    choose(tray.eye_centre(1), "X")
+    choose(tray.eye_centre(1), "exit")
     assert tovi.wait_exit() == 0
     assert tovi.ini.read_bytes() == settings(3, 1, 5300), "the exit saved what the open dialog showed"
 
@@ -75,17 +75,17 @@ def test_the_about_box_keeps_to_itself_and_takes_neither_enter_nor_escape(tovi, 
     before = folder_state(tovi.folder)
     dialog = Dialog("TDlgAbout", tray.eye_centre(0))
     looks_as_drawn(dialog.rect, "about", tmp_path)
-    probe("key", "RETURN", "ESCAPE", "TAB", "RETURN", "ESCAPE")
+    keys("Return", "Escape", "Tab", "Return", "Escape")
     # While a dialog is open, either item of the menu brings it forward instead of opening another.
-    for eye, key in ((0, "C"), (1, "A")):
+    for eye, item in ((0, "settings"), (1, "about")):
         tray.settle(0)
-        choose(tray.eye_centre(eye), key)
+        choose(tray.eye_centre(eye), item)
         wait_until(lambda: not menus(), "the menu to close")
     tray.settle(0)
     assert [(w["hwnd"], w["foreground"]) for w in windows(visible=True) if w["class"].startswith("TDlg")] == \
         [(dialog.hwnd, True)], "not the about box alone in front"
     # It has no control to take keys: Alt+F4, which goes to the active window, closes it.
-    probe("key", "MENU+F4")
+    keys("alt+F4")
     dialog.wait_closed()
     again = Dialog("TDlgAbout", tray.eye_centre(1))
     assert again.rect == dialog.rect, f"opened again at {again.rect}, first at {dialog.rect}"

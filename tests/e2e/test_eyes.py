@@ -1,6 +1,4 @@
 """The two eyes in Wine's notification area: where they look and how they blink."""
-import re
-
 import pytest
 
 from harness import DOWN, LEFT, RIGHT, UP, Tray, settings, windows, x_click
@@ -18,9 +16,8 @@ def test_the_pupils_turn_towards_the_cursor_and_a_click_blinks_once(tovi):
     # The eyes are right of the centre: the cursor on one leaves the pupils where they are.
     open_eye = tray.look_towards(tray.eye_centre(0), RIGHT)
     seen = tray.watch(open_eye, 3000, lambda: x_click(*tray.eye_centre(0), 1))
-    # One blink, eyelid 1 down to 4 and back, a picture at a time; a look may miss one, never add one. It starts
-    # one picture in: the tick after the click counts down before it draws.
-    assert all(re.fullmatch("o2?3?4?3?2?1?o", eye) for eye in seen), f"the eyes showed {seen}"
+    # One blink: the eyelids' pictures, in between two looks of the open eye.
+    assert seen == ["oco", "oco"], f"the eyes showed {seen}"
 
 
 # Unreadable lines, a huge value and values the program cannot use, among values it can.
@@ -33,10 +30,9 @@ SAVED = BROKEN.replace(b"Type=two", b"Type=0").replace(b"Blink=yes", b"Blink=1")
 def test_a_broken_settings_file_gives_what_it_can_and_saving_keeps_every_other_byte(tovi):
     tovi.start(BROKEN)
     tray = Tray()
-    # Blinking by default, every 300 ms as the file says. Looking up: the first eyelid already hides the pupil.
+    # Blinking by default, every 300 ms as the file says, not every 5 s.
     seen = tray.watch(tray.look_towards((tray.centre[0], tray.centre[1] - 300), UP), 3000)
-    for blinks in (re.findall("[1-4]+", eye) for eye in seen):
-        assert len(blinks) >= 2 and all(re.fullmatch("1?2?3?4?3?2?1?", b) for b in blinks), f"the eyes showed {seen}"
+    assert all(eye.count("c") >= 3 for eye in seen), f"the eyes showed {seen}"
     assert not windows("#32770"), "a message box showed"
     tovi.close()
     assert tovi.wait_exit() == 0

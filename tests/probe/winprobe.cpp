@@ -4,8 +4,6 @@
 //   windows                     top-level windows, front first, each with its message-box text if any
 //   close CLASS [TITLE]         post WM_CLOSE to the first such window
 //   send CLASS|* MSG WP [LP]    send every window of CLASS (* all) a message, a number or a registered name
-//   key KEY...                  press keys through SendInput, which reaches pop-up menus where X key
-//                               events do not; "MENU+F4" presses them together
 //   watch X Y W H MS            every distinct picture of a screen rectangle for MS milliseconds
 //   forget CLASS                have the shell drop the icon of every window of CLASS, as a restarted shell has
 //   hold MS                     keep Wine's desktop open for MS milliseconds or until killed
@@ -110,33 +108,6 @@ int Send(const wchar_t* className, const wchar_t* message, WPARAM wParam, LPARAM
   return sent ? kDone : kNotFound;
 }
 
-// Each argument is one stroke: its keys go down in order and up in reverse.
-int PressKeys(int count, wchar_t** names) {
-  constexpr std::pair<std::wstring_view, WORD> kNamed[] = {{L"RETURN", VK_RETURN}, {L"ESCAPE", VK_ESCAPE},
-                                                           {L"TAB", VK_TAB},       {L"SPACE", VK_SPACE},
-                                                           {L"UP", VK_UP},         {L"DOWN", VK_DOWN},
-                                                           {L"MENU", VK_MENU},     {L"F4", VK_F4}};
-  for (int i = 0; i < count; ++i) {
-    std::vector<INPUT> inputs;
-    for (std::wstring_view rest = names[i]; !rest.empty();) {
-      const auto name = rest.substr(0, rest.find(L'+'));
-      rest.remove_prefix(std::min(name.size() + 1, rest.size()));
-      INPUT input{};
-      input.type = INPUT_KEYBOARD;
-      // A letter or digit, or one of the few named keys the tests press.
-      if (name.size() == 1 && std::iswalnum(name[0])) input.ki.wVk = static_cast<WORD>(std::towupper(name[0]));
-      for (const auto& [named, key] : kNamed) input.ki.wVk = name == named ? key : input.ki.wVk;
-      if (!input.ki.wVk) return kUsage;
-      // Scan codes too: Wine turns keys into characters (menu access keys) from them.
-      input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
-      inputs.insert(inputs.begin() + static_cast<std::ptrdiff_t>(inputs.size() / 2), {input, input});
-      inputs[inputs.size() / 2].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  }
-  return kDone;
-}
-
 // Copies a rectangle of the screen as often as it can and prints every picture
 // that differs from the one before, row by row as "RRGGBB...": a blink lasts a few
 // timer ticks, far too short for screenshots taken from outside.
@@ -187,7 +158,6 @@ int Run(int argc, wchar_t** argv) {
     return kDone;
   }
   if (command == L"send" && (extra == 3 || extra == 4)) return Send(argv[2], argv[3], n[2], n[3]);
-  if (command == L"key" && extra >= 1) return PressKeys(extra, argv + 2);
   if (command == L"watch" && extra == 5) return WatchScreen(n[0], n[1], n[2], n[3], n[4]);
   if (command == L"forget" && extra == 1) {
     // The shell knows an icon by its window and number; the program numbers each of its icons 1.

@@ -20,8 +20,6 @@ DIST_DIR, WINPROBE = BUILD_DIR / "tovi", BUILD_DIR / "tools" / "winprobe.exe"
 # Wine on a busy machine is slow to start programs.
 TIMEOUT = 30.0
 MAIN_CLASS = "TFrmMain"
-# Wine's double-click time, 500 ms, with a margin for a busy machine.
-DOUBLE_CLICK_SECONDS = 0.7
 # The display scale of the run; at each, the size of the task bar's icons, of
 # the pictures they show (their folder in data/), and the block a picture pixel becomes.
 DPI = int(os.environ.get("TOVI_DPI", "96"))
@@ -97,18 +95,11 @@ def screenshot():
     return Image.open(io.BytesIO(png)).convert("RGB").crop((x, y, x + 800, y + 600))
 
 
-_last_click = {}
-
-
 def x_click(x, y, button=None):
-    """Moves the cursor and clicks, unless no button is given, not so soon on the last click's place as to double it."""
-    last = _last_click.get(button, (-9, -9, 0))
-    if button and abs(last[0] - x) <= 2 and abs(last[1] - y) <= 2:
-        time.sleep(max(0.0, last[2] + DOUBLE_CLICK_SECONDS - time.monotonic()))
+    """Moves the cursor and clicks, unless no button is given."""
     left, top = desktop_corner()
     subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), *(["click", str(button)] if button else [])],
                    check=True)
-    _last_click[button] = (x, y, time.monotonic())
 
 
 def keys(*names):
@@ -238,9 +229,9 @@ class Tray:
         return seen["icons"][0]
 
     def settle(self, pupil_type):
-        """Looks far to the left and far to the right and waits each time until both eyes follow. The eyes
-        turn on the program's timer, whose messages come after the input sent before: once they have turned
-        to the right from the left, every key and click is handled."""
+        """Looks far to the left, then far to the right, with the pupil of pupil_type. The eyes turn on the
+        program's timer, whose messages come after the input sent before: once they have turned, every key and
+        click is handled."""
         self.look_towards((self.centre[0] - 300, self.centre[1]), LEFT, pupil_type)
         self.look_towards((self.centre[0] + 300, self.centre[1]), RIGHT, pupil_type)
 
@@ -272,23 +263,21 @@ def choose(eye_point, item, menu_shown=lambda menu: None):
     x_click((left + right) // 2, top + round((bottom - top) * MENU_ITEMS[item]), 1)
 
 
-class Dialog:
-    """One opening of one of the program's dialogs from the eyes' menu, by its window class."""
+# The settings dialog's OK as (left, top, width, height) in its client area.
+SETTINGS_OK = (180, 12, 89, 25)
 
-    ITEMS = {"TDlgSetting": "settings", "TDlgAbout": "about"}
-    # The settings dialog's OK as (left, top, width, height) in its client area.
-    SETTINGS_OK = (180, 12, 89, 25)
 
-    def __init__(self, cls, eye_point, menu_shown=lambda menu: None):
-        self.cls = cls
-        choose(eye_point, self.ITEMS[cls], menu_shown)
-        window = wait_until(lambda: windows(cls, visible=True), f"the dialog {cls}")[0]
-        self.hwnd, self.rect, self.client = window["hwnd"], tuple(window["rect"]), window["client"]
+def open_dialog(cls, eye_point, menu_shown=lambda menu: None):
+    """Opens a dialog, by its window class, from the eyes' menu and returns its window."""
+    choose(eye_point, {"TDlgSetting": "settings", "TDlgAbout": "about"}[cls], menu_shown)
+    return wait_until(lambda: windows(cls, visible=True), f"the dialog {cls}")[0]
 
-    def click(self, box):
-        """Clicks a control, given as (left, top, width, height) in the client area at 96 DPI, at its centre."""
-        left, top, width, height = (v * DPI // 96 for v in box)
-        x_click(self.client[0] + left + width // 2, self.client[1] + top + height // 2, 1)
 
-    def wait_closed(self):
-        wait_until(lambda: self.hwnd not in [w["hwnd"] for w in windows(self.cls, visible=True)], "the dialog to close")
+def click_in(dialog, box):
+    """Clicks a dialog's control, given as (left, top, width, height) in its client area at 96 DPI, at its centre."""
+    (x, y), (left, top, width, height) = dialog["client"], (v * DPI // 96 for v in box)
+    x_click(x + left + width // 2, y + top + height // 2, 1)
+
+
+def wait_closed(dialog):
+    wait_until(lambda: not windows(dialog["class"], visible=True), "the dialog to close")

@@ -6,7 +6,8 @@ from pathlib import Path
 import pytest
 from PIL import Image
 
-from harness import DPI, STILL, Dialog, Tray, choose, keys, menus, screenshot, settings, wait_until, windows
+from harness import (DPI, SETTINGS_OK, STILL, Tray, choose, click_in, keys, menus, open_dialog, screenshot, settings,
+                     wait_closed, wait_until, windows)
 
 # Controls as (left, top, width, height) in the client area.
 SETTINGS_CANCEL, ABOUT_OK = (180, 44, 89, 25), (84, 84, 89, 25)
@@ -42,25 +43,25 @@ def test_settings_cancel_changes_nothing_ok_stores_at_once_and_the_exit_hands_ov
     tovi.start(STILL)
     tray = Tray()
     before = folder_state(tovi.folder)
-    dialog = Dialog("TDlgSetting", tray.eye_centre(0), lambda menu: looks_as_drawn(menu["rect"], "menu", tmp_path))
-    looks_as_drawn(dialog.rect, "settings", tmp_path)
+    dialog = open_dialog("TDlgSetting", tray.eye_centre(0), lambda menu: looks_as_drawn(menu["rect"], "menu", tmp_path))
+    looks_as_drawn(dialog["rect"], "settings", tmp_path)
     keys(*CHANGE)
-    dialog.click(SETTINGS_CANCEL)
-    dialog.wait_closed()
+    click_in(dialog, SETTINGS_CANCEL)
+    wait_closed(dialog)
     # The eyes keep their pupil at the next move, by when any saving would be done.
     tray.settle(0)
     assert folder_state(tovi.folder) == before, "the program's folder or tovi.ini changed"
     # Opened again as it was: the same changes from the values loaded.
-    dialog = Dialog("TDlgSetting", tray.eye_centre(1))
+    dialog = open_dialog("TDlgSetting", tray.eye_centre(1))
     keys(*CHANGE)
     # The eyes follow the cursor while the dialog is open, with the pupil they had, and nothing is written.
     tray.settle(0)
     assert tovi.ini.read_bytes() == STILL, "tovi.ini changed while the dialog was open"
-    dialog.click(Dialog.SETTINGS_OK)
-    dialog.wait_closed()
+    click_in(dialog, SETTINGS_OK)
+    wait_closed(dialog)
     wait_until(lambda: tovi.ini.read_bytes() == settings(3, 1, 5300), "OK to write tovi.ini")
     tray.settle(3)
-    Dialog("TDlgSetting", tray.eye_centre(0))
+    open_dialog("TDlgSetting", tray.eye_centre(0))
     keys("Down")
     tray.settle(3)
     choose(tray.eye_centre(1), "exit")
@@ -73,8 +74,8 @@ def test_the_about_box_keeps_to_itself_and_takes_neither_enter_nor_escape(tovi, 
     tovi.start(STILL)
     tray = Tray()
     before = folder_state(tovi.folder)
-    dialog = Dialog("TDlgAbout", tray.eye_centre(0))
-    looks_as_drawn(dialog.rect, "about", tmp_path)
+    dialog = open_dialog("TDlgAbout", tray.eye_centre(0))
+    looks_as_drawn(dialog["rect"], "about", tmp_path)
     keys("Return", "Escape", "Tab", "Return", "Escape")
     # While a dialog is open, either item of the menu brings it forward instead of opening another.
     for eye, item in ((0, "settings"), (1, "about")):
@@ -83,13 +84,13 @@ def test_the_about_box_keeps_to_itself_and_takes_neither_enter_nor_escape(tovi, 
         wait_until(lambda: not menus(), "the menu to close")
     tray.settle(0)
     assert [(w["hwnd"], w["foreground"]) for w in windows(visible=True) if w["class"].startswith("TDlg")] == \
-        [(dialog.hwnd, True)], "not the about box alone in front"
+        [(dialog["hwnd"], True)], "not the about box alone in front"
     # It has no control to take keys: Alt+F4, which goes to the active window, closes it.
     keys("alt+F4")
-    dialog.wait_closed()
-    again = Dialog("TDlgAbout", tray.eye_centre(1))
-    assert again.rect == dialog.rect, f"opened again at {again.rect}, first at {dialog.rect}"
-    again.click(ABOUT_OK)
-    again.wait_closed()
+    wait_closed(dialog)
+    again = open_dialog("TDlgAbout", tray.eye_centre(1))
+    assert again["rect"] == dialog["rect"], f"opened again at {again['rect']}, first at {dialog['rect']}"
+    click_in(again, ABOUT_OK)
+    wait_closed(again)
     tray.settle(0)
     assert folder_state(tovi.folder) == before, "the program's folder or tovi.ini changed"

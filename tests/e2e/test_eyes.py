@@ -1,12 +1,16 @@
-"""The two eyes in Wine's notification area: where they look and how they blink."""
+"""The two eyes in Wine's notification area: where they look, how they blink, and what the system's
+changes do to them (a locked session, a restarted shell)."""
 import pytest
 
-from harness import DOWN, LEFT, RIGHT, UP, Tray, settings, windows, x_click
+from harness import DOWN, LEFT, MAIN_CLASS, RIGHT, STILL, UP, Tray, probe, wait_until, windows, x_click
+
+# What the system sends the windows registered for the session's changes.
+WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x2B1, 7, 8
 
 
 @pytest.mark.scales(144, 192)
-def test_the_pupils_turn_towards_the_cursor_and_a_click_blinks_once(tovi):
-    tovi.start(settings(blink=0))
+def test_the_pupils_follow_the_cursor_a_click_blinks_a_lock_stills_them_and_a_new_shell_shows_them(tovi):
+    tovi.start(STILL)
     tray = Tray()
     (x, y), bottom = tray.centre, tray.taskbar[3]
     # Each place differs from the one before, so that the pupils must move to pass. The screen ends just below
@@ -17,7 +21,17 @@ def test_the_pupils_turn_towards_the_cursor_and_a_click_blinks_once(tovi):
     open_eye = tray.look_towards(tray.eye_centre(0), RIGHT)
     seen = tray.watch(open_eye, 3000, lambda: x_click(*tray.eye_centre(0), 1))
     # One blink: the eyelids' pictures, in between two looks of the open eye.
-    assert seen == ["oco", "oco"], f"the eyes showed {seen}"
+    assert seen == ["oco", "oco"], f"the eyes showed {seen} for a click"
+    assert probe("send", MAIN_CLASS, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK)[0]["to"] == 1, "the lock went unheard"
+    seen = tray.watch(open_eye, 1500, lambda: x_click(x - 200, y))
+    assert seen == ["o", "o"], f"the eyes showed {seen} while locked"
+    assert probe("send", MAIN_CLASS, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)[0]["to"] == 1, "the unlock went unheard"
+    tray.look_towards((x - 200, y), LEFT)
+    # A restarted shell holds no icons until the programs it tells of its start give them again.
+    assert probe("forget", "ToviTrayIconWindow")[0]["icons"] == 2, "the shell did not hold both eyes"
+    wait_until(lambda: not tray.find_eyes(), "the eyes to leave the task bar")
+    assert probe("send", "*", "TaskbarCreated", 0)[0]["to"] == 1, "the broadcast failed"
+    assert Tray().eyes == tray.eyes and tovi.running(), "the eyes came back elsewhere or the program ended"
 
 
 # Unreadable lines, a huge value and values the program cannot use, among values it can.

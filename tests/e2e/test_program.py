@@ -1,5 +1,5 @@
 """The program as a whole: the release as a user unpacks it, its start and end, what it says about
-files it cannot use, saving cut short, and what the system tells it (a locked session, a restarted shell)."""
+files it cannot use or write, and saving cut short."""
 import hashlib
 import os
 import re
@@ -8,8 +8,8 @@ import zipfile
 
 import pytest
 
-from harness import (BUILD_DIR, LEFT, MAIN_CLASS, REPO_ROOT, RIGHT, STILL, Dialog, Tray, answer_message, choose, menus,
-                     probe, settings, wait_until, windows, x_click)
+from harness import (BUILD_DIR, MAIN_CLASS, REPO_ROOT, SETTINGS_OK, Tray, answer_message, choose, click_in, menus,
+                     open_dialog, probe, settings, wait_closed, wait_until, windows)
 
 # Named with the version of project() in the top CMakeLists.txt, where the program takes it from.
 PACKAGE = BUILD_DIR / "tovi-{}-win64.zip".format(
@@ -85,10 +85,10 @@ def test_a_refused_save_is_reported_with_the_path_and_the_program_runs_on_until_
     os.chmod(tovi.ini, 0o444)
     tovi.start()
     tray = Tray()
-    dialog = Dialog("TDlgSetting", tray.eye_centre(0))
-    dialog.click(Dialog.SETTINGS_OK)
+    dialog = open_dialog("TDlgSetting", tray.eye_centre(0))
+    click_in(dialog, SETTINGS_OK)
     refused()
-    dialog.wait_closed()
+    wait_closed(dialog)
     assert Tray().eyes == tray.eyes and tovi.running(), "the eyes moved or went"
     # At close the save is refused once more; shutting down goes on after the report.
     tovi.close()
@@ -121,24 +121,3 @@ def test_a_save_cut_short_leaves_the_old_file_whole(tovi):
             break
     assert temporary.exists(), "no kill came inside the save"
     assert tovi.ini.read_bytes() == before, "a save cut short spoilt the old file"
-
-
-# What the system sends the windows registered for the session's changes.
-WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x2B1, 7, 8
-
-
-def test_a_locked_session_stills_the_eyes_and_a_restarted_shell_gets_both_eyes_again(tovi):
-    tovi.start(STILL)
-    tray = Tray()
-    x, y = tray.centre
-    looking = tray.look_towards((x - 200, y), LEFT)
-    assert probe("send", MAIN_CLASS, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK)[0]["to"] == 1, "the lock went unheard"
-    seen = tray.watch(looking, 1500, lambda: x_click(x + 200, y))
-    assert seen == ["o", "o"], f"the eyes showed {seen} while locked"
-    assert probe("send", MAIN_CLASS, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)[0]["to"] == 1, "the unlock went unheard"
-    tray.look_towards((x + 200, y), RIGHT)
-    # A restarted shell holds no icons until the programs it tells of its start give them again.
-    assert probe("forget", "ToviTrayIconWindow")[0]["icons"] == 2, "the shell did not hold both eyes"
-    wait_until(lambda: not tray.find_eyes(), "the eyes to leave the task bar")
-    assert probe("send", "*", "TaskbarCreated", 0)[0]["to"] == 1, "the broadcast failed"
-    assert Tray().eyes == tray.eyes and tovi.running(), "the eyes came back elsewhere or the program ended"

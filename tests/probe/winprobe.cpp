@@ -1,14 +1,12 @@
-// winprobe: the end-to-end tests' hands inside the Wine desktop, run in the
-// program's prefix. Every result is one JSON object per line.
+// winprobe: the end-to-end tests' eyes and hands inside the Wine desktop, run in the program's prefix.
+// Every result is one JSON object per line. Exit code: 0 done, 1 nothing matched, 2 bad arguments.
 //
-//   windows                     top-level windows, front first, each with its message-box text if any
-//   close CLASS [TITLE]         post WM_CLOSE to the first such window
-//   send CLASS|* MSG WP [LP]    send every window of CLASS (* all) a message, a number or a registered name
-//   watch X Y W H MS            every distinct picture of a screen rectangle for MS milliseconds
-//   forget CLASS                have the shell drop the icon of every window of CLASS, as a restarted shell has
-//   hold MS                     keep Wine's desktop open for MS milliseconds or until killed
-//
-// Exit code: 0 done, 1 nothing matched, 2 bad arguments.
+//   windows                    top-level windows, front first, each with its message-box text if any
+//   close CLASS [TITLE]        post WM_CLOSE to the first such window
+//   send CLASS|* MSG WP [LP]   send every window of CLASS (* all) a message, a number or a registered name
+//   watch X Y W H MS           every distinct picture of a screen rectangle for MS milliseconds
+//   forget CLASS               have the shell drop the icon of every window of CLASS, as a restarted shell has
+//   hold MS                    keep Wine's desktop open for MS milliseconds or until killed
 #include <windows.h>
 #include <shellapi.h>
 

@@ -77,29 +77,21 @@ def menus():
     return windows("#32768", visible=True)
 
 
-@functools.cache
-def desktop_corner():
-    """Where the Wine desktop's X window is on the X screen; held open, it never moves."""
-    found = wait_until(lambda: subprocess.run(["xdotool", "search", "--name", "^shell - Wine desktop$",
-                                               "getwindowgeometry", "--shell"], capture_output=True, text=True).stdout,
-                       "the X window of the Wine desktop")
-    values = dict(line.split("=", 1) for line in found.split())
-    return int(values["X"]), int(values["Y"])
+# The X window of the Wine desktop, as ImageMagick and xdotool name it.
+DESKTOP = "shell - Wine desktop"
 
 
 def screenshot():
     """The Wine desktop as the user sees it."""
-    png = subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", "png:-"],
+    png = subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", DESKTOP, "png:-"],
                          capture_output=True, check=True, timeout=TIMEOUT).stdout
-    x, y = desktop_corner()
-    return Image.open(io.BytesIO(png)).convert("RGB").crop((x, y, x + 800, y + 600))
+    return Image.open(io.BytesIO(png)).convert("RGB")
 
 
 def x_click(x, y, button=None):
-    """Moves the cursor and clicks, unless no button is given."""
-    left, top = desktop_corner()
-    subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), *(["click", str(button)] if button else [])],
-                   check=True)
+    """Moves the cursor to a point of the desktop and clicks, unless no button is given."""
+    subprocess.run(["xdotool", "search", "--name", f"^{DESKTOP}$", "mousemove", "--window", "%1", str(x), str(y),
+                    *(["click", str(button)] if button else [])], check=True)
 
 
 def keys(*names):
@@ -179,16 +171,15 @@ def rim():
 
 
 class Tray:
-    """The task bar once both eyes of a started program show in it side by side; while_waiting() runs at each look."""
+    """The task bar once both eyes of a started program show in it side by side."""
 
-    def __init__(self, while_waiting=lambda: None):
+    def __init__(self):
         self.taskbar = left, top, right, bottom = tuple(
             wait_until(lambda: windows("Shell_TrayWnd", visible=True), "Wine's task bar")[0]["rect"])
         # Wine's task bar has no notification-area child: the eyes measure the cursor from its centre.
         self.centre = (left + right) // 2, (top + bottom) // 2
 
         def two_eyes():
-            while_waiting()
             self.eyes = self.find_eyes()
             return len(self.eyes) == 2
 

@@ -36,17 +36,14 @@ def test_the_unpacked_release_starts_hidden_and_its_menu_ends_it_with_the_settin
     assert readme.startswith("\ufeffTovi ".encode()) and readme.count(b"\n") == readme.count(b"\r\n") > 40, readme[:40]
     tovi.start()
 
-    def hidden():
-        shown = [w for w in windows(visible=True) if w["class"] in (MAIN_CLASS, "#32770")]
-        assert not shown and tovi.running(), f"tovi.exe showed {shown} or ended"
-
     def placed(menu):
         # Above the cursor, across it and whole on the screen.
         left, top, right, bottom = menu["rect"]
         assert 0 <= left <= x < right <= 800 and 0 <= top and bottom <= y, f"the menu is at {menu['rect']}"
 
-    tray = Tray(hidden)
-    hidden()
+    tray = Tray()
+    shown = [w for w in windows(visible=True) if w["class"] in (MAIN_CLASS, "#32770")]
+    assert not shown and tovi.running(), f"tovi.exe showed {shown} or ended"
     assert not tovi.ini.exists()
     x, y = tray.eye_centre(1)
     choose((x, y), "exit", placed)

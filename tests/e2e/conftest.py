@@ -22,11 +22,12 @@ def pytest_collection_modifyitems(config, items):
 @pytest.fixture
 def tovi(tmp_path):
     """A fresh copy of tovi.exe and its pictures, without settings a run of the build folder left; not started.
-    Every copy runs from a folder named like this: the program must work from any folder."""
+    Its folder's name holds a space and Japanese: the program must work from any folder."""
     if not harness.WINPROBE.is_file() or "TOVI_WINEPREFIX" not in os.environ:
         pytest.fail("run the e2e tests through test.sh, which builds, starts Xvfb and prepares a Wine prefix")
     program = harness.ToviProgram(shutil.copytree(harness.DIST_DIR, tmp_path / "目 テスト",
                                                   ignore=shutil.ignore_patterns("tovi.ini")))
+    print(f"the test's folder, shown should it fail: {tmp_path}")
     yield program
     harness.screenshot().save(tmp_path / "end.png")
     program.stop()

@@ -113,7 +113,7 @@ class ToviProgram:
     def __init__(self, folder):
         self.folder, self.ini, self.process = folder, folder / "tovi.ini", None
         self.log_path = folder.parent / "wine.log"
-        # Wine maps the Unix root to drive Z:, and reports that path for the process.
+        # Wine maps the Unix root to drive Z:; the program names its files by that path.
         self.windows_folder = "Z:" + str(folder).replace("/", "\\") + "\\"
 
     def start(self, ini=None):

@@ -67,7 +67,8 @@ def test_a_picture_missing_or_no_picture_ends_the_program_with_one_message_namin
     assert tovi.wait_exit() == 1
 
 
-WM_USER, WM_RBUTTONDOWN = 0x400, 0x204
+# The eyes' callback message (WM_USER + 100), and the report of a right-click it carries.
+TRAY_CALLBACK, WM_RBUTTONDOWN = 0x464, 0x204
 # Not as the program writes it, so that a save shows.
 OLD = "; 目の設定\r\n[Eye]\r\nType = 1\r\nBlink = 0\r\nBlinkInterval = 700\r\n\r\n[Other]\r\nKept=yes\r\n".encode()
 
@@ -92,7 +93,7 @@ def test_a_refused_save_is_reported_with_the_path_and_the_program_runs_on_until_
     wait_until(lambda: windows("#32770", visible=True), "the report")
     # The dialogs are gone by now, and while the report is open a right-click on an eye opens no menu. Sent as
     # the shell sends it: the answer comes once the eye has handled it, and an open menu would hold it back.
-    sent = probe("send", "ToviTrayIconWindow", WM_USER + 100, 1, WM_RBUTTONDOWN)[0]["to"]
+    sent = probe("send", "ToviTrayIconWindow", TRAY_CALLBACK, 1, WM_RBUTTONDOWN)[0]["to"]
     assert sent == 2 and not menus(), "the eyes' menu opened while the program was ending"
     refused()
     assert tovi.wait_exit() == 0

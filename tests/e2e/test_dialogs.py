@@ -88,9 +88,8 @@ def test_the_about_box_keeps_to_itself_and_takes_neither_enter_nor_escape(tovi, 
     # It has no control to take keys: Alt+F4, which goes to the active window, closes it.
     keys("alt+F4")
     wait_closed(dialog)
-    again = open_dialog("TDlgAbout", tray.eye_centre(1))
-    assert again["rect"] == dialog["rect"], f"opened again at {again['rect']}, first at {dialog['rect']}"
-    click_in(again, ABOUT_OK)
-    wait_closed(again)
+    dialog = open_dialog("TDlgAbout", tray.eye_centre(1))
+    click_in(dialog, ABOUT_OK)
+    wait_closed(dialog)
     tray.settle(0)
     assert folder_state(tovi.folder) == before, "the program's folder or tovi.ini changed"

@@ -153,7 +153,7 @@ def picture(name):
     return tuple(tuple(legend[c] for c in line.rstrip()) for line in text[blank + 1:] if line.strip())
 
 
-def shows(icon, layer, left=0, top=0):
+def shows(icon, layer, left, top):
     """Whether a picture drawn over the base at (left, top), in picture pixels, shows whole where the base is opaque."""
     base = picture("base")
     return all(icon[(top + y) * BLOCK][(left + x) * BLOCK] == colour for y, row in enumerate(layer)

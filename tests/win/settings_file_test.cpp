@@ -63,12 +63,14 @@ TEST(SettingsFile, IsReadAndReplacedWholeOnlyWhereItCouldBeRead) {
   for (const TCase& c : cases) {
     DeleteFileW(ini.c_str());
     if (c.Before) WriteFileSafely(ini, *c.Before);
+    WriteFileSafely(ini + L".tmp", "half a save");
     TSettingsStore store(ini);
     {
       const THold held = c.HeldAtLoad ? Hold(ini) : THold(nullptr, &CloseHandle);
       EXPECT_EQ(store.Load(), c.Loaded) << c.What;
       store.RememberOverflowHint();
     }
+    EXPECT_FALSE(Exists(ini + L".tmp")) << c.What << ": the temporary a crashed save left";
     if (c.UserSaves) store.Save({3, false, 400});
     store.SaveAtExit({3, false, 400});
     EXPECT_EQ(ReadFileBytes(ini), c.After) << c.What;

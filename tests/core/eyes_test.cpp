@@ -177,17 +177,16 @@ TEST(EnlargeEye, MakesEveryPixelAUniformBlockInATransparentMargin) {
 }
 
 TEST(Eyes, ComposeAtTheirPictureSizeShowAtTheIconSizeAndAnotherSizeFromTheNextTick) {
-  TEyes eyes(Eye(24), 24, 48), other(Eye(24), 24, 48);
+  TEyes eyes(Eye(24), 24, 48);
   const TTickInputs right{1000, {500, 10}, {0, 0, 20, 20}};  // the cursor right of the tray's centre
   const std::optional<TEyePicture> shown = eyes.Tick(right, {});
-  ASSERT_TRUE(shown);
+  const std::optional<TEyePicture> typeOne = eyes.Tick(right, {.FType = 1});  // the blink's end
+  ASSERT_TRUE(shown && typeOne);
   // At 24 the pupil's core spans x 13 to 17: in 2-pixel blocks 26 to 35. Type 1 has no pupil.
-  EXPECT_EQ(std::tuple(Line(shown->Colours, 16), Line(shown->Mask, 16),
-                       Line(other.Tick(right, {.FType = 1})->Colours, 16)),
+  EXPECT_EQ(std::tuple(Line(shown->Colours, 16), Line(shown->Mask, 16), Line(typeOne->Colours, 16)),
             std::tuple("..oowwwwwwwwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwww",
                        "ww..............................................",
                        "..oowwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww"));
-  eyes.Tick(right, {});  // the blink's end
   EXPECT_FALSE(eyes.Tick(right, {})) << "nothing new to show";
   eyes.Resize(Eye(24), 24, 24);
   const std::optional<TEyePicture> smaller = eyes.Tick(right, {});

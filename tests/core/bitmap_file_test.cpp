@@ -5,18 +5,47 @@
 #include <random>
 #include <tuple>
 
-#include "bitmap_bytes.h"
 #include "letter_picture.h"
 
 namespace tovi {
 namespace {
 
 using namespace std::string_literals;
-using testing::BmpFileOf;
-using testing::ColourTable;
+
+// A value's four bytes, the lowest first.
+std::string Le32(std::uint32_t value) {
+  std::string bytes;
+  for (int i = 0; i < 4; ++i) bytes += static_cast<char>(value >> (8 * i));
+  return bytes;
+}
+
+std::string With(std::string file, std::size_t at, std::uint32_t value) { return file.replace(at, 4, Le32(value)); }
+
+// The colours as a file's colour table holds them.
+std::string ColourTable(const std::vector<TColorRef>& colours) {
+  std::string table;
+  for (const TColorRef c : colours) table += Le32(TRaster::SwapRedBlue(c));
+  return table;
+}
+
+// A file of a 40-byte header (a negative height: top-down), the colour table
+// or the bit-field masks as given, then the pixel rows or runs as given.
+std::string BmpFileOf(std::int32_t width, std::int32_t height, int bits, std::uint32_t compression,
+                      const std::string& table, const std::string& pixels) {
+  const auto offset = static_cast<std::uint32_t>(14 + 40 + table.size());
+  std::string file = "BM";
+  for (const std::uint32_t v : {offset + static_cast<std::uint32_t>(pixels.size()), 0u, offset, 40u,
+                                static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
+                                1u | static_cast<std::uint32_t>(bits) << 16, compression,
+                                static_cast<std::uint32_t>(pixels.size()), 2835u, 2835u,
+                                static_cast<std::uint32_t>(bits <= 8 ? table.size() / 4 : 0), 0u})
+    file += Le32(v);
+  return file + table + pixels;
+}
 
 // Letters a to d stand for the palette's colours, '.' for black.
-const std::vector<TColorRef> kPalette = {0xFF00FF, 0x0000FF, 0x00FF00, 0xFF0000};
+const testing::TLegend kLegend{".abcd", {kBlack, 0xFF00FF, 0x0000FF, 0x00FF00, 0xFF0000}};
+const std::vector<TColorRef> kPalette(kLegend.Colours.begin() + 1, kLegend.Colours.end());
 
 // Every format of a 3 by 2 picture, abc over dcb: bits, compression, top-down;
 // the colours in its table, and its pixels, the bottom row first but top-down,
@@ -53,14 +82,7 @@ std::span<const std::uint8_t> Bytes(const std::string& s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
-std::string With(std::string file, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) file[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
-  return file;
-}
 
-TColorRef Letter(char c) { return c == '.' ? kBlack : kPalette.at(static_cast<std::size_t>(c - 'a')); }
-
-TRaster Rows(const std::vector<std::string>& rows) { return testing::LetterPicture(rows, Letter); }
 
 TEST(ReadBitmapFile, EveryFormatItsLayoutTheTopLeftPartAndTheBottomLeftKey) {
   for (const auto& format : kFormats) {
@@ -77,7 +99,7 @@ TEST(ReadBitmapFile, EveryFormatItsLayoutTheTopLeftPartAndTheBottomLeftKey) {
                                      std::pair(2, std::vector<std::string>{"ab", "dc"})}) {
       const auto picture = ReadBitmapFile(Bytes(file), size);
       ASSERT_TRUE(picture.has_value()) << bits;
-      EXPECT_EQ(std::tuple(picture->Bitmap, picture->Key), std::tuple(Rows(rows), Letter('d')))
+      EXPECT_EQ(std::tuple(picture->Bitmap, picture->Key), std::tuple(kLegend.Picture(rows), kLegend.Colour('d')))
           << bits << " bits, compression " << compression << ", at most " << size << " by " << size;
     }
   }
@@ -91,10 +113,8 @@ TEST(ReadBitmapFile, WidensTheColoursOfOldOs2Headers) {
                          "\x80\0\0\0\x40\0\0\0", 40);
   const auto picture = ReadBitmapFile(Bytes(file), 16);
   ASSERT_TRUE(picture.has_value());
-  TRaster expected(2, 2, 0x102030);
-  expected.SetPixel(1, 0, 0x405060);
-  expected.SetPixel(0, 1, 0x405060);
-  EXPECT_EQ(std::tuple(picture->Bitmap, picture->Key), std::tuple(expected, 0x405060u));
+  const testing::TLegend colours{"01", {0x102030, 0x405060}};
+  EXPECT_EQ(std::tuple(picture->Bitmap, picture->Key), std::tuple(colours.Picture({"01", "10"}), 0x405060u));
 }
 
 TEST(CheckBitmapFile, RefusesWhatIsNotAWholeBitmap) {
@@ -106,7 +126,6 @@ TEST(CheckBitmapFile, RefusesWhatIsNotAWholeBitmap) {
       {"colour table cut short", good.substr(0, 14 + 40 + 100)},
       {"unknown header size", With(good, 14, 64)},
       {"width 0", With(good, 18, 0)},
-      {"negative width", With(good, 18, 0xFFFFFFFB)},
       {"height 0", With(good, 22, 0)},
       {"more pixels than any picture we keep", With(With(rle, 18, 8193), 22, 8192)},
       {"more rows than the file holds", With(good, 22, 4)},
@@ -205,7 +224,8 @@ TEST(ReadBitmapFile, FollowsTheRunsAndTheirEscapesAsThePlatformDoes) {
   for (const auto& [what, bits, runs, rows, key] : cases) {
     const auto picture = ReadBitmapFile(Bytes(BmpFileOf(6, 3, bits, bits == 4 ? 2 : 1, ColourTable(kPalette), runs)), 16);
     ASSERT_TRUE(picture.has_value()) << what;
-    EXPECT_EQ(std::tuple(picture->Bitmap, picture->Key), std::tuple(Rows(rows), Letter(key))) << what;
+    EXPECT_EQ(std::tuple(picture->Bitmap, picture->Key), std::tuple(kLegend.Picture(rows), kLegend.Colour(key)))
+        << what;
   }
 }
 

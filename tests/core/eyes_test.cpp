@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <numbers>
 #include <sstream>
@@ -19,29 +18,24 @@ namespace {
 constexpr TColorRef kKey = 0xFF00FF, kOutline = 0x202020, kPupil = 0x402010, kLid = 0x7090E0;
 const double pi = std::numbers::pi;
 
-// One letter a colour: '.' black, 'w' white, 'o' outline, 'p' pupil, 'l' lid, 'k' key.
-constexpr std::string_view kLetters = ".woplk";
-constexpr TColorRef kColours[] = {kBlack, kWhite, kOutline, kPupil, kLid, kKey};
+// '.' black, 'w' white, 'o' outline, 'p' pupil, 'l' lid, 'k' key.
+const testing::TLegend kLegend{".woplk", {kBlack, kWhite, kOutline, kPupil, kLid, kKey}};
 
-TRaster Picture(const std::vector<std::string>& rows) {
-  return testing::LetterPicture(rows, [](char c) { return kColours[kLetters.find(c)]; });
-}
+TRaster Picture(const std::vector<std::string>& rows) { return kLegend.Picture(rows); }
 
 // Row y of a picture as letters, or with a column x >= 0 that column.
 std::string Line(const TRaster& picture, int y, int x = -1) {
-  std::string line;
-  for (int i = 0; i < (x < 0 ? picture.Width() : picture.Height()); ++i) {
-    const TColorRef c = x < 0 ? picture.Pixel(i, y) : picture.Pixel(x, i);
-    const auto at = std::ranges::find(kColours, c) - std::begin(kColours);
-    line += at < std::ssize(kColours) ? kLetters[at] : '?';
-  }
-  return line;
+  const std::vector<std::string> rows = kLegend.Rows(picture);
+  if (x < 0) return rows.at(y);
+  std::string column;
+  for (const std::string& row : rows) column += row.at(x);
+  return column;
 }
 
 TEST(PupilTopLeft, FollowsTheGazeFurtherInLargerPictures) {
   // 3 cos 135 = -2.12 rounds to -2; 4.5 cos 45 = 3.18 to 3; 3 cos 60 = 1.5 away from zero, to 2.
+  // The four straight directions at 16 show in the composed eye.
   const std::tuple<int, double, TPoint> cases[] = {
-      {16, 0, {8, 5}},         {16, pi / 2, {5, 8}},  {16, pi, {2, 5}},       {16, -pi / 2, {5, 2}},
       {16, pi / 4, {7, 7}},    {16, -3 * pi / 4, {3, 3}}, {16, -pi / 3, {7, 2}},
       {20, 0, {10, 6}},        {20, pi, {2, 6}},      {20, pi / 4, {9, 9}},   {20, -pi / 2, {6, 2}},
       {24, 0, {12, 7}},        {24, pi, {2, 7}},      {24, pi / 2, {7, 12}},  {24, pi / 4, {10, 10}},
@@ -82,7 +76,6 @@ TEST(ComposeEye, ThePupilOfTheTypeWhereTheGazePointsUnderTheBlinksLidOutsideBlac
       {1, 0, -2, 8, -1, ".owwwwwwwwwwwwww"},  {-1, 0, -2, 8, -1, ".owwwwwwwwwwwwww"},
       {INT32_MIN, 0, -2, 8, -1, ".owwwwwwwwwwwwww"},
       {0, pi, -1, 0, 1, "oooooooooooooooo"},  {0, pi, 0, 0, 1, "lllloooooooooooo"},
-      {0, pi, 2, 0, 1, "lllllllllllllllo"},   {0, pi, 3, 0, 14, "llllllllwwwwwwww"},
       {0, pi, 5, 0, 14, "wwwwwwwwwwwwwwww"},  {0, pi, 4, 3, -1, ".llllllllllllllw"},
   };
   const TImageSet eye = Eye();
@@ -184,18 +177,16 @@ TEST(EnlargeEye, MakesEveryPixelAUniformBlockInATransparentMargin) {
 }
 
 TEST(Eyes, ComposeAtTheirPictureSizeShowAtTheIconSizeAndAnotherSizeFromTheNextTick) {
-  TEyes eyes(Eye(24), 24, 48), other(Eye(24), 24, 48);
+  TEyes eyes(Eye(24), 24, 48);
   const TTickInputs right{1000, {500, 10}, {0, 0, 20, 20}};  // the cursor right of the tray's centre
   const std::optional<TEyePicture> shown = eyes.Tick(right, {});
-  ASSERT_TRUE(shown);
-  // At 24 the pupil's core spans (13, 8) to (17, 12): in 2x2 blocks (26, 16) to (35, 25). Type 1 has no pupil.
-  EXPECT_EQ(std::tuple(Line(shown->Colours, 16), Line(shown->Colours, 0, 26), Line(shown->Mask, 16),
-                       Line(other.Tick(right, {.FType = 1})->Colours, 16)),
+  const std::optional<TEyePicture> typeOne = eyes.Tick(right, {.FType = 1});  // the blink's end
+  ASSERT_TRUE(shown && typeOne);
+  // At 24 the pupil's core spans x 13 to 17: in 2-pixel blocks 26 to 35. Type 1 has no pupil.
+  EXPECT_EQ(std::tuple(Line(shown->Colours, 16), Line(shown->Mask, 16), Line(typeOne->Colours, 16)),
             std::tuple("..oowwwwwwwwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwww",
-                       "wwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwwwwwwwwwwwww",
                        "ww..............................................",
                        "..oowwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww"));
-  eyes.Tick(right, {});  // the blink's end
   EXPECT_FALSE(eyes.Tick(right, {})) << "nothing new to show";
   eyes.Resize(Eye(24), 24, 24);
   const std::optional<TEyePicture> smaller = eyes.Tick(right, {});

@@ -94,11 +94,8 @@ TEST(PlaceContent, EveryLayoutCentredOrAtAMarginWithHalvesTakenApart) {
       {qblGlyphLeft, -2, 100, 60, 2, 0, 16, 30, 12, {{-2, 20}, {18, 22}}},
       // No glyph: the gap still moves a 20 by 10 caption 2 pixels off (20, 15).
       {qblGlyphRight, -1, 60, 40, 0, 0, 0, 20, 10, {{42, 20}, {18, 15}}},
-      {qblGlyphBottom, -1, 60, 40, 0, 0, 0, 20, 10, {{30, 27}, {20, 13}}},
       // 24 div 2 - 13 div 2 is 6, where (24 - 13) div 2 would be 5.
       {qblGlyphTop, -1, 24, 24, 0, 0, 0, 13, 13, {{12, 4}, {6, 8}}},
-      // The settings dialog's OK button, round and pressed: the caption at (40, 7).
-      {qblGlyphLeft, -1, 89, 25, 4, 1, 0, 14, 12, {{32, 9}, {36, 3}}},
   };
   for (const auto& [layout, margin, width, height, inset, shift, glyph, textWidth, textHeight, place] : cases)
     EXPECT_EQ(PlaceContent({layout, margin, width, height, inset, shift, glyph, textWidth, textHeight,
@@ -149,26 +146,17 @@ TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) 
   EXPECT_EQ(std::tuple(taller[2], column), std::tuple(".....ooooooo..", "..o122fff334o"));
 }
 
-// A strip of images from rows of letters: a and b ink, k the key; back to letters, F the fill.
-TRaster Strip(const std::vector<std::string>& rows) {
-  return testing::LetterPicture(rows, [](char c) -> TColorRef { return c == 'a' ? 1 : c == 'b' ? 2 : 9; });
-}
-
-std::vector<std::string> Letters(const TRaster& picture) {
-  std::vector<std::string> rows(picture.Height(), std::string(picture.Width(), '?'));
-  for (int y = 0; y < picture.Height(); ++y)
-    for (int x = 0; x < picture.Width(); ++x) rows[y][x] = "?abFFFFFFk"[std::min(picture.Pixel(x, y), 9u)];
-  return rows;
-}
+// Strips and cells as letters: a and b ink, k the key, F the fill.
+const testing::TLegend kInk{"abkF", {1, 2, 9, 5}};
 
 TEST(GlyphCell, TheKeyBecomesFillAndPastTheStripsEndIsFillToo) {
   // Two 3 by 3 images and one column left over; the key is the bottom-left pixel, not the one above it.
-  const TRaster strip = Strip({"akkbkka", "bakkbka", "kbakkka"});
+  const TRaster strip = kInk.Picture({"akkbkka", "bakkbka", "kbakkka"});
   const std::vector<std::string> cells[] = {{"aFF", "baF", "Fba"}, {"bFF", "FbF", "FFF"}, {"aFF", "aFF", "aFF"}};
-  for (int image = 0; image < 3; ++image) EXPECT_EQ(Letters(GlyphCell(strip, image, 5)), cells[image]) << image;
+  for (int image = 0; image < 3; ++image) EXPECT_EQ(kInk.Rows(GlyphCell(strip, image, 5)), cells[image]) << image;
   // Image 0's shape in shadow (1), and one down-right in highlight (2) where the shape is not; image 1 casts nothing.
   std::vector<std::tuple<int, int, TColorRef>> etched;
-  for (const TPixelPaint& p : EtchedGlyphPixels(Strip({"aakbbb", "kkkbbb", "kkkbbb"}), 1, 2))
+  for (const TPixelPaint& p : EtchedGlyphPixels(kInk.Picture({"aakbbb", "kkkbbb", "kkkbbb"}), 1, 2))
     etched.emplace_back(p.At.X, p.At.Y, p.Colour);
   EXPECT_EQ(etched, (std::vector<std::tuple<int, int, TColorRef>>{{0, 0, 1}, {1, 0, 1}, {1, 1, 2}, {2, 1, 2}}));
 }

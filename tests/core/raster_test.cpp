@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <stdexcept>
 #include <tuple>
 #include <vector>
@@ -16,14 +15,12 @@ namespace {
 using enum TRasterOp;
 constexpr TColorRef kDest = 0x00F0F00F, kSrc = 0x003C3CC3, kGrey = 0x808080;
 
-// A picture from rows of letters: d kDest, s kSrc, a (s AND d), o (s OR d); r red, g green, b blue,
-// k black, w white, e grey, n red off by one.
-TRaster Picture(const std::vector<std::string>& rows) {
-  const std::map<char, TColorRef> colours = {
-      {'d', kDest},    {'s', kSrc},   {'a', kSrc & kDest}, {'o', kSrc | kDest}, {'r', 0x0000FF}, {'g', 0x00FF00},
-      {'b', 0xFF0000}, {'k', kBlack}, {'w', kWhite},       {'e', kGrey},        {'n', 0x0000FE}};
-  return testing::LetterPicture(rows, [&](char c) { return colours.at(c); });
-}
+// Letters: d kDest, s kSrc, a (s AND d), o (s OR d); r red, g green, b blue, k black, w white, e grey,
+// n red off by one.
+const testing::TLegend kLegend{"dsaorgbkwen", {kDest, kSrc, kSrc & kDest, kSrc | kDest, 0x0000FF, 0x00FF00, 0xFF0000,
+                                                kBlack, kWhite, kGrey, 0x0000FE}};
+
+TRaster Picture(const std::vector<std::string>& rows) { return kLegend.Picture(rows); }
 
 TEST(Raster, KeepsPixelsInDibOrderRefusesSizesItCannotHoldAndDrawsClippedAtEveryEdge) {
   TRaster r(2, 1);

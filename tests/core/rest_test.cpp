@@ -16,7 +16,6 @@ TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAProgramHidesTheTaskBar) {
   // Why; whether the eyes rest, and whether the shell is asked.
   const std::tuple<const char*, TRestReasons, bool, bool> cases[] = {
       {"nothing hides the eyes", {}, false, true},
-      {"a state we do not know", {.NotificationState = 0}, false, true},
       {"locked", {.SessionLocked = true}, true, false},
       {"display off", {.DisplayOff = true}, true, false},
       {"not present: the lock's own message tells", {.NotificationState = kNotPresent}, false, true},
@@ -25,7 +24,6 @@ TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAProgramHidesTheTaskBar) {
       {"presentation mode", {.NotificationState = kPresentationMode}, true, true},
       {"quiet time after installing Windows", {.NotificationState = kQuietTime}, false, true},
       {"an app in front, perhaps in a window", {.NotificationState = kApp}, false, true},
-      {"locked behind a full-screen program", {.SessionLocked = true, .NotificationState = kBusy}, true, false},
   };
   for (const auto& [reason, reasons, rests, asks] : cases)
     EXPECT_EQ(std::tuple(EyesRest(reasons), AsksTheShell(reasons)), std::tuple(rests, asks))

@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <tuple>
-#include <vector>
 
 namespace tovi {
 
@@ -24,11 +22,9 @@ const std::string kLong(3000, 'v');
 TEST(ParseIniInteger, ConvertsTheWholeTextOrNothing) {
   const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
       {"500", 500}, {"+7", 7}, {"-7", -7}, {"2147483647", kMax}, {"-2147483648", kMin}, {"2147483648", {}},
-      {"-2147483649", {}}, {"0x1F4", 500}, {"0X10", 16}, {"0xffffffff", -1}, {"0x80000000", kMin},
-      {"0x00000001", 1}, {"0x000000001", {}}, {"0x100000000", {}}, {"0x", {}}, {"0x1g", {}}, {"0x-1", {}},
-      {"-0x10", {}}, {"+0x10", {}}, {"12abc", {}}, {"", {}}, {"+", {}}, {"+-1", {}}, {" 7", {}}, {"7 ", {}},
-      {"$1F4", 500}, {"$ffffffff", -1}, {"$00000001", 1}, {"$000000001", {}}, {"$", {}}, {"$-1", {}},
-      {"-$10", {}}, {"$$1", {}}, {"0x$1", {}}, {"$0x1", {}},
+      {"-2147483649", {}}, {"0x1F4", 500}, {"0X10", 16}, {"0xffffffff", -1}, {"0x00000001", 1}, {"0x000000001", {}},
+      {"0x", {}}, {"0x1g", {}}, {"0x-1", {}}, {"-0x10", {}}, {"+0x10", {}}, {"12abc", {}}, {"", {}}, {"+", {}},
+      {"+-1", {}}, {" 7", {}}, {"7 ", {}}, {"$1F4", 500}, {"$", {}}, {"-$10", {}}, {"$$1", {}}, {"$0x1", {}},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseIniInteger(text), value) << '"' << text << '"';
 }
@@ -38,7 +34,6 @@ TEST(ReadEyeSettings, FallsBackToDefaultsValueByValue) {
       {"", {0, true, 5000}}, {"[Eye]\r\nType=2\r\nBlink=0\r\nBlinkInterval=0x1F4\r\n", {2, false, 500}},
       {"[EYE]\n type = 7 \nblink=2\nblinkinterval=-1", {7, true, -1}},
       {"[Eye]\nType=12abc\nBlink=\nBlinkInterval=0x\n", {0, true, 5000}},
-      {"[Eye]\nType='3'\nBlink=0x0\nBlinkInterval=0XFFFFFFFF\n", {3, false, -1}},
   };
   for (const auto& [text, settings] : cases) EXPECT_EQ(ReadEyeSettings(text), settings) << text;
 }
@@ -73,55 +68,6 @@ TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {
     EXPECT_EQ(ClampBlinkInterval(interval), clamped) << interval;
 }
 
-TEST(IniDocument, ReadsValuesAsThePlatformDoes) {
-  // What, text, and the value of Type in section Eye.
-  const std::tuple<const char*, std::string, std::optional<std::string>> cases[] = {
-      {"any case, blanks trimmed", " [ eYE ] \n\t tYPE \t=\t 3 x \t\n", "3 x"},
-      {"empty value", "[Eye]\nType=\n", ""},
-      {"first key wins", "[Eye]\nType=1\nType=2\n", "1"},
-      {"key before any section", "Type=1\n[Eye]\n", std::nullopt},
-      {"first section wins", "[Eye]\nBlink=0\n[Other]\nType=5\n[eye]\nType=2\n", std::nullopt},
-      {"comments", "[Eye]\n;Type=1\n  ; Type=2\nType=3", "3"}, {"'=' in the value", "[Eye]\nType==a=b\n", "=a=b"},
-      {"line without '=' is a key without a value", "[Eye]\nType\nType=4\n", ""},
-      {"section name runs to the last ']'", "[Eye]x]\nType=2\n", std::nullopt},
-      {"double quotes", "[Eye]\nType= \" 5 \" \n", " 5 "}, {"single quotes", "[Eye]\nType='5'\n", "5"},
-      {"quotes that do not match", "[Eye]\nType=\"5'\n", "\"5'"}, {"a lone quote", "[Eye]\nType=\"\n", "\""},
-      {"lone CR ends lines", "[Eye]\rType=6\rBlink=0", "6"}, {"header without ']'", "[Eye\nType=1\n", std::nullopt},
-      {"byte order mark", "\xEF\xBB\xBF[Eye]\r\nType=7\r\n", "7"}, {"NUL ends the value", "[Eye]\nType='3\0'\n"s, "'3"},
-      {"text after the header", "[Eye] ; eyes\nType=8\n", "8"},
-      {"long value cut", "[Eye]\nType=" + kLong + "\n", kLong.substr(0, 2047)},
-      {"long quoted value cut", "[Eye]\nType=\"" + kLong + "\"\n", kLong.substr(0, 2047)},
-  };
-  for (const auto& [what, text, type] : cases) EXPECT_EQ(TIniDocument(text).ReadString("Eye", "Type"), type) << what;
-  // Only A to Z fold: '@' and '[' lie beside them and stay apart from '`' and '{'.
-  EXPECT_EQ(TIniDocument("[aZ]\nZa=1\n").ReadString("Az", "zA"), "1") << "the first and last letters fold";
-  EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("@", "{"), std::nullopt) << "'@' is no '`'";
-  EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("`", "["), std::nullopt) << "'[' is no '{'";
-}
-
-TEST(IniDocument, WritesOneLineAndKeepsTheRest) {
-  // What, text before and after writing Type=1 in section Eye.
-  const std::tuple<const char*, std::string, std::string> cases[] = {
-      {"empty text", "", "[Eye]\r\nType=1\r\n"},
-      {"lone CR kept", "[Eye]\rType=5\r", "[Eye]\rType=1\r"},
-      {"byte order mark only", "\xEF\xBB\xBF", "\xEF\xBB\xBF[Eye]\r\nType=1\r\n"},
-      {"section after LF lines", "[A]\nx=1\n", "[A]\nx=1\n[Eye]\r\nType=1\r\n"},
-      {"section after a last line without break", "[A]\nx=1", "[A]\nx=1\r\n[Eye]\r\nType=1\r\n"},
-      {"value replaced, no break added", "[Eye]\r\nType=5", "[Eye]\r\nType=1"},
-      {"odd case and blanks", "[eye]\r\n  tYpE = 5 \r\n", "[eye]\r\nType=1\r\n"},
-      {"only the first key", "[Eye]\nType=5\nType=6\n", "[Eye]\nType=1\nType=6\n"},
-      {"only the first section", "[Eye]\n[Eye]\nType=6\n", "[Eye]\nType=1\r\n[Eye]\nType=6\n"},
-      {"key after the last non-blank line", "[Eye]\n;c\n\n \n[B]\n", "[Eye]\n;c\nType=1\r\n\n \n[B]\n"},
-      {"key after a header without break", "[Eye]", "[Eye]\r\nType=1\r\n"},
-      {"a comment is not the key", "[Eye]\n;Type=5\n", "[Eye]\n;Type=5\nType=1\r\n"},
-  };
-  for (const auto& [what, before, after] : cases) {
-    TIniDocument ini(before);
-    ini.WriteString("Eye", "Type", "1");
-    EXPECT_EQ(ini.Text(), after) << what;
-  }
-}
-
 // A UTF-16 LE file's bytes: what Notepad saves as "Unicode" when the text starts with u"\uFEFF".
 std::string Utf16(std::u16string_view units, std::string oddByte = "") {
   std::string bytes;
@@ -129,62 +75,63 @@ std::string Utf16(std::u16string_view units, std::string oddByte = "") {
   return bytes + oddByte;
 }
 
-TEST(IniDocument, ReadsAUtf16FileAndWritesItBackAsItCame) {
-  // What, file, the value of Type in section Eye, and the file after writing Type=1 in it.
+TEST(IniDocument, ReadsAndWritesAsThePlatformDoes) {
+  // What, the text, the value of Type in section Eye, and the text after writing Type=1 there.
   const std::tuple<const char*, std::string, std::optional<std::string>, std::string> cases[] = {
-      {"plain", Utf16(u"\uFEFF[Eye]\r\nType=7\r\n"), "7", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
-      {"beyond ASCII and a pair", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType= \u00E9\u76EE\U0001F441 \n"),
+      {"empty text", "", {}, "[Eye]\r\nType=1\r\n"},
+      {"any case, blanks trimmed, the line rewritten whole", " [ eYE ] \r\n\t tYPE \t=\t 3 x \t\r\n", "3 x",
+       " [ eYE ] \r\nType=1\r\n"},
+      {"empty value", "[Eye]\nType=\n", "", "[Eye]\nType=1\n"},
+      {"the first key", "[Eye]\nType=5\nType=6\n", "5", "[Eye]\nType=1\nType=6\n"},
+      {"key before any section", "Type=5\n[Eye]\n", {}, "Type=5\n[Eye]\nType=1\r\n"},
+      {"the first section", "[Eye]\nBlink=0\n[Other]\nType=5\n[eye]\nType=2\n", {},
+       "[Eye]\nBlink=0\nType=1\r\n[Other]\nType=5\n[eye]\nType=2\n"},
+      {"comments, no break added", "[Eye]\n;Type=1\n  ; Type=2\nType=3", "3", "[Eye]\n;Type=1\n  ; Type=2\nType=1"},
+      {"'=' in the value", "[Eye]\nType==a=b\n", "=a=b", "[Eye]\nType=1\n"},
+      {"line without '=' is a key without a value", "[Eye]\nType\nType=4\n", "", "[Eye]\nType=1\nType=4\n"},
+      {"section name runs to the last ']'", "[Eye]x]\nType=2\n", {}, "[Eye]x]\nType=2\n[Eye]\r\nType=1\r\n"},
+      {"double quotes", "[Eye]\nType= \" 5 \" \n", " 5 ", "[Eye]\nType=1\n"},
+      {"single quotes", "[Eye]\nType='5'\n", "5", "[Eye]\nType=1\n"},
+      {"quotes that do not match", "[Eye]\nType=\"5'\n", "\"5'", "[Eye]\nType=1\n"},
+      {"a lone quote", "[Eye]\nType=\"\n", "\"", "[Eye]\nType=1\n"},
+      {"lone CR ends lines", "[Eye]\rType=6\rBlink=0", "6", "[Eye]\rType=1\rBlink=0"},
+      {"header without ']'", "[Eye\nType=1\n", {}, "[Eye\nType=1\n[Eye]\r\nType=1\r\n"},
+      {"byte order mark", "\xEF\xBB\xBF[Eye]\r\nType=7\r\n", "7", "\xEF\xBB\xBF[Eye]\r\nType=1\r\n"},
+      {"byte order mark only", "\xEF\xBB\xBF", {}, "\xEF\xBB\xBF[Eye]\r\nType=1\r\n"},
+      {"NUL ends the value", "[Eye]\nType='3\0'\n"s, "'3", "[Eye]\nType=1\n"},
+      {"text after the header", "[Eye] ; eyes\nType=8\n", "8", "[Eye] ; eyes\nType=1\n"},
+      {"long value cut", "[Eye]\nType=" + kLong + "\n", kLong.substr(0, 2047), "[Eye]\nType=1\n"},
+      {"long quoted value cut", "[Eye]\nType=\"" + kLong + "\"\n", kLong.substr(0, 2047), "[Eye]\nType=1\n"},
+      {"section after a last line without break", "[A]\nx=1", {}, "[A]\nx=1\r\n[Eye]\r\nType=1\r\n"},
+      {"key after the last non-blank line", "[Eye]\n;c\n\n \n[B]\n", {}, "[Eye]\n;c\nType=1\r\n\n \n[B]\n"},
+      {"key after a header without break", "[Eye]", {}, "[Eye]\r\nType=1\r\n"},
+      // UTF-16 comes back as it came.
+      {"UTF-16", Utf16(u"\uFEFF[Eye]\r\nType=7\r\n"), "7", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
+      {"UTF-16 beyond ASCII and a pair", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType= \u00E9\u76EE\U0001F441 \n"),
        "\xC3\xA9\xE7\x9B\xAE\xF0\x9F\x91\x81", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType=1\n")},
-      {"the first and last characters of each length",
+      {"UTF-16, the first and last characters of each length",
        Utf16(u"\uFEFF[Eye]\nType=\u007F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF\n"),
        "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", Utf16(u"\uFEFF[Eye]\nType=1\n")},
-      {"unpaired surrogates", Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=\xDC00\xDFFF\r;\xD83D"),
+      {"UTF-16 unpaired surrogates", Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=\xDC00\xDFFF\r;\xD83D"),
        "\xED\xB0\x80\xED\xBF\xBF", Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=1\r;\xD83D")},
-      {"NUL", Utf16(u"\uFEFF[Eye]\r\nType=4\0\0\r\n"sv), "4", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
-      {"odd last byte", Utf16(u"\uFEFF[Eye]\r\nType=5", "\x0A"), "5", Utf16(u"\uFEFF[Eye]\r\nType=1", "\x0A")},
-      {"odd last byte stays last", Utf16(u"\uFEFF[A]", "\xD8"), {}, Utf16(u"\uFEFF[A]\r\n[Eye]\r\nType=1\r\n", "\xD8")},
-      {"byte order mark only", Utf16(u"\uFEFF"), std::nullopt, Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
-      {"8-bit without FF FE", "\xFE\xFF[Eye]\nType=6", std::nullopt, "\xFE\xFF[Eye]\nType=6\r\n[Eye]\r\nType=1\r\n"},
+      {"UTF-16 NUL", Utf16(u"\uFEFF[Eye]\r\nType=4\0\0\r\n"sv), "4", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
+      {"UTF-16 odd last byte", Utf16(u"\uFEFF[Eye]\r\nType=5", "\x0A"), "5", Utf16(u"\uFEFF[Eye]\r\nType=1", "\x0A")},
+      {"UTF-16 odd last byte stays last", Utf16(u"\uFEFF[A]", "\xD8"), {},
+       Utf16(u"\uFEFF[A]\r\n[Eye]\r\nType=1\r\n", "\xD8")},
+      {"UTF-16 byte order mark only", Utf16(u"\uFEFF"), {}, Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
+      {"8-bit without FF FE", "\xFE\xFF[Eye]\nType=6", {}, "\xFE\xFF[Eye]\nType=6\r\n[Eye]\r\nType=1\r\n"},
   };
   for (const auto& [what, before, type, after] : cases) {
     TIniDocument ini(before);
-    EXPECT_EQ(ini.Text(), before) << what << ": read and written back unchanged";
-    EXPECT_EQ(ini.ReadString("Eye", "Type"), type) << what;
+    EXPECT_EQ(std::tuple(ini.Text(), ini.ReadString("Eye", "Type")), std::tuple(before, type))
+        << what << ": the text unchanged, and Type";
     ini.WriteString("Eye", "Type", "1");
     EXPECT_EQ(ini.Text(), after) << what;
   }
-}
-
-// Texts strung together from pieces of settings files: what is saved reads
-// back, and saving it again changes nothing.
-TEST(EyeSettingsFile, SurvivesRandomTexts) {
-  const std::vector<std::string> pieces = {"[", "]", "=", ";", "\r", "\n", "\r\n", " ", "\t", "\"", "'", "Eye",
-                                           "eYE", "Type", "Blink", "BlinkInterval", "0x", "-", "7", "\xEF\xBB\xBF", "\xFF\xFE"};
-  std::mt19937 random(20240601);
-  auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
-  for (int round = 0; round < 10000; ++round) {
-    std::string text;
-    for (std::size_t n = below(40); n > 0; --n)
-      text += below(4) == 0 ? std::string(1, static_cast<char>(below(256))) : pieces[below(pieces.size())];
-    ReadEyeSettings(text);
-    const EyeSettings wanted{static_cast<std::int32_t>(random()), below(2) == 0, static_cast<std::int32_t>(random())};
-    const std::string written = WriteEyeSettings(text, wanted);
-    ASSERT_EQ(ReadEyeSettings(written), wanted) << ::testing::PrintToString(text);
-    ASSERT_EQ(WriteEyeSettings(written, wanted), written) << "saved twice: " << ::testing::PrintToString(text);
-  }
-}
-
-// Any code units, paired surrogates or not, and an odd last byte come back as they were.
-TEST(IniDocument, KeepsEveryUtf16FileByteForByte) {
-  const char16_t units[] = {u'\r', u'\n', u'=', u'a', 0x00E9, 0x76EE, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF, 0};
-  std::mt19937 random(20240602);
-  auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
-  for (int round = 0; round < 10000; ++round) {
-    std::u16string text = u"\uFEFF";
-    for (std::size_t n = below(12); n > 0; --n) text += units[below(std::size(units))];
-    const std::string bytes = Utf16(text, below(2) ? std::string(1, static_cast<char>(below(256))) : "");
-    ASSERT_EQ(TIniDocument(bytes).Text(), bytes) << ::testing::PrintToString(bytes);
-  }
+  // Only A to Z fold: '@' and '[' lie beside them and stay apart from '`' and '{'.
+  EXPECT_EQ(TIniDocument("[aZ]\nZa=1\n").ReadString("Az", "zA"), "1") << "the first and last letters fold";
+  EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("@", "{"), std::nullopt) << "'@' is no '`'";
+  EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("`", "["), std::nullopt) << "'[' is no '{'";
 }
 
 }  // namespace

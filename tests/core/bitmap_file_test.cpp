@@ -126,6 +126,7 @@ TEST(CheckBitmapFile, RefusesWhatIsNotAWholeBitmap) {
       {"colour table cut short", good.substr(0, 14 + 40 + 100)},
       {"unknown header size", With(good, 14, 64)},
       {"width 0", With(good, 18, 0)},
+      {"negative width", With(good, 18, 0xFFFFFFFB)},
       {"height 0", With(good, 22, 0)},
       {"more pixels than any picture we keep", With(With(rle, 18, 8193), 22, 8192)},
       {"more rows than the file holds", With(good, 22, 4)},

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
+#include <vector>
 
 namespace tovi {
 
@@ -132,6 +134,26 @@ TEST(IniDocument, ReadsAndWritesAsThePlatformDoes) {
   EXPECT_EQ(TIniDocument("[aZ]\nZa=1\n").ReadString("Az", "zA"), "1") << "the first and last letters fold";
   EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("@", "{"), std::nullopt) << "'@' is no '`'";
   EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("`", "["), std::nullopt) << "'[' is no '{'";
+}
+
+// tovi.ini is anyone's file: texts strung together from pieces of settings files and
+// random bytes, in 8 bits or UTF-16, never crash the reader (the sanitizers watch),
+// what is saved reads back, saving it again changes nothing.
+TEST(EyeSettingsFile, SurvivesRandomTexts) {
+  const std::vector<std::string> pieces = {"[", "]", "=", ";", "\r", "\n", "\r\n", " ", "\"", "'", "Eye",
+                                           "eYE", "Type", "Blink", "BlinkInterval", "0x", "-", "7", "\xEF\xBB\xBF"};
+  std::mt19937 random(20240601);
+  auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+  for (int round = 0; round < 10000; ++round) {
+    std::string text = below(4) == 0 ? "\xFF\xFE" : "";
+    for (std::size_t n = below(40); n > 0; --n)
+      text += below(4) == 0 ? std::string(1, static_cast<char>(below(256))) : pieces[below(pieces.size())];
+    ASSERT_EQ(TIniDocument(text).Text(), text) << "read and written back: " << ::testing::PrintToString(text);
+    const EyeSettings wanted{static_cast<std::int32_t>(random()), below(2) == 0, static_cast<std::int32_t>(random())};
+    const std::string written = WriteEyeSettings(text, wanted);
+    ASSERT_EQ(ReadEyeSettings(written), wanted) << ::testing::PrintToString(text);
+    ASSERT_EQ(WriteEyeSettings(written, wanted), written) << "saved twice: " << ::testing::PrintToString(text);
+  }
 }
 
 }  // namespace

@@ -82,22 +82,21 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
 }
 
 void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
-  const EToviError refusal = WriteRefusal(path);
   // Windows's own profile writer fails on a read-only file; Wine run as root
   // could replace it all the same, so the attribute is asked for itself.
   const DWORD attributes = GetFileAttributesW(path.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) throw refusal;
+  if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) throw WriteRefusal(path);
   // The new file is made with the old one's attributes, so that the one
   // rename that puts it in place keeps them. ReplaceFileW would not do: it
   // moves the old file aside first, and Wine's keeps no attributes and leaves
   // an empty file when the save is killed.
   const DWORD kept = exists ? attributes & kKeptAttributes : 0;
   const std::wstring temporary = TemporaryOf(path);
-  if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL)) throw refusal;
+  if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL)) throw WriteRefusal(path);
   if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(temporary.c_str());
-    throw refusal;
+    throw WriteRefusal(path);
   }
 }
 

@@ -28,10 +28,6 @@ class TControl : public TComponent, public TWindow {
   std::wstring Text() const;
   HFONT Font() const { return FOwnFont ? FOwnFont.Get() : FForm.FontHandle(); }
 
-  // Lays the control out for the form's DPI from its 96-DPI description:
-  // made with it, and again at each layout of the form.
-  void Arrange();
-
  protected:
   TControl(TForm& form, TCreateParams params, std::optional<TFont> font = std::nullopt);
 
@@ -52,6 +48,12 @@ class TControl : public TComponent, public TWindow {
   TObject* ErrorSender() override { return this; }
 
  private:
+  friend class TForm;
+
+  // Lays the control out for the form's DPI from its 96-DPI description:
+  // made with it, and again at each layout of the form.
+  void Arrange();
+
   TForm& FForm;
   const TBounds FBounds;
   const std::optional<TFont> FFontDescription;

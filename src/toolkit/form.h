@@ -41,8 +41,8 @@ class TForm : public TComponent, public TWindow {
 
   void Close();
 
-  // Shows the form centred on the screen, laid out anew, and serves every window in a loop of
-  // its own until a modal result is set; hides the form and returns it.
+  // Shows the form laid out anew and centred on the screen, and serves every
+  // window in a loop of its own until a modal result is set; hides the form and returns it.
   int ShowModal();
   void SetModalResult(int result) { FModalResult = result; }
   bool Showing() const { return FShowing; }

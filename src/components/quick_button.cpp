@@ -155,6 +155,10 @@ LRESULT TQuickButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(Font());
+    case WM_SETFONT:
+      // The caption is drawn in Font(), the form's: a new one needs only a repaint.
+      if (lParam) Invalidate();
+      return 0;
   }
   return TControl::HandleMessage(message, wParam, lParam);
 }

@@ -1,27 +1,43 @@
 #include "toolkit/control.h"
 
+#include <utility>
+
 #include "core/display_scale.h"
 
 namespace tovi {
 
-TBounds TControl::Scaled(const TForm& form, TBounds bounds) {
-  const TRect r = ScaleRect({bounds.Left, bounds.Top, bounds.Left + bounds.Width, bounds.Top + bounds.Height},
-                            form.Dpi());
+TControl::TControl(TForm& form, TCreateParams params, std::optional<TFont> font)
+    : TComponent(&form), FForm(form), FBounds(params.Bounds), FFontDescription(std::move(font)) {
+  params.Style |= WS_CHILD | WS_VISIBLE;
+  params.Parent = form.Handle();
+  params.Bounds = ScaledBounds();
+  CreateHandle(params);
+  Arrange();
+  form.FControls.push_back(this);
+}
+
+TBounds TControl::ScaledBounds() const {
+  const TBounds& b = FBounds;
+  const TRect r = ScaleRect({b.Left, b.Top, b.Left + b.Width, b.Top + b.Height}, FForm.Dpi());
   return {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top};
 }
 
-TControl::TControl(TForm& form, TCreateParams params, HFONT font)
-    : TComponent(&form), FFont(font ? font : form.FontHandle()) {
-  params.Style |= WS_CHILD | WS_VISIBLE;
-  params.Parent = form.Handle();
-  params.Bounds = Scaled(form, params.Bounds);
-  CreateHandle(params);
-  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FFont), TRUE);
+void TControl::Arrange() {
+  // The old font goes once the control has the new one.
+  const TUniqueFont old =
+      std::exchange(FOwnFont, FFontDescription ? MakeFont(*FFontDescription, FForm.Dpi()) : TUniqueFont());
+  const TBounds b = ScaledBounds();
+  SetWindowPos(Handle(), nullptr, b.Left, b.Top, b.Width, b.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+  FitContent();
 }
 
 // The window goes while this object is whole: its last messages must not
 // reach members that are already gone.
-TControl::~TControl() { DestroyHandle(); }
+TControl::~TControl() {
+  std::erase(FForm.FControls, this);
+  DestroyHandle();
+}
 
 void TControl::SetEnabled(bool value) {
   if (value == FEnabled) return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "toolkit/component.h"
 #include "toolkit/font.h"
@@ -16,8 +17,12 @@ inline constexpr int mrNone = 0, mrOK = 1, mrCancel = 2;
 // the form hands back to the control's own window as this plus the message.
 inline constexpr UINT kReflectedMessage = WM_APP + 0x100;
 
+class TControl;
+
 // A top-level window described by its own class. Closing the main form ends
 // the application; closing a modal form ends its modal loop with mrCancel.
+// It is laid out from its 96-DPI description for the DPI of its monitor when
+// it is made, each time it opens and whenever that DPI changes.
 class TForm : public TComponent, public TWindow {
  public:
   struct TFormParams {
@@ -36,8 +41,8 @@ class TForm : public TComponent, public TWindow {
 
   void Close();
 
-  // Shows the form centred on the screen and serves every window in a loop of
-  // its own until a modal result is set; hides the form and returns it.
+  // Shows the form laid out anew and centred on the screen, and serves every
+  // window in a loop of its own until a modal result is set; hides the form and returns it.
   int ShowModal();
   void SetModalResult(int result) { FModalResult = result; }
   bool Showing() const { return FShowing; }
@@ -45,8 +50,8 @@ class TForm : public TComponent, public TWindow {
   // The font every control placed on the form takes, or null for the platform's.
   HFONT FontHandle() const { return FFont.Get(); }
 
-  // The DPI of the monitor the form was made on, and a length or a place of
-  // its 96-DPI layout at that DPI.
+  // The DPI the form is laid out for, and a length or a place of its 96-DPI
+  // layout at that DPI.
   int Dpi() const { return FDpi; }
   int Scale(int value) const;
 
@@ -57,9 +62,23 @@ class TForm : public TComponent, public TWindow {
   TObject* ErrorSender() override { return this; }
 
  private:
+  friend class TControl;
+
+  // The form's font and every control made anew for dpi; the window keeps its size.
+  void LayOut(int dpi);
+  // The window's rectangle (at 0, 0) around the client area of the layout at dpi.
+  RECT WindowRectAt(int dpi) const;
+  void FitWindow();
   void CentreOnScreen();
   void FocusFirstControl();
 
+  const int FClientWidth;
+  const int FClientHeight;
+  const DWORD FStyle;
+  const DWORD FExStyle;
+  const std::optional<TFont> FFontDescription;
+  // Every control placed on the form, in the order they were made.
+  std::vector<TControl*> FControls;
   int FDpi = 96;
   int FModalResult = mrNone;
   bool FShowing = false;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/errors.h"
 #include "toolkit/icon.h"
@@ -10,9 +11,14 @@
 
 namespace tovi {
 
-TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font)
+TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, std::optional<TFont> font)
     : TControl(form, {.ClassName = L"STATIC", .Title = text.c_str(), .Style = SS_LEFT | SS_NOPREFIX, .Bounds = bounds},
-               font) {
+               std::move(font)) {
+  FitContent();
+}
+
+void TLabel::FitContent() {
+  const std::wstring text = Text();
   const TScreenDc dc(GetDC(nullptr));
   const TSelectGuard select(dc.Get(), Font() ? Font() : GetStockObject(SYSTEM_FONT));
   SIZE size{};
@@ -43,14 +49,12 @@ const wchar_t* UpDownClass() {
 
 }  // namespace
 
+// Set beside the edit by its bounds, which it takes again after Wine has made
+// it as wide as a scroll bar; aligning it would shrink the edit.
 TUpDown::TUpDown(TForm& form, TBounds bounds, TEdit& buddy, int minimum, int maximum, int step)
-    // Set beside the edit by its bounds; aligning it would shrink the edit.
     : TControl(form, {.ClassName = UpDownClass(), .Style = UDS_SETBUDDYINT | UDS_ARROWKEYS, .Bounds = bounds}),
       FMinimum(minimum),
       FMaximum(maximum) {
-  // Wine gives a new up-down the width of a scroll bar: it takes its own again.
-  const TBounds scaled = Scaled(form, bounds);
-  SetWindowPos(Handle(), nullptr, 0, 0, scaled.Width, scaled.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy.Handle()), 0);
   SendMessageW(Handle(), UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
   // One acceleration step: holding an arrow never speeds up.
@@ -98,13 +102,19 @@ TBounds DroppedBounds(TBounds field, UINT itemHeight, int visibleItems) {
 TOwnerDrawComboBox::TOwnerDrawComboBox(TForm& form, TBounds bounds, UINT itemHeight, int visibleItems)
     : TControl(form, {.ClassName = L"COMBOBOX",
                       .Style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
-                      .Bounds = DroppedBounds(bounds, itemHeight, visibleItems)}) {
-  // The heights are set here, not by WM_MEASUREITEM: Wine sizes the field anew
-  // from the font set after creation and the list from what is left, so the
-  // entries' height decides the field, and the window's height is given again.
+                      .Bounds = DroppedBounds(bounds, itemHeight, visibleItems)}),
+      FItemHeight(itemHeight) {
+  FitContent();
+}
+
+// The heights are set here, not by WM_MEASUREITEM, which comes only at
+// creation: Wine sizes the field anew from the font set after creation and the
+// list from what is left, so the entries' height decides the field, and the
+// window's height is given again.
+void TOwnerDrawComboBox::FitContent() {
   for (const WPARAM part : {WPARAM(-1), WPARAM(0)})
-    SendMessageW(Handle(), CB_SETITEMHEIGHT, part, form.Scale(static_cast<int>(itemHeight)));
-  const TBounds dropped = Scaled(form, DroppedBounds(bounds, itemHeight, visibleItems));
+    SendMessageW(Handle(), CB_SETITEMHEIGHT, part, Form().Scale(static_cast<int>(FItemHeight)));
+  const TBounds dropped = ScaledBounds();
   SetWindowPos(Handle(), nullptr, 0, 0, dropped.Width, dropped.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -133,7 +143,13 @@ void TOwnerDrawComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
 
 TImage::TImage(TForm& form, TBounds bounds, int iconResource)
     : TControl(form, {.ClassName = L"STATIC", .Style = SS_ICON | SS_REALSIZEIMAGE, .Bounds = bounds}),
-      FIcon(ResourceIconAtSize(iconResource, Scaled(form, bounds).Width)) {
+      FIconResource(iconResource) {
+  FitContent();
+}
+
+void TImage::FitContent() {
+  // The old icon goes once the control shows the new one.
+  const TUniqueIcon old = std::exchange(FIcon, ResourceIconAtSize(FIconResource, ScaledBounds().Width));
   SendMessageW(Handle(), STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(FIcon.Get()));
 }
 

@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "toolkit/control.h"
+#include "toolkit/font.h"
 #include "toolkit/handles.h"
 
 namespace tovi {
@@ -15,7 +17,10 @@ namespace tovi {
 // grows rather than cut its text.
 class TLabel final : public TControl {
  public:
-  TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font = nullptr);
+  TLabel(TForm& form, TBounds bounds, const std::wstring& text, std::optional<TFont> font = std::nullopt);
+
+ private:
+  void FitContent() override;
 };
 
 class TEdit final : public TControl {
@@ -64,15 +69,21 @@ class TOwnerDrawComboBox final : public TControl {
   TDrawItemEvent OnDrawItem;
 
  private:
+  void FitContent() override;
   void DrawItem(const DRAWITEMSTRUCT& item) override;
+
+  const UINT FItemHeight;
 };
 
-// An icon of the program's own resources, at its own size.
+// An icon of the program's own resources, made at the size of its bounds.
 class TImage final : public TControl {
  public:
   TImage(TForm& form, TBounds bounds, int iconResource);
 
  private:
+  void FitContent() override;
+
+  const int FIconResource;
   TUniqueIcon FIcon;
 };
 

@@ -1,4 +1,5 @@
 #include "core/settings.h"
+#include "core/extended_path.h"
 #include "core/ini_document.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,23 @@ TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {
                                           std::pair(101, 101), std::pair(10000, 10000), std::pair(10001, 10000),
                                           std::pair(kMax, 10000)})
     EXPECT_EQ(ClampBlinkInterval(interval), clamped) << interval;
+}
+
+// Files are opened by the extended-length form of their full paths, which works past 260 characters.
+TEST(ExtendedLengthPath, PrefixesFullPathsOnly) {
+  const std::tuple<const char*, std::wstring_view, std::wstring_view> cases[] = {
+      {"a drive's path", L"C:\\Users\\目\\tovi.ini", L"\\\\?\\C:\\Users\\目\\tovi.ini"},
+      {"a drive's root, small letter", L"z:\\", L"\\\\?\\z:\\"},
+      {"a share", L"\\\\server\\share\\tovi.ini", L"\\\\?\\UNC\\server\\share\\tovi.ini"},
+      {"already extended", L"\\\\?\\C:\\tovi.ini", L"\\\\?\\C:\\tovi.ini"},
+      {"a device's path", L"\\\\.\\C:\\tovi.ini", L"\\\\.\\C:\\tovi.ini"},
+      {"an NT path", L"\\??\\C:\\tovi.ini", L"\\??\\C:\\tovi.ini"},
+      {"relative", L"tovi.ini", L"tovi.ini"},
+      {"relative to a drive's folder", L"C:tovi.ini", L"C:tovi.ini"},
+      {"from the root of no drive", L"\\tovi.ini", L"\\tovi.ini"},
+      {"no letter before the colon", L"@:\\tovi.ini", L"@:\\tovi.ini"},
+  };
+  for (const auto& [what, path, extended] : cases) EXPECT_EQ(ExtendedLengthPath(path), extended) << what;
 }
 
 // A UTF-16 LE file's bytes: what Notepad saves as "Unicode" when the text starts with u"\uFEFF".

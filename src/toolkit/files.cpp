@@ -1,11 +1,8 @@
 #include "toolkit/files.h"
 
-#include <windows.h>
-
 #include <algorithm>
 
-#include "toolkit/errors.h"
-#include "toolkit/handles.h"
+#include "core/extended_path.h"
 
 namespace tovi {
 namespace {
@@ -13,6 +10,7 @@ namespace {
 // The attributes a user gives the file, which a save carries over.
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 std::wstring TemporaryOf(const std::wstring& path) { return path + L".tmp"; }
 
@@ -24,6 +22,14 @@ std::wstring FullPath(const std::wstring& path) {
   if (length == 0 || length >= size) return path;
   full.resize(length);
   return full;
+}
+
+std::wstring LongPath(const std::wstring& path) { return ExtendedLengthPath(FullPath(path)); }
+
+TUniqueKernelObject OpenLongPath(const std::wstring& longPath, DWORD access, DWORD share, DWORD disposition,
+                                 DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+  const HANDLE file = CreateFileW(longPath.c_str(), access, share, nullptr, disposition, attributes, nullptr);
+  return TUniqueKernelObject(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
@@ -38,12 +44,12 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 }
 
 // Writes and flushes a whole new file; false, with nothing left behind, when that fails.
-bool WriteNewFile(const std::wstring& path, std::string_view bytes, DWORD attributes) {
-  TUniqueKernelObject file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes);
+bool WriteNewFile(const std::wstring& longPath, std::string_view bytes, DWORD attributes) {
+  TUniqueKernelObject file = OpenLongPath(longPath, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes);
   if (!file) return false;
   const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
   file.Reset();
-  if (!written) DeleteFileW(path.c_str());
+  if (!written) DeleteFileW(longPath.c_str());
   return written;
 }
 
@@ -63,28 +69,45 @@ std::wstring ProgramFolder() {
   }
 }
 
+TUniqueKernelObject OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                             DWORD attributes) {
+  return OpenLongPath(LongPath(path), access, share, disposition, attributes);
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TReadableFile OpenForReading(const std::wstring& path) {
+  TReadableFile opened;
+  opened.FFile = OpenLongPath(LongPath(path), GENERIC_READ, kShareAll, OPEN_EXISTING);
+  const DWORD error = opened.FFile ? ERROR_SUCCESS : GetLastError();
+  opened.FStatus = error == ERROR_SUCCESS                                           ? TLoadStatus::Loaded
+                   : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TLoadStatus::Missing
+                                                                                    : TLoadStatus::Unreadable;
+  return opened;
+}
+
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-  const TUniqueKernelObject file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    OPEN_EXISTING);
-  if (!file) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::string();
-    return std::nullopt;
-  }
+  const TReadableFile opened = OpenForReading(path);
+  if (opened.FStatus == TLoadStatus::Missing) return std::string();
+  if (!opened.FFile) return std::nullopt;
   std::string bytes;
   char buffer[64 * 1024];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (!ReadFile(opened.FFile.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
     if (got == 0) return bytes;
     bytes.append(buffer, got);
   }
 }
 
 void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
+  const std::wstring target = LongPath(path);
+  const std::wstring temporary = TemporaryOf(target);
   // Windows's own profile writer fails on a read-only file; Wine run as root
   // could replace it all the same, so the attribute is asked for itself.
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) throw WriteRefusal(path);
   // The new file is made with the old one's attributes, so that the one
@@ -92,14 +115,13 @@ void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
   // moves the old file aside first, and Wine's keeps no attributes and leaves
   // an empty file when the save is killed.
   const DWORD kept = exists ? attributes & kKeptAttributes : 0;
-  const std::wstring temporary = TemporaryOf(path);
   if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL)) throw WriteRefusal(path);
-  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(temporary.c_str());
     throw WriteRefusal(path);
   }
 }
 
-void RemoveStrayTemporary(const std::wstring& path) { DeleteFileW(TemporaryOf(path).c_str()); }
+void RemoveStrayTemporary(const std::wstring& path) { DeleteFileW(TemporaryOf(LongPath(path)).c_str()); }
 
 }  // namespace tovi

@@ -74,8 +74,7 @@ TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {
 // Files are opened by the extended-length form of their full paths, which works past 260 characters.
 TEST(ExtendedLengthPath, PrefixesFullPathsOnly) {
   const std::tuple<const char*, std::wstring_view, std::wstring_view> cases[] = {
-      {"a drive's path", L"C:\\Users\\目\\tovi.ini", L"\\\\?\\C:\\Users\\目\\tovi.ini"},
-      {"a drive's root, small letter", L"z:\\", L"\\\\?\\z:\\"},
+      {"a drive's path, small letter", L"z:\\Users\\目\\tovi.ini", L"\\\\?\\z:\\Users\\目\\tovi.ini"},
       {"a share", L"\\\\server\\share\\tovi.ini", L"\\\\?\\UNC\\server\\share\\tovi.ini"},
       {"already extended", L"\\\\?\\C:\\tovi.ini", L"\\\\?\\C:\\tovi.ini"},
       {"a device's path", L"\\\\.\\C:\\tovi.ini", L"\\\\.\\C:\\tovi.ini"},
@@ -144,7 +143,6 @@ TEST(IniDocument, ReadsAndWritesAsThePlatformDoes) {
       {"UTF-16 odd last byte stays last", Utf16(u"\uFEFF[A]", "\xD8"), {},
        Utf16(u"\uFEFF[A]\r\n[Eye]\r\nType=1\r\n", "\xD8")},
       {"UTF-16 byte order mark only", Utf16(u"\uFEFF"), {}, Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
-      {"UTF-16 BE", Utf16Be(u"\uFEFF[Eye]\r\nType=7\r\n"), "7", Utf16Be(u"\uFEFF[Eye]\r\nType=1\r\n")},
       {"UTF-16 BE beyond ASCII, a pair, unpaired surrogates",
        Utf16Be(u"\uFEFF;\xDC00\xD800 \u76EE\r\n[Eye]\nType= \u00E9\U0001F441\xDBFF\n"),
        "\xC3\xA9\xF0\x9F\x91\x81\xED\xAF\xBF", Utf16Be(u"\uFEFF;\xDC00\xD800 \u76EE\r\n[Eye]\nType=1\n")},

@@ -9,24 +9,32 @@
 #include <optional>
 #include <tuple>
 
+#include "core/extended_path.h"
 #include "core/settings.h"
 #include "toolkit/errors.h"
 #include "toolkit/files.h"
+#include "toolkit/image_file.h"
 
 namespace tovi {
 namespace {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// For the test's own calls on folders past 260 characters, where Windows takes only this form.
+std::wstring Extended(const std::wstring& path) {
+  return ExtendedLengthPath(std::filesystem::path(path).lexically_normal().wstring());
+}
+
 // A fresh folder whose name holds a space and characters beyond ASCII, as a user's may; gone with its files after.
+// Its path doubles a separator, which only the full path's clean-up takes away.
 struct TScratchFolder {
   TScratchFolder() {
-    std::filesystem::remove_all(Path);  // a crashed run may have left one behind
+    std::filesystem::remove_all(Extended(Path));  // a crashed run may have left one behind
     std::filesystem::create_directory(Path);
   }
   ~TScratchFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(Path, ignored);
+    std::filesystem::remove_all(Extended(Path), ignored);
   }
   const std::wstring Path = std::filesystem::temp_directory_path().wstring() + L"\\目 テスト " +
                             std::to_wstring(GetCurrentProcessId()) + L"\\";
@@ -95,6 +103,23 @@ TEST(SettingsFile, IsReadAndReplacedWholeOnlyWhereItCouldBeRead) {
   EXPECT_EQ(std::tuple(ReadFileBytes(folder.Path), ReadFileBytes(folder.Path + L"無い\\tovi.ini")),
             std::tuple(std::nullopt, std::optional<std::string>("")))
       << "a folder cannot be read; a missing file is empty";
+}
+
+// Past 260 characters, and past it only once ".tmp" is added, tovi.ini is saved and loaded as anywhere.
+TEST(SettingsFile, WorksPastTwoHundredSixtyCharacters) {
+  const TScratchFolder folder;
+  const std::wstring deep = folder.Path + std::wstring(100, L'a') + L"\\";
+  ASSERT_TRUE(CreateDirectoryW(Extended(deep).c_str(), nullptr));
+  const std::size_t deepLength = std::filesystem::path(deep).lexically_normal().wstring().size();
+  for (const std::size_t length : {257, 300}) {
+    const std::wstring ini = deep + std::wstring(length - deepLength - 8, L'c') + L"tovi.ini";
+    TSettingsStore store(ini);
+    store.Save({2, false, 300});
+    TKeyedPicture picture;
+    EXPECT_EQ(std::tuple(store.Load(), FileExists(ini), ImageFromFile(ini, 16, picture)),
+              std::tuple(EyeSettings{2, false, 300}, true, TLoadStatus::Unreadable))
+        << length << ": the settings, found, and found though it is no picture";
+  }
 }
 
 }  // namespace

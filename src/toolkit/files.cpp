@@ -12,6 +12,12 @@ constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// A virus scanner, the indexer or a sync client opens a file the moment it
+// changes and holds it for a moment: a step that meets such a hold is tried
+// again, this many times after this many milliseconds, about two seconds in all.
+constexpr int kHoldRetries = 40;
+constexpr DWORD kHoldWait = 50;
+
 std::wstring TemporaryOf(const std::wstring& path) { return path + L".tmp"; }
 
 std::wstring FullPath(const std::wstring& path) {
@@ -25,6 +31,23 @@ std::wstring FullPath(const std::wstring& path) {
 }
 
 std::wstring LongPath(const std::wstring& path) { return ExtendedLengthPath(FullPath(path)); }
+
+DWORD ErrorUnless(bool succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(); }
+
+// Runs a step, which answers ERROR_SUCCESS or why it failed, again while it
+// meets another program's hold, until the waits are up; answers as its last
+// try did. Windows answers a rename over a file that is open, even one shared
+// for deletion, with "access denied".
+template <typename TStep>
+DWORD WaitingOutHolds(TStep step, bool renaming = false) {
+  for (int retries = 0;; ++retries) {
+    const DWORD error = step();
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      (renaming && error == ERROR_ACCESS_DENIED);
+    if (!held || retries == kHoldRetries) return error;
+    Sleep(kHoldWait);
+  }
+}
 
 TUniqueKernelObject OpenLongPath(const std::wstring& longPath, DWORD access, DWORD share, DWORD disposition,
                                  DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
@@ -45,7 +68,11 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 
 // Writes and flushes a whole new file; false, with nothing left behind, when that fails.
 bool WriteNewFile(const std::wstring& longPath, std::string_view bytes, DWORD attributes) {
-  TUniqueKernelObject file = OpenLongPath(longPath, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes);
+  TUniqueKernelObject file;
+  WaitingOutHolds([&] {
+    file = OpenLongPath(longPath, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes);
+    return ErrorUnless(bool(file));
+  });
   if (!file) return false;
   const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
   file.Reset();
@@ -79,9 +106,12 @@ bool FileExists(const std::wstring& path) {
 }
 
 TReadableFile OpenForReading(const std::wstring& path) {
+  const std::wstring longPath = LongPath(path);
   TReadableFile opened;
-  opened.FFile = OpenLongPath(LongPath(path), GENERIC_READ, kShareAll, OPEN_EXISTING);
-  const DWORD error = opened.FFile ? ERROR_SUCCESS : GetLastError();
+  const DWORD error = WaitingOutHolds([&] {
+    opened.FFile = OpenLongPath(longPath, GENERIC_READ, kShareAll, OPEN_EXISTING);
+    return ErrorUnless(bool(opened.FFile));
+  });
   opened.FStatus = error == ERROR_SUCCESS                                           ? TLoadStatus::Loaded
                    : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TLoadStatus::Missing
                                                                                     : TLoadStatus::Unreadable;
@@ -96,7 +126,9 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   char buffer[64 * 1024];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(opened.FFile.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    // A part of the file another program has locked is read again once it is free.
+    const auto read = [&] { return ErrorUnless(ReadFile(opened.FFile.Get(), buffer, sizeof buffer, &got, nullptr)); };
+    if (WaitingOutHolds(read) != ERROR_SUCCESS) return std::nullopt;
     if (got == 0) return bytes;
     bytes.append(buffer, got);
   }
@@ -116,7 +148,11 @@ void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
   // an empty file when the save is killed.
   const DWORD kept = exists ? attributes & kKeptAttributes : 0;
   if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL)) throw WriteRefusal(path);
-  if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const auto rename = [&] {
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    return ErrorUnless(MoveFileExW(temporary.c_str(), target.c_str(), flags));
+  };
+  if (WaitingOutHolds(rename, true) != ERROR_SUCCESS) {
     DeleteFileW(temporary.c_str());
     throw WriteRefusal(path);
   }

@@ -28,7 +28,8 @@ bool FileExists(const std::wstring& path);
 
 // A file opened to be read, or why it was not: Missing where no file or folder
 // of its path exists, Unreadable for anything else (a folder, a path the
-// platform refuses, another program's hold); Loaded once it is open.
+// platform refuses, another program's hold that outlasts a wait of about two
+// seconds); Loaded once it is open.
 struct TReadableFile {
   TUniqueKernelObject FFile;
   TLoadStatus FStatus = TLoadStatus::Unreadable;
@@ -41,8 +42,9 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path);
 
 // Puts bytes in place of the file, never leaving it empty or half-written: a
 // complete new file path + ".tmp", with the old one's attributes, is written,
-// flushed and moved over it. Throws WriteRefusal when the file is read-only or
-// anything fails; the old file then stays as it was.
+// flushed and moved over it. Another program's brief hold
+// on either file is waited out, about two seconds at most. Throws WriteRefusal
+// when the file is read-only or anything fails; the old file then stays as it was.
 void WriteFileSafely(const std::wstring& path, std::string_view bytes);
 
 // Deletes the temporary a save cut short left beside the file.

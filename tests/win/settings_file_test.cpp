@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <tuple>
 
 #include "core/extended_path.h"
@@ -94,15 +95,42 @@ TEST(SettingsFile, IsReadAndReplacedWholeOnlyWhereItCouldBeRead) {
               std::tuple(std::optional(bytes), kept, false))
         << kept << ": the bytes, the attributes, a temporary left";
   }
-  // A file another program holds is neither read nor written, even where it may be deleted.
-  for (const DWORD share : {0, FILE_SHARE_DELETE}) {
-    const THold held = Hold(ini, share);
-    EXPECT_EQ(ReadFileBytes(ini), std::nullopt) << share;
-    EXPECT_THROW(TSettingsStore(ini).Save({}), EToviError) << share;
-  }
   EXPECT_EQ(std::tuple(ReadFileBytes(folder.Path), ReadFileBytes(folder.Path + L"無い\\tovi.ini")),
             std::tuple(std::nullopt, std::optional<std::string>("")))
       << "a folder cannot be read; a missing file is empty";
+}
+
+// A save waits out another program's brief hold on tovi.ini or its temporary at each step: the
+// reading of the old file, the making of the new one, the rename. A hold that outlasts the wait
+// refuses the save and leaves the old file whole.
+TEST(SettingsFile, IsSavedPastABriefHold) {
+  const TScratchFolder folder;
+  const std::wstring ini = folder.Path + L"tovi.ini";
+  const std::string kOld = "[Eye]\r\nType=1\r\nBlink=1\r\nBlinkInterval=700\r\n";
+  const std::string kNew = "[Eye]\r\nType=3\r\nBlink=0\r\nBlinkInterval=400\r\n";
+  const DWORD kAllButDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  const std::tuple<const char*, const wchar_t*, DWORD, bool> cases[] = {
+      // What, the file held, how it is shared, whether it is let go while the save waits.
+      {"tovi.ini, unshared: read when let go", L"tovi.ini", 0, true},
+      {"tovi.ini, unshared throughout", L"tovi.ini", 0, false},
+      {"tovi.ini, not for deletion: renamed over when let go", L"tovi.ini", kAllButDelete, true},
+      {"tovi.ini, not for deletion throughout", L"tovi.ini", kAllButDelete, false},
+      {"the temporary a save left: made again when let go", L"tovi.ini.tmp", 0, true},
+      {"the temporary a save left, throughout", L"tovi.ini.tmp", 0, false},
+  };
+  for (const auto& [what, file, share, letGo] : cases) {
+    WriteFileSafely(ini, kOld);
+    WriteFileSafely(ini + L".tmp", "half a save");
+    THold held = Hold(folder.Path + file, share);
+    ASSERT_TRUE(held) << what;
+    std::thread letter;
+    if (letGo) letter = std::thread([&held] { Sleep(300); held.reset(); });
+    if (letGo) EXPECT_NO_THROW(TSettingsStore(ini).Save({3, false, 400})) << what;
+    else EXPECT_THROW(TSettingsStore(ini).Save({3, false, 400}), EToviError) << what;
+    if (letter.joinable()) letter.join();
+    held.reset();
+    EXPECT_EQ(ReadFileBytes(ini), letGo ? kNew : kOld) << what;
+  }
 }
 
 // Past 260 characters, and past it only once ".tmp" is added, tovi.ini is saved and loaded as anywhere.

@@ -18,7 +18,7 @@ class TSettingsStore {
   EyeSettings Load();
 
   // Writes the three settings into the file as it is now, keeping every other
-  // line and its attributes. Throws EToviError
+  // line, its attributes and its access rights. Throws EToviError
   // "<full path> に書き込めません" when the file exists but cannot be read, or
   // cannot be written, another program's brief hold waited out; it then stays
   // as it was.

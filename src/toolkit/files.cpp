@@ -1,5 +1,7 @@
 #include "toolkit/files.h"
 
+#include <aclapi.h>
+
 #include <algorithm>
 
 #include "core/extended_path.h"
@@ -55,6 +57,38 @@ TUniqueKernelObject OpenLongPath(const std::wstring& longPath, DWORD access, DWO
   return TUniqueKernelObject(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
+// The old file's access rights: its DACL, and whether that is protected from
+// what the folder hands down.
+struct TAccessRights {
+  TUnique<PSECURITY_DESCRIPTOR, &LocalFree> FDescriptor;  // holds FDacl
+  PACL FDacl = nullptr;
+  bool FProtected = false;
+};
+
+// The rights the new file is given, so that the rename does not leave it the
+// folder's. None where the file system keeps none (FAT, exFAT): the save goes
+// on there as it always has. Where it keeps them but they cannot be read, the
+// save is refused rather than let it change who may use the file.
+std::optional<TAccessRights> AccessRightsOf(const std::wstring& longPath, const std::wstring& path) {
+  // Reading the rights touches none of the file's data: no hold stands in the way.
+  const TUniqueKernelObject file = OpenLongPath(longPath, READ_CONTROL, kShareAll, OPEN_EXISTING);
+  if (!file) throw WriteRefusal(path);
+  DWORD flags = 0;
+  if (GetVolumeInformationByHandleW(file.Get(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+      !(flags & FILE_PERSISTENT_ACLS))
+    return std::nullopt;
+  TAccessRights rights;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(file.Get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rights.FDacl, nullptr,
+                      &descriptor) != ERROR_SUCCESS)
+    throw WriteRefusal(path);
+  rights.FDescriptor.Reset(descriptor);
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  rights.FProtected = GetSecurityDescriptorControl(descriptor, &control, &revision) && (control & SE_DACL_PROTECTED);
+  return rights;
+}
+
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     // WriteFile counts in DWORDs; a megabyte at a time is plenty.
@@ -66,15 +100,24 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-// Writes and flushes a whole new file; false, with nothing left behind, when that fails.
-bool WriteNewFile(const std::wstring& longPath, std::string_view bytes, DWORD attributes) {
+// Writes and flushes a whole new file with the attributes and access rights
+// given (none: the folder's); false, with nothing left behind, when that fails.
+bool WriteNewFile(const std::wstring& longPath, std::string_view bytes, DWORD attributes,
+                  const std::optional<TAccessRights>& rights) {
+  const DWORD access = GENERIC_WRITE | (rights ? READ_CONTROL | WRITE_DAC : 0);
   TUniqueKernelObject file;
   WaitingOutHolds([&] {
-    file = OpenLongPath(longPath, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes);
+    file = OpenLongPath(longPath, access, 0, CREATE_ALWAYS, attributes);
     return ErrorUnless(bool(file));
   });
   if (!file) return false;
-  const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
+  // Given through the handle, the rights cannot take away the writing it was opened for.
+  const auto giveRights = [&] {
+    const DWORD what = DACL_SECURITY_INFORMATION | (rights->FProtected ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                       : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    return SetSecurityInfo(file.Get(), SE_FILE_OBJECT, what, nullptr, nullptr, rights->FDacl, nullptr) == ERROR_SUCCESS;
+  };
+  const bool written = (!rights || giveRights()) && WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
   file.Reset();
   if (!written) DeleteFileW(longPath.c_str());
   return written;
@@ -142,12 +185,13 @@ void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
   const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) throw WriteRefusal(path);
-  // The new file is made with the old one's attributes, so that the one
-  // rename that puts it in place keeps them. ReplaceFileW would not do: it
-  // moves the old file aside first, and Wine's keeps no attributes and leaves
-  // an empty file when the save is killed.
+  // The new file is made with the old one's attributes and rights, so that
+  // the one rename that puts it in place keeps them. ReplaceFileW would not
+  // do: it moves the old file aside first, and Wine's keeps no attributes and
+  // leaves an empty file when the save is killed.
   const DWORD kept = exists ? attributes & kKeptAttributes : 0;
-  if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL)) throw WriteRefusal(path);
+  const std::optional<TAccessRights> rights = exists ? AccessRightsOf(target, path) : std::nullopt;
+  if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, rights)) throw WriteRefusal(path);
   const auto rename = [&] {
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     return ErrorUnless(MoveFileExW(temporary.c_str(), target.c_str(), flags));

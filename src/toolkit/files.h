@@ -41,8 +41,8 @@ TReadableFile OpenForReading(const std::wstring& path);
 std::optional<std::string> ReadFileBytes(const std::wstring& path);
 
 // Puts bytes in place of the file, never leaving it empty or half-written: a
-// complete new file path + ".tmp", with the old one's attributes, is written,
-// flushed and moved over it. Another program's brief hold
+// complete new file path + ".tmp", with the old one's attributes and access
+// rights, is written, flushed and moved over it. Another program's brief hold
 // on either file is waited out, about two seconds at most. Throws WriteRefusal
 // when the file is read-only or anything fails; the old file then stays as it was.
 void WriteFileSafely(const std::wstring& path, std::string_view bytes);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -46,6 +49,35 @@ using THold = std::unique_ptr<void, decltype(&CloseHandle)>;
 THold Hold(const std::wstring& path, DWORD share = 0) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
   return THold(file == INVALID_HANDLE_VALUE ? nullptr : file, &CloseHandle);
+}
+
+// A file's access rights in SDDL: its DACL, "D:P" where it is protected from the folder's.
+std::wstring RightsOf(const std::wstring& path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  LPWSTR text = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                            nullptr, &descriptor) == ERROR_SUCCESS)
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                         &text, nullptr);
+  const std::wstring rights = text ? text : L"(unreadable)";
+  LocalFree(text);
+  LocalFree(descriptor);
+  return rights;
+}
+
+// Gives a file the rights of an SDDL text as the user's own tools would: "D:P" protects them from the folder's.
+DWORD GiveRights(const std::wstring& path, const wchar_t* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr);
+  GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+  const DWORD inheritance =
+      sddl[2] == L'P' ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
+  const DWORD error = SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                            DACL_SECURITY_INFORMATION | inheritance, nullptr, nullptr, dacl, nullptr);
+  LocalFree(descriptor);
+  return error;
 }
 
 // Defaults that stand in for a file that could not be read never replace it, at exit or for the hint.
@@ -94,6 +126,13 @@ TEST(SettingsFile, IsReadAndReplacedWholeOnlyWhereItCouldBeRead) {
     EXPECT_EQ(std::tuple(ReadFileBytes(ini), GetFileAttributesW(ini.c_str()), Exists(ini + L".tmp")),
               std::tuple(std::optional(bytes), kept, false))
         << kept << ": the bytes, the attributes, a temporary left";
+  }
+  // The old file's access rights go over, protected from the folder's or not.
+  for (const wchar_t* rights : {L"D:P(A;;FA;;;WD)", L"D:(A;;FA;;;WD)"}) {
+    ASSERT_EQ(GiveRights(ini, rights), ERROR_SUCCESS) << rights;
+    const std::wstring before = RightsOf(ini);
+    WriteFileSafely(ini, "x");
+    EXPECT_EQ(RightsOf(ini), before) << rights;
   }
   EXPECT_EQ(std::tuple(ReadFileBytes(folder.Path), ReadFileBytes(folder.Path + L"無い\\tovi.ini")),
             std::tuple(std::nullopt, std::optional<std::string>("")))

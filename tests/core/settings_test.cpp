@@ -1,6 +1,6 @@
 #include "core/settings.h"
-#include "core/extended_path.h"
 #include "core/ini_document.h"
+#include "core/extended_path.h"
 
 #include <gtest/gtest.h>
 

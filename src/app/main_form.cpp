@@ -80,7 +80,7 @@ void TFrmMain::LoadImages() {
   // where there is none, the pictures beside the program serve every size.
   int pictureSize = PictureSizeFor(iconSize);
   std::wstring folder = FFolder + std::to_wstring(pictureSize) + L"\\";
-  if (pictureSize == kEyeSize || GetFileAttributesW((folder + L"base.bmp").c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (pictureSize == kEyeSize || !FileExists(folder + L"base.bmp")) {
     pictureSize = kEyeSize;
     folder = FFolder;
   }

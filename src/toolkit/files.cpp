@@ -65,10 +65,23 @@ struct TAccessRights {
   bool FProtected = false;
 };
 
+// Whether each entry of the list is one the folder hands down.
+bool OnlyInherited(PACL dacl) {
+  ACL_SIZE_INFORMATION size{};
+  if (dacl == nullptr || !GetAclInformation(dacl, &size, sizeof size, AclSizeInformation)) return false;
+  for (DWORD i = 0; i < size.AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace) || !(static_cast<const ACE_HEADER*>(ace)->AceFlags & INHERITED_ACE)) return false;
+  }
+  return true;
+}
+
 // The rights the new file is given, so that the rename does not leave it the
-// folder's. None where the file system keeps none (FAT, exFAT): the save goes
-// on there as it always has. Where it keeps them but they cannot be read, the
-// save is refused rather than let it change who may use the file.
+// folder's. None where the file system keeps none (FAT, exFAT), or where the
+// old file has only what the folder hands down, which the new one inherits
+// alike: the save goes on there as it always has. Where the file has rights
+// of its own but they cannot be read, the save is refused rather than let it
+// change who may use the file.
 std::optional<TAccessRights> AccessRightsOf(const std::wstring& longPath, const std::wstring& path) {
   // Reading the rights touches none of the file's data: no hold stands in the way.
   const TUniqueKernelObject file = OpenLongPath(longPath, READ_CONTROL, kShareAll, OPEN_EXISTING);
@@ -86,6 +99,7 @@ std::optional<TAccessRights> AccessRightsOf(const std::wstring& longPath, const 
   SECURITY_DESCRIPTOR_CONTROL control = 0;
   DWORD revision = 0;
   rights.FProtected = GetSecurityDescriptorControl(descriptor, &control, &revision) && (control & SE_DACL_PROTECTED);
+  if (!rights.FProtected && OnlyInherited(rights.FDacl)) return std::nullopt;
   return rights;
 }
 

@@ -1,12 +1,17 @@
 #include "toolkit/application.h"
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "core/claim_name.h"
 #include "toolkit/errors.h"
+#include "toolkit/folder_claim.h"
 
 namespace tovi {
 namespace {
@@ -68,6 +73,37 @@ TEST(ExceptionText, GivesTheUserTheRightText) {
   };
   for (const auto& [error, text] : cases) EXPECT_EQ(ExceptionText(error), text);
   EXPECT_STREQ(EToviError(L"目").what(), "\xE7\x9B\xAE");
+}
+
+TEST(FolderClaim, HoldsAFolderByAnyOfItsSpellingsForOneCopyAtATime) {
+  const std::wstring folder = L"C:\\users\\Public\\Tovi claim folder", other = folder + L" 2";
+  for (const std::wstring& made : {folder, other}) CreateDirectoryW(made.c_str(), nullptr);
+  std::wstring shortName(MAX_PATH, L'\0'), prefix(MAX_PATH, L'\0');
+  shortName.resize(GetShortPathNameW(folder.c_str(), shortName.data(), MAX_PATH));
+  // Wine's drive Z: is the Unix root, and C: a folder of the prefix: two drives name one folder, as subst makes them.
+  prefix.resize(GetEnvironmentVariableW(L"WINEPREFIX", prefix.data(), MAX_PATH));
+  std::ranges::replace(prefix, L'/', L'\\');
+  // Why; how the second copy names the folder; whether the first holds it for the second.
+  const std::tuple<const char*, std::wstring, bool> cases[] = {
+      {"the same folder", folder, true},
+      {"in other case, ending in a separator", L"c:\\USERS\\public\\TOVI CLAIM FOLDER\\", true},
+      {"by its short name", shortName, true},
+      {"through another drive", L"Z:" + prefix + L"\\drive_c\\users\\Public\\Tovi claim folder", true},
+      {"another folder", other, false},
+  };
+  for (const auto& [reason, spelling, held] : cases) {
+    const TFolderClaim first(folder);
+    EXPECT_FALSE(first.HeldElsewhere()) << reason << ": the first copy, once those before have ended";
+    EXPECT_EQ(TFolderClaim(spelling).HeldElsewhere(), held) << reason << ": " << spelling;
+  }
+  // The object an elevated copy makes, which one that is not elevated may not open: here, nobody may.
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
+  ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr);
+  const std::string name = FolderClaimName(u"\\\\?\\C:\\users\\Public\\Tovi claim folder");
+  const TUniqueKernelObject elevated(CreateMutexW(&attributes, FALSE, std::wstring(name.begin(), name.end()).c_str()));
+  EXPECT_TRUE(elevated && TFolderClaim(folder).HeldElsewhere()) << "held by an elevated copy";
+  LocalFree(attributes.lpSecurityDescriptor);
+  for (const std::wstring& made : {folder, other}) RemoveDirectoryW(made.c_str());
 }
 
 }  // namespace

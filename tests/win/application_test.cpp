@@ -106,5 +106,24 @@ TEST(FolderClaim, HoldsAFolderByAnyOfItsSpellingsForOneCopyAtATime) {
   for (const std::wstring& made : {folder, other}) RemoveDirectoryW(made.c_str());
 }
 
+// Windows's own reading of the program's manifest, which these tests carry as theirs (a null context is the process's).
+TEST(Manifest, NamesWindows10LongPathsAndNoOtherAssembly) {
+  alignas(8) BYTE answer[512]{};
+  SIZE_T size = 0;
+  ASSERT_TRUE(QueryActCtxW(0, nullptr, nullptr, CompatibilityInformationInActivationContext, answer, sizeof answer,
+                           &size));
+  // Windows 10 and 11 run a program whose manifest does not name them as Windows 8 did. Looked for in the whole
+  // answer, whose entries have grown since the headers here were written.
+  const GUID windows10{0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}};
+  const auto* id = reinterpret_cast<const BYTE*>(&windows10);
+  EXPECT_NE(std::search(answer, answer + size, id, id + sizeof windows10), answer + size) << "Windows 10 not named";
+  wchar_t longPaths[8]{};
+  EXPECT_TRUE(QueryActCtxSettingsW(0, nullptr, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                                   L"longPathAware", longPaths, 8, nullptr) && longPaths == std::wstring(L"true"));
+  ASSERT_TRUE(QueryActCtxW(0, nullptr, nullptr, ActivationContextDetailedInformation, answer, sizeof answer, nullptr));
+  EXPECT_EQ(reinterpret_cast<const ACTIVATION_CONTEXT_DETAILED_INFORMATION*>(answer)->ulAssemblyCount, 1u)
+      << "an assembly the program depends on, such as common controls 6, whose look its controls do not take";
+}
+
 }  // namespace
 }  // namespace tovi

@@ -1,4 +1,5 @@
 #include "core/settings.h"
+#include "core/claim_name.h"
 #include "core/ini_document.h"
 #include "core/extended_path.h"
 
@@ -182,6 +183,17 @@ TEST(EyeSettingsFile, SurvivesRandomTexts) {
     ASSERT_EQ(ReadEyeSettings(written), wanted) << ::testing::PrintToString(text);
     ASSERT_EQ(WriteEyeSettings(written, wanted), written) << "saved twice: " << ::testing::PrintToString(text);
   }
+}
+
+// One copy of the program at a time keeps tovi.ini: it claims the folder by a name made from the folder's final path.
+TEST(FolderClaimName, IsOneShortNameInTheSessionPerFolder) {
+  const std::u16string longPath = u"\\\\?\\C:\\" + std::u16string(32000, u'目');
+  const std::tuple<const char*, std::u16string_view, std::string_view> cases[] = {
+      {"a folder", u"\\\\?\\C:\\Tools\\Tovi", "Local\\Tovi-1cdfc13df6550970"},
+      {"with a trailing separator, the same", u"\\\\?\\C:\\Tools\\Tovi\\", "Local\\Tovi-1cdfc13df6550970"},
+      {"longer than an object's name may be", longPath, "Local\\Tovi-1d1ed58dcfbb184b"},
+  };
+  for (const auto& [reason, path, name] : cases) EXPECT_EQ(FolderClaimName(path), name) << reason;
 }
 
 }  // namespace

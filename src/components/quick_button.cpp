@@ -48,12 +48,10 @@ void DrawDisabledGlyph(HDC dc, int x, int y, const TRaster& glyph, TColorRef sha
 }  // namespace
 
 TQuickButton::TQuickButton(TForm& form, TBounds bounds, const std::wstring& caption, TQuickButtonStyle style)
-    : TControl(form, {.ClassName = L"TQuickButton",
-                      .Title = caption.c_str(),
-                      .Style = WS_CLIPSIBLINGS,
-                      .Bounds = bounds,
-                      .ClassStyle = CS_DBLCLKS}),
-      FStyle(style) {}
+    : TControl(form, bounds), FStyle(style) {
+  CreateOwnControl(
+      {.ClassName = L"TQuickButton", .Title = caption.c_str(), .Style = WS_CLIPSIBLINGS, .ClassStyle = CS_DBLCLKS});
+}
 
 void TQuickButton::SetDown(bool value) {
   if (value == Down()) return;

@@ -1,6 +1,6 @@
 // The dialogs as real windows: the values the settings dialog takes and gives
-// back through its controls, its keyboard, how its modal loop ends, and the
-// layout of both for the display scale of their monitor.
+// back through its controls, its keyboard, how its modal loop ends, what both
+// draw for their controls, and the layout of both for the display scale of their monitor.
 
 #include "dialogs/setting_dialog.h"
 
@@ -108,22 +108,43 @@ TEST(DlgSetting, TabMovesBetweenTheEnabledStopsAndOnlyTheButtonsAndTheCloseBoxEn
       << "the focus on opening, then after each Tab and tick";
 }
 
-TEST(DlgSetting, DrawsAnEntryAsItsPupilOnTheBackgroundOfItsState) {
+TEST(Dialogs, DrawTheirControlsThatAskByTheirIdentifiers) {
   TDlgSetting dlg;
+  TDlgAbout about;
   TBitmapList pictures;
   TRaster pupil(7, 7, 0x3080C0);
   pupil.SetPixel(0, 6, 0xFF00FF);  // the key
   pictures.Add(pupil);
   dlg.SetEyeList(&pictures);
-  for (const auto& [state, background] : {std::pair(UINT{0}, COLOR_WINDOW), {ODS_SELECTED, COLOR_HIGHLIGHT}}) {
+  const TColorRef window = GetSysColor(COLOR_WINDOW), selected = GetSysColor(COLOR_HIGHLIGHT);
+  // The dialog, its control, what it is and which of its entries (-1: none, as for a type beyond the pictures) in
+  // which state; the background, the top two rows and whether the pupil is on it, 8 pixels in, centred on 6 rows
+  const struct {
+    const TForm& Form;
+    const TControl& Control;
+    UINT Type, Entry, State;
+    TColorRef Background, Top, Second;
+    bool Pupil;
+  } cases[] = {
+      {dlg, dlg.CmbTovi, ODT_COMBOBOX, 0, 0, window, window, window, true},
+      {dlg, dlg.CmbTovi, ODT_COMBOBOX, 0, ODS_SELECTED, selected, selected, selected, true},
+      {dlg, dlg.CmbTovi, ODT_COMBOBOX, UINT(-1), ODS_SELECTED, selected, selected, selected, false},
+      {about, about.Bevel1, ODT_STATIC, 0, 0, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNSHADOW),
+       GetSysColor(COLOR_BTNHIGHLIGHT), false},  // the rule etched along the top
+  };
+  for (const auto& c : cases) {
     const testing::TSurface painted(20, 13, 0x5A0A5A);
-    const HDC dc = painted.Dc.Get();
-    DRAWITEMSTRUCT item{ODT_COMBOBOX, 0, 0, ODA_DRAWENTIRE, state, dlg.CmbTovi.Handle(), dc, {0, 0, 20, 13}, 0};
-    SendMessageW(dlg.Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
-    TRaster expected(20, 13, GetSysColor(background));
-    pupil.SetPixel(0, 6, GetSysColor(background));
-    expected.Draw(pupil, 8, 3, TRasterOp::Copy);  // 8 pixels in, centred on 6 rows
-    EXPECT_EQ(painted.Picture(), expected) << state;
+    DRAWITEMSTRUCT item{c.Type, c.Control.Id(), c.Entry, ODA_DRAWENTIRE, c.State, c.Control.Handle(),
+                        painted.Dc.Get(), {0, 0, 20, 13}, 0};
+    SendMessageW(c.Form.Handle(), WM_DRAWITEM, c.Control.Id(), reinterpret_cast<LPARAM>(&item));
+    TRaster expected(20, 13, c.Background);
+    for (int x = 0; x < 20; ++x) {
+      expected.SetPixel(x, 0, c.Top);
+      expected.SetPixel(x, 1, c.Second);
+    }
+    pupil.SetPixel(0, 6, c.Background);
+    if (c.Pupil) expected.Draw(pupil, 8, 3, TRasterOp::Copy);
+    EXPECT_EQ(painted.Picture(), expected) << c.Type << " " << static_cast<int>(c.Entry) << " " << c.State;
   }
 }
 
@@ -211,11 +232,15 @@ TEST(Dialogs, AreLaidOutFromTheirTablesForTheDpiOfTheirMonitorAtEachOpeningAndEa
                            Placed(dlg.Label1.Handle(), client), Placed(dlg.CmbTovi.Handle(), client)}),
               (std::vector{row.Ok, row.UpDown, row.Label, row.Field}))
         << row.Dpi << ": OK, the up-down, a label and the pupil list's field";
+    MEASUREITEMSTRUCT measured{ODT_COMBOBOX, dlg.CmbTovi.Id(), 0, 0, 0, 0};  // as the list asks while it is made
+    SendMessageW(dlg.Handle(), WM_MEASUREITEM, dlg.CmbTovi.Id(), reinterpret_cast<LPARAM>(&measured));
     EXPECT_EQ((std::vector<LONG>{FontHeight(dlg.Label1), static_cast<LONG>(SendMessageW(dlg.CmbTovi.Handle(),
                                                                                           CB_GETITEMHEIGHT, 0, 0)),
-                                 DroppedListHeight(dlg.CmbTovi), FontHeight(about.Label1), IconWidth(about.Image1)}),
-              (std::vector{row.FontHeight, row.EntryHeight, row.ListHeight, row.TitleHeight, row.IconWidth}))
-        << row.Dpi << ": the font, the list's entries and its room, the about box's title and icon";
+                                 static_cast<LONG>(measured.itemHeight), DroppedListHeight(dlg.CmbTovi),
+                                 FontHeight(about.Label1), IconWidth(about.Image1)}),
+              (std::vector{row.FontHeight, row.EntryHeight, row.EntryHeight, row.ListHeight, row.TitleHeight,
+                           row.IconWidth}))
+        << row.Dpi << ": the font, the list's entries set and measured and its room, the about box's title and icon";
   }
 }
 

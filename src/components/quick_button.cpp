@@ -26,7 +26,7 @@ void DrawRoundFrame(HDC dc, const RECT& r, TColorRef face, std::int64_t step, bo
 }
 
 void DrawFrame(HDC dc, TFrameKind kind, const RECT& r, const TButtonColours& colours, bool sunken) {
-  // DrawEdge moves its copy in; where the content goes is the frame's inset.
+  // BF_ADJUST moves in only this copy: the content's place comes from the frame's inset.
   RECT edge = r;
   switch (kind) {
     case TFrameKind::None: break;

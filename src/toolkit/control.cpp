@@ -56,7 +56,8 @@ TControl::~TControl() {
 
 void TControl::SetEnabled(bool value) {
   if (value == FEnabled) return;
-  // Set first: a press that disabling cancels ends as one on a disabled control.
+  // Set before the window is disabled: a press that this cancels (WM_CANCELMODE)
+  // then ends as one on a disabled control.
   FEnabled = value;
   const HWND focus = GetFocus();
   if (!value && focus && (focus == Handle() || IsChild(Handle(), focus))) {

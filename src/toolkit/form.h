@@ -33,7 +33,7 @@ class TForm : public TComponent, public TWindow {
     // frame needs at the DPI of its monitor.
     int ClientWidth = 0;
     int ClientHeight = 0;
-    // The form's font, which every control placed on it takes; its height is at 96 DPI.
+    // The font of every control placed on the form without one of its own; its height is at 96 DPI.
     std::optional<TFont> Font = std::nullopt;
   };
   explicit TForm(const TFormParams& params);
@@ -46,7 +46,7 @@ class TForm : public TComponent, public TWindow {
   void SetModalResult(int result) { FModalResult = result; }
   bool Showing() const { return FShowing; }
 
-  // The font every control placed on the form takes, or null for the platform's.
+  // The font of every control placed on the form without one of its own, or null for the platform's.
   HFONT FontHandle() const { return FFont.Get(); }
 
   // The DPI the form is laid out for, and a length or a place of its 96-DPI
@@ -63,7 +63,7 @@ class TForm : public TComponent, public TWindow {
  private:
   friend class TControl;
 
-  // The form's font and every control made anew for dpi; the window keeps its size.
+  // Lays the form's font and every control out anew for dpi; the window keeps its size.
   void LayOut(int dpi);
   // The window's rectangle (at 0, 0) around the client area of the layout at dpi.
   RECT WindowRectAt(int dpi) const;

@@ -48,8 +48,9 @@ const wchar_t* UpDownClass() {
 
 }  // namespace
 
-// Set beside the edit by its bounds, which it takes again after Wine has made
-// it as wide as a scroll bar; aligning it would shrink the edit.
+// Placed beside the edit by its own bounds, which its layout gives it again
+// after Wine has made it as wide as a scroll bar; aligned to the edit
+// (UDS_ALIGNRIGHT), it would shrink the edit.
 TUpDown::TUpDown(TForm& form, TBounds bounds, TEdit& buddy, int minimum, int maximum, int step)
     : TControl(form, bounds), FMinimum(minimum), FMaximum(maximum) {
   CreatePlatformControl({.ClassName = UpDownClass(), .Style = UDS_SETBUDDYINT | UDS_ARROWKEYS});

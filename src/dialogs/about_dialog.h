@@ -22,6 +22,9 @@ class TDlgAbout final : public TForm {
   TLabel LblCopyright{*this, {48, 58, 0, 12}, L"© 2026 Tovi の開発者"};
   TBevel Bevel1{*this, {12, 76, 229, 5}};
   TQuickButton OK{*this, {84, 84, 89, 25}, L"OK", TQuickButtonStyle::qbsRound};
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 }  // namespace tovi

@@ -6,14 +6,30 @@
 
 namespace tovi {
 
-TControl::TControl(TForm& form, TCreateParams params, std::optional<TFont> font)
-    : TComponent(&form), FForm(form), FBounds(params.Bounds), FFontDescription(std::move(font)) {
+TControl::TControl(TForm& form, TBounds bounds, std::optional<TFont> font)
+    : TComponent(&form), FForm(form), FId(form.FNextControlId++), FBounds(bounds), FFontDescription(std::move(font)) {}
+
+TWindow::TCreateParams TControl::ChildParams(TCreateParams params) const {
   params.Style |= WS_CHILD | WS_VISIBLE;
-  params.Parent = form.Handle();
+  params.Parent = FForm.Handle();
   params.Bounds = ScaledBounds();
-  CreateHandle(params);
+  params.ControlId = FId;
+  return params;
+}
+
+void TControl::CreatePlatformControl(const TCreateParams& params) {
+  CreatePlatformWindow(ChildParams(params));
+  PlaceOnForm();
+}
+
+void TControl::CreateOwnControl(const TCreateParams& params) {
+  CreateHandle(ChildParams(params));
+  PlaceOnForm();
+}
+
+void TControl::PlaceOnForm() {
   Arrange();
-  form.FControls.push_back(this);
+  FForm.FControls.push_back(this);
 }
 
 TBounds TControl::ScaledBounds() const {
@@ -32,8 +48,7 @@ void TControl::Arrange() {
   FitContent();
 }
 
-// The window goes while this object is whole: its last messages must not
-// reach members that are already gone.
+// The window goes before the font it shows.
 TControl::~TControl() {
   std::erase(FForm.FControls, this);
   DestroyHandle();
@@ -41,7 +56,8 @@ TControl::~TControl() {
 
 void TControl::SetEnabled(bool value) {
   if (value == FEnabled) return;
-  // Set first: a press that disabling cancels ends as one on a disabled control.
+  // Set before the window is disabled: a press that this cancels (WM_CANCELMODE)
+  // then ends as one on a disabled control.
   FEnabled = value;
   const HWND focus = GetFocus();
   if (!value && focus && (focus == Handle() || IsChild(Handle(), focus))) {
@@ -56,18 +72,6 @@ std::wstring TControl::Text() const {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Handle())) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(Handle(), text.data(), static_cast<int>(text.size()))));
   return text;
-}
-
-LRESULT TControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case kReflectedMessage + WM_COMMAND:
-      Command(HIWORD(wParam));
-      return 0;
-    case kReflectedMessage + WM_DRAWITEM:
-      DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-      return TRUE;
-  }
-  return TWindow::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace tovi

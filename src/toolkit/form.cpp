@@ -123,12 +123,6 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
-    case WM_COMMAND:
-      if (lParam) return SendMessageW(reinterpret_cast<HWND>(lParam), kReflectedMessage + message, wParam, lParam);
-      break;
-    case WM_DRAWITEM:
-      return SendMessageW(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem, kReflectedMessage + message, wParam,
-                          lParam);
   }
   return TWindow::HandleMessage(message, wParam, lParam);
 }

@@ -13,14 +13,13 @@ namespace tovi {
 // The integer a modal form closes with.
 inline constexpr int mrNone = 0, mrOK = 1, mrCancel = 2;
 
-// What a control reports to its form about itself (WM_COMMAND, WM_DRAWITEM)
-// the form hands back to the control's own window as this plus the message.
-inline constexpr UINT kReflectedMessage = WM_APP + 0x100;
-
 class TControl;
 
-// A top-level window described by its own class. Closing the main form ends
-// the application; closing a modal form ends its modal loop with mrCancel.
+// A top-level window of a class of its own. Closing the main form ends the
+// application; closing a modal form ends its modal loop with mrCancel. Its
+// controls tell it what happens to them (WM_COMMAND, WM_DRAWITEM,
+// WM_MEASUREITEM), naming themselves by identifier: a form whose controls have
+// anything to tell hands it to their handlers in its own HandleMessage.
 // It is laid out from its 96-DPI description for the DPI of its monitor when
 // it is made, each time it opens and whenever that DPI changes.
 class TForm : public TComponent, public TWindow {
@@ -34,7 +33,7 @@ class TForm : public TComponent, public TWindow {
     // frame needs at the DPI of its monitor.
     int ClientWidth = 0;
     int ClientHeight = 0;
-    // The form's font, which every control placed on it takes; its height is at 96 DPI.
+    // The font of every control placed on the form without one of its own; its height is at 96 DPI.
     std::optional<TFont> Font = std::nullopt;
   };
   explicit TForm(const TFormParams& params);
@@ -47,7 +46,7 @@ class TForm : public TComponent, public TWindow {
   void SetModalResult(int result) { FModalResult = result; }
   bool Showing() const { return FShowing; }
 
-  // The font every control placed on the form takes, or null for the platform's.
+  // The font of every control placed on the form without one of its own, or null for the platform's.
   HFONT FontHandle() const { return FFont.Get(); }
 
   // The DPI the form is laid out for, and a length or a place of its 96-DPI
@@ -64,7 +63,7 @@ class TForm : public TComponent, public TWindow {
  private:
   friend class TControl;
 
-  // The form's font and every control made anew for dpi; the window keeps its size.
+  // Lays the form's font and every control out anew for dpi; the window keeps its size.
   void LayOut(int dpi);
   // The window's rectangle (at 0, 0) around the client area of the layout at dpi.
   RECT WindowRectAt(int dpi) const;
@@ -79,6 +78,9 @@ class TForm : public TComponent, public TWindow {
   const std::optional<TFont> FFontDescription;
   // Every control placed on the form, in the order they were made.
   std::vector<TControl*> FControls;
+  // The identifier the next control takes: above the commands that
+  // IsDialogMessage sends for Enter and Escape (IDOK, IDCANCEL), which name no control.
+  WORD FNextControlId = 100;
   int FDpi = 96;
   int FModalResult = mrNone;
   bool FShowing = false;

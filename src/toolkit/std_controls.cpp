@@ -12,9 +12,8 @@
 namespace tovi {
 
 TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, std::optional<TFont> font)
-    : TControl(form, {.ClassName = L"STATIC", .Title = text.c_str(), .Style = SS_LEFT | SS_NOPREFIX, .Bounds = bounds},
-               std::move(font)) {
-  FitContent();
+    : TControl(form, bounds, std::move(font)) {
+  CreatePlatformControl({.ClassName = L"STATIC", .Title = text.c_str(), .Style = SS_LEFT | SS_NOPREFIX});
 }
 
 void TLabel::FitContent() {
@@ -26,12 +25,12 @@ void TLabel::FitContent() {
   SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text)
-    : TControl(form, {.ClassName = L"EDIT",
-                      .Title = text.c_str(),
-                      .Style = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
-                      .ExStyle = WS_EX_CLIENTEDGE,
-                      .Bounds = bounds}) {}
+TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text) : TControl(form, bounds) {
+  CreatePlatformControl({.ClassName = L"EDIT",
+                         .Title = text.c_str(),
+                         .Style = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
+                         .ExStyle = WS_EX_CLIENTEDGE});
+}
 
 namespace {
 
@@ -49,12 +48,12 @@ const wchar_t* UpDownClass() {
 
 }  // namespace
 
-// Set beside the edit by its bounds, which it takes again after Wine has made
-// it as wide as a scroll bar; aligning it would shrink the edit.
+// Placed beside the edit by its own bounds, which its layout gives it again
+// after Wine has made it as wide as a scroll bar; aligned to the edit
+// (UDS_ALIGNRIGHT), it would shrink the edit.
 TUpDown::TUpDown(TForm& form, TBounds bounds, TEdit& buddy, int minimum, int maximum, int step)
-    : TControl(form, {.ClassName = UpDownClass(), .Style = UDS_SETBUDDYINT | UDS_ARROWKEYS, .Bounds = bounds}),
-      FMinimum(minimum),
-      FMaximum(maximum) {
+    : TControl(form, bounds), FMinimum(minimum), FMaximum(maximum) {
+  CreatePlatformControl({.ClassName = UpDownClass(), .Style = UDS_SETBUDDYINT | UDS_ARROWKEYS});
   SendMessageW(Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy.Handle()), 0);
   SendMessageW(Handle(), UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
   // One acceleration step: holding an arrow never speeds up.
@@ -73,20 +72,20 @@ void TUpDown::SetPosition(int value) {
   SendMessageW(Handle(), UDM_SETPOS32, 0, std::clamp(value, FMinimum, FMaximum));
 }
 
-TCheckBox::TCheckBox(TForm& form, TBounds bounds, const std::wstring& text)
-    : TControl(form, {.ClassName = L"BUTTON", .Title = text.c_str(), .Style = WS_TABSTOP | BS_AUTOCHECKBOX,
-                      .Bounds = bounds}) {}
+TCheckBox::TCheckBox(TForm& form, TBounds bounds, const std::wstring& text) : TControl(form, bounds) {
+  CreatePlatformControl({.ClassName = L"BUTTON", .Title = text.c_str(), .Style = WS_TABSTOP | BS_AUTOCHECKBOX});
+}
 
 bool TCheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TCheckBox::SetChecked(bool value) {
   if (value == Checked()) return;
   SendMessageW(Handle(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
-  if (OnClick) OnClick(this);
+  Click();
 }
 
-void TCheckBox::Command(WORD notification) {
-  if (notification == BN_CLICKED && OnClick) OnClick(this);
+void TCheckBox::Click() {
+  if (OnClick) OnClick(this);
 }
 
 namespace {
@@ -99,18 +98,22 @@ TBounds DroppedBounds(TBounds field, UINT itemHeight, int visibleItems) {
 
 }  // namespace
 
+// Made once its entries' height is set: the box asks for it (WM_MEASUREITEM) while it is made.
 TOwnerDrawComboBox::TOwnerDrawComboBox(TForm& form, TBounds bounds, UINT itemHeight, int visibleItems)
-    : TControl(form, {.ClassName = L"COMBOBOX",
-                      .Style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
-                      .Bounds = DroppedBounds(bounds, itemHeight, visibleItems)}),
-      FItemHeight(itemHeight) {
-  FitContent();
+    : TControl(form, DroppedBounds(bounds, itemHeight, visibleItems)), FItemHeight(itemHeight) {
+  CreatePlatformControl(
+      {.ClassName = L"COMBOBOX", .Style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED});
 }
 
-// The heights are set here, not by WM_MEASUREITEM, which comes only at
-// creation: Wine sizes the field anew from the font set after creation and the
-// list from what is left, so the entries' height decides the field, and the
-// window's height is given again.
+void TOwnerDrawComboBox::MeasureItem(MEASUREITEMSTRUCT& item) const {
+  item.itemHeight = static_cast<UINT>(Form().Scale(static_cast<int>(FItemHeight)));
+}
+
+// Windows, as Wine, asks for the heights (WM_MEASUREITEM) once, while the box
+// is made; a layout at another DPI can only set them. Each layout sets them,
+// the first as well: Wine makes a measured field 2 pixels higher than a set
+// one. It then sizes the list from what is left of the window, whose height is
+// given again.
 void TOwnerDrawComboBox::FitContent() {
   for (const WPARAM part : {WPARAM(-1), WPARAM(0)})
     SendMessageW(Handle(), CB_SETITEMHEIGHT, part, Form().Scale(static_cast<int>(FItemHeight)));
@@ -141,10 +144,8 @@ void TOwnerDrawComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
   if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
-TImage::TImage(TForm& form, TBounds bounds, int iconResource)
-    : TControl(form, {.ClassName = L"STATIC", .Style = SS_ICON | SS_REALSIZEIMAGE, .Bounds = bounds}),
-      FIconResource(iconResource) {
-  FitContent();
+TImage::TImage(TForm& form, TBounds bounds, int iconResource) : TControl(form, bounds), FIconResource(iconResource) {
+  CreatePlatformControl({.ClassName = L"STATIC", .Style = SS_ICON | SS_REALSIZEIMAGE});
 }
 
 void TImage::FitContent() {
@@ -153,12 +154,13 @@ void TImage::FitContent() {
   SendMessageW(Handle(), STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(FIcon.Get()));
 }
 
-// Drawn by the control itself: the platform's etched rule (SS_ETCHEDHORZ) is
-// a border of its own width and height, not the top line of these bounds.
-TBevel::TBevel(TForm& form, TBounds bounds)
-    : TControl(form, {.ClassName = L"STATIC", .Style = SS_OWNERDRAW, .Bounds = bounds}) {}
+// Drawn by its owner: the platform's etched rule (SS_ETCHEDHORZ) is a border
+// of its own width and height, not the top line of these bounds.
+TBevel::TBevel(TForm& form, TBounds bounds) : TControl(form, bounds) {
+  CreatePlatformControl({.ClassName = L"STATIC", .Style = SS_OWNERDRAW});
+}
 
-void TBevel::DrawItem(const DRAWITEMSTRUCT& item) {
+void TBevel::DrawItem(const DRAWITEMSTRUCT& item) const {
   RECT rect = item.rcItem;
   FillRect(item.hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
   DrawEdge(item.hDC, &rect, EDGE_ETCHED, BF_TOP);

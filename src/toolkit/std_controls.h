@@ -45,12 +45,11 @@ class TCheckBox final : public TControl {
  public:
   TCheckBox(TForm& form, TBounds bounds, const std::wstring& text);
   bool Checked() const;
-  // Runs OnClick when the state changes, as a click by the user would.
+  // A change of state clicks the box, as the user's click does.
   void SetChecked(bool value);
+  // What a click does, the user's (BN_CLICKED) or SetChecked's: runs OnClick.
+  void Click();
   TNotifyEvent OnClick;
-
- private:
-  void Command(WORD notification) override;
 };
 
 // What an owner-drawn entry is drawn with: the entry's index, its rectangle,
@@ -68,9 +67,13 @@ class TOwnerDrawComboBox final : public TControl {
   void SetItemIndex(int index);
   TDrawItemEvent OnDrawItem;
 
+  // Answers WM_MEASUREITEM: the field and every entry are as high as an entry at the form's DPI.
+  void MeasureItem(MEASUREITEMSTRUCT& item) const;
+  // Draws an entry or the field (WM_DRAWITEM); the field with no entry selected is background only.
+  void DrawItem(const DRAWITEMSTRUCT& item);
+
  private:
   void FitContent() override;
-  void DrawItem(const DRAWITEMSTRUCT& item) override;
 
   const UINT FItemHeight;
 };
@@ -91,9 +94,8 @@ class TImage final : public TControl {
 class TBevel final : public TControl {
  public:
   TBevel(TForm& form, TBounds bounds);
-
- private:
-  void DrawItem(const DRAWITEMSTRUCT& item) override;
+  // Draws the rule (WM_DRAWITEM).
+  void DrawItem(const DRAWITEMSTRUCT& item) const;
 };
 
 }  // namespace tovi

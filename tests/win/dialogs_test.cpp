@@ -1,6 +1,6 @@
 // The dialogs as real windows: the values the settings dialog takes and gives
-// back through its controls, its keyboard, how its modal loop ends, and the
-// layout of both for the display scale of their monitor.
+// back through its controls, its keyboard, how its modal loop ends, what both
+// draw for their controls, and the layout of both for the display scale of their monitor.
 
 #include "dialogs/setting_dialog.h"
 
@@ -38,8 +38,7 @@ TEST(DlgSetting, SetValuesFillsTheControlsAndGetValuesGivesBackWhatTheUserLeftIn
   // the edit; the type, the interval got back, the interval's text
   const std::tuple<int, bool, int, const wchar_t*, int, int, const wchar_t*> cases[] = {
       {2, true, 5000, L"", 2, 5000, L"5 000"},           {12, true, 300, L"", -1, 300, L"300"},
-      {0, false, 2500, L"", 0, 2500, L"2 500"},          {1, true, INT32_MAX, L"", 1, 10000, L"10 000"},
-      {1, true, 66036, L"", 1, 10000, L"10 000"},        {1, true, INT32_MIN, L"", 1, 100, L"100"},
+      {0, false, 2500, L"", 0, 2500, L"2 500"},          {1, true, 66036, L"", 1, 10000, L"10 000"},
       {3, true, 5000, L"up", 3, 5100, L"5 100"},         {3, true, 9950, L"up", 3, 10000, L"10 000"},
       {3, true, 150, L"down", 3, 100, L"100"},           {3, true, 5000, L"7 300", 3, 7300, L"7 300"},
       {3, true, 5000, L"abc", 3, 5000, L"abc"},          {3, true, 5000, L"20000", 3, 5000, L"20000"},
@@ -108,22 +107,33 @@ TEST(DlgSetting, TabMovesBetweenTheEnabledStopsAndOnlyTheButtonsAndTheCloseBoxEn
       << "the focus on opening, then after each Tab and tick";
 }
 
-TEST(DlgSetting, DrawsAnEntryAsItsPupilOnTheBackgroundOfItsState) {
+TEST(Dialogs, DrawTheControlsThatAskThemByIdentifier) {
   TDlgSetting dlg;
+  TDlgAbout about;
   TBitmapList pictures;
   TRaster pupil(7, 7, 0x3080C0);
   pupil.SetPixel(0, 6, 0xFF00FF);  // the key
   pictures.Add(pupil);
   dlg.SetEyeList(&pictures);
-  for (const auto& [state, background] : {std::pair(UINT{0}, COLOR_WINDOW), {ODS_SELECTED, COLOR_HIGHLIGHT}}) {
+  // The control, what it is, its entry (-1: none, as for a type beyond the pictures) and state; the background,
+  // whether the pupil is on it (8 pixels in, centred on 6 rows), and the colours of the top two rows
+  const std::tuple<const TControl*, UINT, UINT, UINT, int, bool, int, int> cases[] = {
+      {&dlg.CmbTovi, ODT_COMBOBOX, 0, 0, COLOR_WINDOW, true, COLOR_WINDOW, COLOR_WINDOW},
+      {&dlg.CmbTovi, ODT_COMBOBOX, 0, ODS_SELECTED, COLOR_HIGHLIGHT, true, COLOR_HIGHLIGHT, COLOR_HIGHLIGHT},
+      {&dlg.CmbTovi, ODT_COMBOBOX, UINT(-1), ODS_SELECTED, COLOR_HIGHLIGHT, false, COLOR_HIGHLIGHT, COLOR_HIGHLIGHT},
+      {&about.Bevel1, ODT_STATIC, 0, 0, COLOR_BTNFACE, false, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT},  // etched
+  };
+  for (const auto& [control, type, entry, state, background, pupilShown, top, second] : cases) {
     const testing::TSurface painted(20, 13, 0x5A0A5A);
-    const HDC dc = painted.Dc.Get();
-    DRAWITEMSTRUCT item{ODT_COMBOBOX, 0, 0, ODA_DRAWENTIRE, state, dlg.CmbTovi.Handle(), dc, {0, 0, 20, 13}, 0};
-    SendMessageW(dlg.Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+    DRAWITEMSTRUCT item{type, control->Id(), entry, ODA_DRAWENTIRE, state, control->Handle(), painted.Dc.Get(),
+                        {0, 0, 20, 13}, 0};
+    SendMessageW(GetParent(control->Handle()), WM_DRAWITEM, control->Id(), reinterpret_cast<LPARAM>(&item));
     TRaster expected(20, 13, GetSysColor(background));
+    expected.Draw(TRaster(20, 1, GetSysColor(top)), 0, 0, TRasterOp::Copy);
+    expected.Draw(TRaster(20, 1, GetSysColor(second)), 0, 1, TRasterOp::Copy);
     pupil.SetPixel(0, 6, GetSysColor(background));
-    expected.Draw(pupil, 8, 3, TRasterOp::Copy);  // 8 pixels in, centred on 6 rows
-    EXPECT_EQ(painted.Picture(), expected) << state;
+    if (pupilShown) expected.Draw(pupil, 8, 3, TRasterOp::Copy);
+    EXPECT_EQ(painted.Picture(), expected) << type << " " << static_cast<int>(entry) << " " << state;
   }
 }
 
@@ -211,11 +221,15 @@ TEST(Dialogs, AreLaidOutFromTheirTablesForTheDpiOfTheirMonitorAtEachOpeningAndEa
                            Placed(dlg.Label1.Handle(), client), Placed(dlg.CmbTovi.Handle(), client)}),
               (std::vector{row.Ok, row.UpDown, row.Label, row.Field}))
         << row.Dpi << ": OK, the up-down, a label and the pupil list's field";
+    MEASUREITEMSTRUCT measured{ODT_COMBOBOX, dlg.CmbTovi.Id(), 0, 0, 0, 0};  // as the list asks while it is made
+    SendMessageW(dlg.Handle(), WM_MEASUREITEM, dlg.CmbTovi.Id(), reinterpret_cast<LPARAM>(&measured));
     EXPECT_EQ((std::vector<LONG>{FontHeight(dlg.Label1), static_cast<LONG>(SendMessageW(dlg.CmbTovi.Handle(),
                                                                                           CB_GETITEMHEIGHT, 0, 0)),
-                                 DroppedListHeight(dlg.CmbTovi), FontHeight(about.Label1), IconWidth(about.Image1)}),
-              (std::vector{row.FontHeight, row.EntryHeight, row.ListHeight, row.TitleHeight, row.IconWidth}))
-        << row.Dpi << ": the font, the list's entries and its room, the about box's title and icon";
+                                 static_cast<LONG>(measured.itemHeight), DroppedListHeight(dlg.CmbTovi),
+                                 FontHeight(about.Label1), IconWidth(about.Image1)}),
+              (std::vector{row.FontHeight, row.EntryHeight, row.EntryHeight, row.ListHeight, row.TitleHeight,
+                           row.IconWidth}))
+        << row.Dpi << ": the font, the list's entries set and measured and its room, the about box's title and icon";
   }
 }
 

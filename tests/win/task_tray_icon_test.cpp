@@ -94,7 +94,14 @@ class TaskTrayIcon : public ::testing::Test {
   TSeamOverride<decltype(seams::OpenPopupMenu)> MenuSeam{seams::OpenPopupMenu, &OpenMenu};
   TSeamOverride<decltype(seams::ChangeMessageFilter)> FilterSeam{seams::ChangeMessageFilter, &RecordFilter};
   const UINT TaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-  TForm Form{{.ClassName = L"ToviTrayTestOwner", .Caption = L"", .Style = WS_POPUP}};
+  // The menus' owner, noting the message a closed menu leaves it.
+  struct TOwner : TForm {
+    TOwner() : TForm({.ClassName = L"ToviTrayTestOwner", .Caption = L"", .Style = WS_POPUP}) {}
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+      if (message == WM_NULL) Log += " null";
+      return TForm::HandleMessage(message, wParam, lParam);
+    }
+  } Form;
   const TRaster Black{16, 16};
   std::unique_ptr<TTaskTrayIcon> Tray;
 };
@@ -157,10 +164,11 @@ TEST_F(TaskTrayIcon, BringsItsFormForwardOpensTheMenuAndCallsTheEventsOfEachRepo
   Tray->OnMouseUp = press("up");
   Tray->OnMouseMove = [this](TObject* s, TShiftState k, int x, int y) { Note(s, "move/" + std::to_string(k), x, y); };
   Tray->OnClick = [this](TObject* s) { Note(s, "click"); };  // OnDblClick is left unassigned, and so skipped
-  // A move waits in the queue at each report: bringing the form forward serves it before the menu opens.
+  // A move waits in the queue at each report: bringing the form forward serves it before the menu opens. The
+  // form is given a message once a menu has closed, for the next to open and close as it should.
   const std::pair<UINT, const char*> cases[] = {
-      {WM_RBUTTONDOWN, " move/0 menu R chosen down1/16"},
-      {WM_LBUTTONDOWN, " move/0 menu L failed"},  // the failed command's press goes unreported
+      {WM_RBUTTONDOWN, " move/0 menu R chosen down1/16 null"},
+      {WM_LBUTTONDOWN, " move/0 menu L failed null"},  // the failed command's press goes unreported
       {WM_LBUTTONUP, " up0/8 click move/0"},
       {WM_LBUTTONDBLCLK, " move/0 down0/64"},
   };

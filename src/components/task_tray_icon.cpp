@@ -39,6 +39,9 @@ TTaskTrayIcon::TTaskTrayIcon(TForm* owner) : TComponent(owner), FForm(owner) {
 }
 
 TTaskTrayIcon::~TTaskTrayIcon() {
+  // The delete waits for the shell, serving what is sent meanwhile: a restarted shell's news would add
+  // the icon again just before its window goes.
+  StopMessages();
   if (FVisible) NotifyTray(NIM_DELETE);
 }
 

@@ -60,6 +60,7 @@ LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, L
       return CallWindowProcW(classProc, window, message, wParam, lParam);
     return DefWindowProcW(window, message, wParam, lParam);
   }
+  if (self->FStopped) return self->TWindow::HandleMessage(message, wParam, lParam);
   // No exception may cross the platform's frames on its way back to the loop.
   try {
     return self->HandleMessage(message, wParam, lParam);

@@ -42,6 +42,9 @@ class TWindow {
   // Throws EToviError on failure.
   void CreateHandle(const TCreateParams& params);
   void DestroyHandle();
+  // From here on the window's messages no longer reach the object: it answers them as its class would. For an
+  // object whose parts begin to go while its window lives on, until this base destroys it.
+  void StopMessages() { FStopped = true; }
 
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // Who is named as the sender when a message handler fails.
@@ -52,6 +55,7 @@ class TWindow {
 
   HWND FHandle = nullptr;
   WNDPROC FClassProc = nullptr;
+  bool FStopped = false;
 };
 
 }  // namespace tovi

@@ -155,7 +155,7 @@ LRESULT TTaskTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       // Another program may still cancel the log-off: the icon stays until it really happens.
       return TRUE;
     case WM_ENDSESSION:
-      // Gone for good: no change the eyes make after it brings the icon back.
+      // For good: no later change of picture may bring the icon back.
       if (wParam) SetVisible(false);
       return 0;
     case WM_TIMER:

@@ -38,12 +38,9 @@ struct TFormFolder {
 std::string Answers;  // the form's answers to the session's news during each delete (1 where it heard them), and errors
 
 // A call to another process serves the messages sent to its caller while it waits: a delete lets in a new
-// display, setting and shell, and the session's news, to the main form of this thread.
+// display, setting and shell, and the session's news, to the main form, the only one on the tests' desktop.
 BOOL WINAPI ServeWhileDeleting(DWORD operation, PNOTIFYICONDATAA) {
-  HWND form = nullptr;
-  while ((form = FindWindowExW(nullptr, form, L"TFrmMain", nullptr)) &&
-         GetWindowThreadProcessId(form, nullptr) != GetCurrentThreadId()) {
-  }
+  const HWND form = FindWindowW(L"TFrmMain", nullptr);
   if (operation != NIM_DELETE || form == nullptr) return TRUE;
   SendMessageW(form, WM_DISPLAYCHANGE, 32, MAKELPARAM(800, 600));
   SendMessageW(form, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);

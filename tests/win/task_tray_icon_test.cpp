@@ -101,14 +101,7 @@ class TaskTrayIcon : public ::testing::Test {
   TSeamOverride<decltype(seams::OpenPopupMenu)> MenuSeam{seams::OpenPopupMenu, &OpenMenu};
   TSeamOverride<decltype(seams::ChangeMessageFilter)> FilterSeam{seams::ChangeMessageFilter, &RecordFilter};
   const UINT TaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-  // The menus' owner, noting the message a closed menu leaves it.
-  struct TOwner : TForm {
-    TOwner() : TForm({.ClassName = L"ToviTrayTestOwner", .Caption = L"", .Style = WS_POPUP}) {}
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-      if (message == WM_NULL) Log += " null";
-      return TForm::HandleMessage(message, wParam, lParam);
-    }
-  } Form;
+  TForm Form{{.ClassName = L"ToviTrayTestOwner", .Caption = L"", .Style = WS_POPUP}};
   const TRaster Black{16, 16};
   std::unique_ptr<TTaskTrayIcon> Tray;
 };
@@ -184,6 +177,7 @@ TEST_F(TaskTrayIcon, BringsItsFormForwardOpensTheMenuAndCallsTheEventsOfEachRepo
     Log.clear();
     PostMessageW(Window, kCallback, 1, WM_MOUSEMOVE);
     EXPECT_EQ(SendMessageW(Window, kCallback, 1, report), 0);
+    for (MSG left; PeekMessageW(&left, Form.Handle(), 0, 0, PM_REMOVE);) Log += left.message == WM_NULL ? " null" : "";
     Application().ProcessMessages();
     EXPECT_EQ(Log, expected) << report;
   }

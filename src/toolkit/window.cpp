@@ -58,6 +58,7 @@ LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, L
     self->FHandle = nullptr;
     return DefWindowProcW(window, message, wParam, lParam);
   }
+  if (self->FStopped) return DefWindowProcW(window, message, wParam, lParam);
   // No exception may cross the platform's frames on its way back to the loop.
   try {
     return self->HandleMessage(message, wParam, lParam);

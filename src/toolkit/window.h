@@ -48,6 +48,10 @@ class TWindow {
   // A control of one of the platform's classes, as its class makes it. Throws EToviError.
   void CreatePlatformWindow(const TCreateParams& params);
   void DestroyHandle();
+  // From here on the window's messages no longer reach the object; the platform's
+  // defaults answer them. For an object whose parts begin to go while its
+  // window lives on, until this base destroys it.
+  void StopMessages() { FStopped = true; }
 
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // Who is named as the sender when a message handler fails.
@@ -59,6 +63,7 @@ class TWindow {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND FHandle = nullptr;
+  bool FStopped = false;
 };
 
 }  // namespace tovi

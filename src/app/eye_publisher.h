@@ -24,6 +24,7 @@ class TEyePublisher {
   TTaskTrayIcon& FFirst;
   TTaskTrayIcon& FSecond;
   std::optional<TEyePicture> FShown;
+  unsigned FPublished = 0;  // how many pictures were published, to tell one published while this one is handed
 };
 
 }  // namespace tovi

@@ -42,10 +42,19 @@ TFrmMain::TFrmMain(std::wstring folder)
   PopupMenu.Add({L"終了(&X)", [this](TObject* sender) { MnuExitClick(sender); }});
 
   for (TTaskTrayIcon* icon : {&TaskTrayIcon1, &TaskTrayIcon2}) icon->Loaded();
-  FormCreate();
+  // A form that fails to come into being loses its members while its window lives on, as one that ends.
+  try {
+    FormCreate();
+  } catch (...) {
+    StopMessages();
+    throw;
+  }
 }
 
 TFrmMain::~TFrmMain() {
+  // The members go before the window, and the icons' deletes wait for the shell, serving what is sent
+  // meanwhile (a new display, setting or shell, the session's news): none of it reaches the form now.
+  StopMessages();
   // The dialogs are gone already, and a refused save's report below runs a
   // message loop: from here on the tray reaches nothing and nothing ticks.
   Timer1.SetEnabled(false);
@@ -80,7 +89,7 @@ void TFrmMain::LoadImages() {
   // where there is none, the pictures beside the program serve every size.
   int pictureSize = PictureSizeFor(iconSize);
   std::wstring folder = FFolder + std::to_wstring(pictureSize) + L"\\";
-  if (pictureSize == kEyeSize || GetFileAttributesW((folder + L"base.bmp").c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (pictureSize == kEyeSize || !FileExists(folder + L"base.bmp")) {
     pictureSize = kEyeSize;
     folder = FFolder;
   }

@@ -13,12 +13,15 @@ class TSettingsStore {
   explicit TSettingsStore(std::wstring path) : FPath(std::move(path)) {}
 
   // The settings in the file, or their defaults where it is missing or cannot
-  // be read. A temporary a crashed save left goes first.
+  // be read (another program's hold on it is waited out for about two seconds).
+  // A temporary a crashed save left goes first.
   EyeSettings Load();
 
   // Writes the three settings into the file as it is now, keeping every other
-  // line. Throws EToviError "<full path> に書き込めません" when the file exists but
-  // cannot be read, or cannot be written; it then stays as it was.
+  // line, its attributes and its access rights. Throws EToviError
+  // "<full path> に書き込めません" when the file exists but cannot be read, or
+  // cannot be written, another program's brief hold waited out; it then stays
+  // as it was.
   void Save(const EyeSettings& settings);
 
   // Saves as Save does, but only settings that came from the file, or from

@@ -26,7 +26,7 @@ void DrawRoundFrame(HDC dc, const RECT& r, TColorRef face, std::int64_t step, bo
 }
 
 void DrawFrame(HDC dc, TFrameKind kind, const RECT& r, const TButtonColours& colours, bool sunken) {
-  // DrawEdge moves its copy in; where the content goes is the frame's inset.
+  // BF_ADJUST moves in only this copy: the content's place comes from the frame's inset.
   RECT edge = r;
   switch (kind) {
     case TFrameKind::None: break;
@@ -48,12 +48,10 @@ void DrawDisabledGlyph(HDC dc, int x, int y, const TRaster& glyph, TColorRef sha
 }  // namespace
 
 TQuickButton::TQuickButton(TForm& form, TBounds bounds, const std::wstring& caption, TQuickButtonStyle style)
-    : TControl(form, {.ClassName = L"TQuickButton",
-                      .Title = caption.c_str(),
-                      .Style = WS_CLIPSIBLINGS,
-                      .Bounds = bounds,
-                      .ClassStyle = CS_DBLCLKS}),
-      FStyle(style) {}
+    : TControl(form, bounds), FStyle(style) {
+  CreateOwnControl(
+      {.ClassName = L"TQuickButton", .Title = caption.c_str(), .Style = WS_CLIPSIBLINGS, .ClassStyle = CS_DBLCLKS});
+}
 
 void TQuickButton::SetDown(bool value) {
   if (value == Down()) return;
@@ -155,6 +153,10 @@ LRESULT TQuickButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(Font());
+    case WM_SETFONT:
+      // The caption is drawn in Font(), the form's: a new one needs only a repaint.
+      if (lParam) Invalidate();
+      return 0;
   }
   return TControl::HandleMessage(message, wParam, lParam);
 }

@@ -12,9 +12,10 @@
 
 namespace tovi {
 
-// The push button of the dialogs: it paints itself completely in one of two
-// styles, with an optional strip of glyph images and a caption, and answers
-// to the mouse only. A left release can toggle its latched Down state.
+// The push button of the dialogs, a window of a class of ours that handles its
+// own messages: it paints itself completely in one of two styles, with an
+// optional strip of glyph images and a caption, and answers to the mouse
+// only. A left release can toggle its latched Down state.
 class TQuickButton : public TControl {
  public:
   TQuickButton(TForm& form, TBounds bounds, const std::wstring& caption,

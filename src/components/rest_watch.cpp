@@ -3,6 +3,7 @@
 #include <wtsapi32.h>
 
 #include <cstring>
+#include <string_view>
 
 #include "toolkit/seams.h"
 #include "toolkit/system_library.h"
@@ -41,6 +42,32 @@ HPOWERNOTIFY RegisterDisplay(HWND form) {
   return call != nullptr && Calls().UnregisterPower != nullptr
              ? call(form, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE)
              : nullptr;
+}
+
+// The desktop spans every monitor, and hides nothing.
+bool IsDesktop(HWND window) {
+  wchar_t name[8]{};
+  GetClassNameW(window, name, 8);
+  return name == std::wstring_view(L"Progman") || name == std::wstring_view(L"WorkerW");
+}
+
+// The window in front; none for the desktop.
+TRect FrontWindowRect() {
+  const HWND front = GetForegroundWindow();
+  RECT r{};
+  if (front == nullptr || IsDesktop(front) || !GetWindowRect(front, &r)) return {};
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+// The monitor of the task bar that holds the eyes; with no task bar, the primary monitor.
+TRect TaskBarMonitorRect() {
+  const HWND area = seams::FindNotificationArea().Window;
+  const HMONITOR monitor = area != nullptr ? MonitorFromWindow(area, MONITOR_DEFAULTTOPRIMARY)
+                                           : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return {};
+  return {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
 }
 
 }  // namespace
@@ -83,6 +110,10 @@ void TRestWatch::AskTheShell() {
   QUERY_USER_NOTIFICATION_STATE state{};
   FReasons.NotificationState =
       SUCCEEDED(seams::UserNotificationState(&state)) ? static_cast<std::int32_t>(state) : kAcceptsNotifications;
+  // The shell answers for the whole session: which monitor the program covers is asked only when it matters.
+  const bool fullScreen = SaysFullScreen(FReasons.NotificationState);
+  FReasons.FrontWindow = fullScreen ? FrontWindowRect() : TRect{};
+  FReasons.TaskBarMonitor = fullScreen ? TaskBarMonitorRect() : TRect{};
   Update();
 }
 

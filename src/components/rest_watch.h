@@ -16,10 +16,10 @@ void UnregisterSessionNotification(HWND window);
 void UnregisterDisplayNotification(HPOWERNOTIFY registration);
 
 // Tells its form when nobody can see the eyes (session locked, display off, a
-// full-screen program or presentation in front) and when they can again. The
-// form hands it the session's and the display's messages; the shell is asked
-// about programs in front at most once a second. Where the platform lacks a
-// call or never sends its message (Wine), that reason never comes.
+// full-screen program in front on the task bar's monitor) and when they can
+// again. The form hands it the session's and the display's messages; the shell
+// is asked about programs in front at most once a second. Where the platform
+// lacks a call or never sends its message (Wine), that reason never comes.
 class TRestWatch : public TComponent {
  public:
   static constexpr std::uint32_t kAskMilliseconds = 1000;

@@ -33,22 +33,28 @@ UINT TTaskTrayIcon::TaskbarCreatedMessage() {
 TTaskTrayIcon::TTaskTrayIcon(TForm* owner) : TComponent(owner), FForm(owner) {
   // Found by this class name from outside, by the end-to-end tests.
   CreateHandle({.ClassName = L"ToviTrayIconWindow", .Style = WS_POPUP, .ExStyle = WS_EX_TOOLWINDOW});
+  // A copy run as administrator hears the restart of the shell, which runs at a lower integrity, only
+  // through this. The callback message needs nothing: the shell's own call lets it in at each add and modify.
+  seams::ChangeMessageFilter(Handle(), TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
 }
 
 TTaskTrayIcon::~TTaskTrayIcon() {
+  // The delete waits for the shell, serving what is sent meanwhile: a restarted shell's news would add
+  // the icon again just before its window goes.
+  StopMessages();
   if (FVisible) NotifyTray(NIM_DELETE);
 }
 
 void TTaskTrayIcon::SetHint(const std::string& value) {
   if (value == FHint) return;
   FHint = value;
-  if (FVisible) NotifyTray(NIM_MODIFY);
+  ModifyIcon();
 }
 
 void TTaskTrayIcon::SetIcon(const TIcon* value) {
   if (value == &FIcon) return;
   FIcon.Assign(value);
-  if (FVisible) NotifyTray(NIM_MODIFY);
+  ModifyIcon();
 }
 
 void TTaskTrayIcon::SetMenu(TPopupMenu*& menu, TPopupMenu* value) {
@@ -62,7 +68,7 @@ void TTaskTrayIcon::SetVisible(bool value) {
   if (value) {
     AddIcon();
   } else {
-    FAddPending = false;
+    SetAddPending(false);
     NotifyTray(NIM_DELETE);
   }
 }
@@ -82,7 +88,6 @@ void TTaskTrayIcon::Notification(TComponent* component, TOperation operation) {
 }
 
 BOOL TTaskTrayIcon::NotifyTray(DWORD operation) {
-  if (operation == NIM_MODIFY && !FVisible) return FALSE;
   NOTIFYICONDATAA data{};
   data.cbSize = kRecordSize;
   data.hWnd = Handle();
@@ -121,8 +126,18 @@ bool TTaskTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& t
 
 void TTaskTrayIcon::AddIcon() {
   // A shell that already holds the icon refuses the add but takes a modify.
-  FAddPending = !NotifyTray(NIM_ADD) && !NotifyTray(NIM_MODIFY);
-  if (FAddPending) SetTimer(Handle(), kRetryAddTimer, kRetryAddMilliseconds, nullptr);
+  SetAddPending(!NotifyTray(NIM_ADD) && !NotifyTray(NIM_MODIFY));
+}
+
+void TTaskTrayIcon::ModifyIcon() {
+  // A shell that refuses a change has lost the icon. Until the retry's add brings it back with what it
+  // shows by then, changes go nowhere.
+  if (FVisible && !FAddPending && !NotifyTray(NIM_MODIFY)) SetAddPending(true);
+}
+
+void TTaskTrayIcon::SetAddPending(bool pending) {
+  FAddPending = pending;
+  if (pending) SetTimer(Handle(), kRetryAddTimer, kRetryAddMilliseconds, nullptr);
   else KillTimer(Handle(), kRetryAddTimer);
 }
 
@@ -140,12 +155,12 @@ LRESULT TTaskTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       // Another program may still cancel the log-off: the icon stays until it really happens.
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam) NotifyTray(NIM_DELETE);
+      // For good: no later change of picture may bring the icon back.
+      if (wParam) SetVisible(false);
       return 0;
     case WM_TIMER:
       if (wParam != kRetryAddTimer) break;
-      if (FVisible && FAddPending) AddIcon();
-      else KillTimer(Handle(), kRetryAddTimer);
+      if (FAddPending) AddIcon();
       return 0;
   }
   return TWindow::HandleMessage(message, wParam, lParam);

@@ -70,6 +70,9 @@ class TTaskTrayIcon : public TComponent, private TWindow {
   void BringOwnerForward();
   BOOL NotifyTray(DWORD operation);
   void AddIcon();
+  void ModifyIcon();
+  // Whether the shell still lacks the icon, which is then offered again at most once a second.
+  void SetAddPending(bool pending);
 
   TForm* FForm;
   std::string FHint;

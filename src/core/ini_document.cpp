@@ -7,7 +7,8 @@ namespace tovi {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kUtf16ByteOrderMark = "\xFF\xFE";
+constexpr std::string_view kUtf16LeByteOrderMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeByteOrderMark = "\xFE\xFF";
 constexpr std::string_view kBlanks = " \t\v\f";
 constexpr char kNewLine[] = "\r\n";
 
@@ -117,12 +118,13 @@ void AppendUtf8(std::string& text, char32_t code) {
   }
 }
 
-// Little-endian code units as UTF-8; an unpaired surrogate as if it were a
-// character, so that Utf16FromUtf8 gives it back. An odd last byte is left out.
-std::string Utf8FromUtf16(std::string_view bytes) {
+// Code units as UTF-8; an unpaired surrogate as if it were a character, so
+// that Utf16FromUtf8 gives it back. An odd last byte is left out.
+std::string Utf8FromUtf16(std::string_view bytes, bool bigEndian) {
   std::string text;
   auto unit = [&](std::size_t i) -> char32_t {
-    return static_cast<unsigned char>(bytes[2 * i]) | static_cast<unsigned char>(bytes[2 * i + 1]) << 8;
+    const auto low = static_cast<unsigned char>(bytes[2 * i + (bigEndian ? 1 : 0)]);
+    return low | static_cast<unsigned char>(bytes[2 * i + (bigEndian ? 0 : 1)]) << 8;
   };
   const std::size_t units = bytes.size() / 2;
   for (std::size_t i = 0; i < units; ++i) {
@@ -137,10 +139,13 @@ std::string Utf8FromUtf16(std::string_view bytes) {
 }
 
 // Text as Utf8FromUtf16 made it, with only ASCII written into it since, as
-// little-endian code units again: the document never holds other bytes.
-std::string Utf16FromUtf8(std::string_view text) {
+// code units again: the document never holds other bytes.
+std::string Utf16FromUtf8(std::string_view text, bool bigEndian) {
   std::string bytes;
-  auto append = [&](char32_t unit) { bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)}; };
+  auto append = [&](char32_t unit) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  };
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
     const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
@@ -159,17 +164,19 @@ std::string Utf16FromUtf8(std::string_view text) {
 
 }  // namespace
 
-TIniDocument::TIniDocument(std::string_view bytes) : FUtf16(bytes.starts_with(kUtf16ByteOrderMark)) {
+TIniDocument::TIniDocument(std::string_view bytes)
+    : FUtf16(bytes.starts_with(kUtf16LeByteOrderMark) || bytes.starts_with(kUtf16BeByteOrderMark)),
+      FBigEndian(bytes.starts_with(kUtf16BeByteOrderMark)) {
   if (!FUtf16) {
     FText = bytes;
     return;
   }
   // The byte order mark becomes UTF-8's, which the lines are read past.
-  FText = Utf8FromUtf16(bytes);
+  FText = Utf8FromUtf16(bytes, FBigEndian);
   if (bytes.size() % 2 != 0) FOddByte = bytes.back();
 }
 
-std::string TIniDocument::Text() const { return FUtf16 ? Utf16FromUtf8(FText) + FOddByte : FText; }
+std::string TIniDocument::Text() const { return FUtf16 ? Utf16FromUtf8(FText, FBigEndian) + FOddByte : FText; }
 
 std::optional<std::string> TIniDocument::ReadString(std::string_view section, std::string_view key) const {
   const std::vector<TLine> lines = SplitLines(FText);

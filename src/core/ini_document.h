@@ -16,9 +16,10 @@ namespace tovi {
 // values is ignored, and the first section and the first key of a name win.
 // A UTF-8 byte order mark at the start is kept and otherwise ignored.
 //
-// A file that starts with the UTF-16 LE byte order mark FF FE (Notepad's
-// "Unicode") is read as UTF-16, its values handed out in UTF-8, and written
-// back in UTF-16. Nothing is lost on the way: an unpaired surrogate goes
+// A file that starts with a UTF-16 byte order mark, FF FE for little-endian
+// (Notepad's "Unicode") or FE FF for big-endian ("Unicode big endian"), is read
+// as UTF-16 of that byte order, its values handed out in UTF-8, and written
+// back as it came. Nothing is lost on the way: an unpaired surrogate goes
 // through as the three bytes UTF-8 would give its number, and an odd last byte
 // stays the last byte of the file.
 class TIniDocument {
@@ -46,6 +47,7 @@ class TIniDocument {
  private:
   std::string FText;     // UTF-8 where the file is UTF-16
   bool FUtf16 = false;
+  bool FBigEndian = false;
   std::string FOddByte;  // the last byte of a UTF-16 file of odd length
 };
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/raster.h"
+
 namespace tovi {
 
 // What the shell says of the user's attention (SHQueryUserNotificationState), by the platform's numbers.
@@ -23,15 +25,25 @@ struct TRestReasons {
   bool SessionLocked = false;
   bool DisplayOff = false;
   std::int32_t NotificationState = kAcceptsNotifications;
+  // Looked at only while the shell says a program is full screen: the window
+  // in front, and the monitor of the task bar that holds the eyes.
+  TRect FrontWindow{};
+  TRect TaskBarMonitor{};
 };
 
-// Whether a program in front hides the task bar: busy (a full-screen
-// program), full-screen Direct3D, or presentation mode. "Not present" comes
-// with a locked session, which its own message reports at once; an app in
-// front may, since Windows 10, be a window with the task bar in plain sight.
-bool HidesTheTaskBar(std::int32_t notificationState);
+// Whether the shell says a program may be full screen: busy (a full-screen
+// program, or presentation settings), full-screen Direct3D, or presentation
+// mode. It answers for the whole session, whatever monitor that program is on.
+// "Not present" comes with a locked session, which its own message reports at
+// once; an app in front may, since Windows 10, be a window with the task bar in
+// plain sight.
+bool SaysFullScreen(std::int32_t notificationState);
 
-// Whether the eyes rest: nobody can see them, so the timer need not run.
+// Whether the eyes rest: nobody can see them, so the timer need not run. A
+// full-screen program hides them only where its window in front covers the
+// task bar's monitor. Presentation mode is a setting, not a window: it hides
+// nothing by itself, and the slides shown in it cover that monitor or not as
+// any full-screen program does.
 bool EyesRest(const TRestReasons& reasons);
 
 // Whether asking the shell can tell anything new: while the session is locked

@@ -15,18 +15,16 @@ class TDlgAbout final : public TForm {
 
   void OKClick(TObject* sender);
 
- private:
-  // Made before the controls and freed after them, as the title uses it.
-  TUniqueFont FTitleFont = MakeFont({L"Century Gothic", Scale(-27), ANSI_CHARSET});
-
- public:
   // Every control of the box, placed at 96 DPI, in the order it is made; none is a tab stop.
   TImage Image1{*this, {8, 8, 32, 32}, 1};
-  TLabel Label1{*this, {48, 8, 0, 33}, L"Tovi", FTitleFont.Get()};
+  TLabel Label1{*this, {48, 8, 0, 33}, L"Tovi", TFont{L"Century Gothic", -27, ANSI_CHARSET}};
   TLabel Label2{*this, {48, 44, 0, 12}, L"トヴィ Ver." TOVI_VERSION_TEXT};
   TLabel LblCopyright{*this, {48, 58, 0, 12}, L"© 2026 Tovi の開発者"};
   TBevel Bevel1{*this, {12, 76, 229, 5}};
   TQuickButton OK{*this, {84, 84, 89, 25}, L"OK", TQuickButtonStyle::qbsRound};
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 }  // namespace tovi

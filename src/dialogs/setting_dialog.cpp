@@ -29,6 +29,25 @@ void TDlgSetting::GetValues(std::int32_t& type, bool& blink, std::int32_t& inter
   interval = UdbBlinkIvl.Position();
 }
 
+// What the controls tell the dialog goes to the handler of the control its identifier names.
+LRESULT TDlgSetting::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wParam) != ChkBlink.Id() || HIWORD(wParam) != BN_CLICKED) break;
+      ChkBlink.Click();
+      return 0;
+    case WM_MEASUREITEM:
+      if (wParam != CmbTovi.Id()) break;
+      CmbTovi.MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_DRAWITEM:
+      if (wParam != CmbTovi.Id()) break;
+      CmbTovi.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+  }
+  return TForm::HandleMessage(message, wParam, lParam);
+}
+
 void TDlgSetting::FormShow() { ChkBlinkClick(&ChkBlink); }
 
 void TDlgSetting::ChkBlinkClick(TObject*) {

@@ -43,6 +43,7 @@ class TDlgSetting final : public TForm {
 
  protected:
   void FormShow() override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   const TBitmapList* FEyeList = nullptr;

@@ -1,31 +1,63 @@
 #include "toolkit/control.h"
 
+#include <utility>
+
 #include "core/display_scale.h"
 
 namespace tovi {
 
-TBounds TControl::Scaled(const TForm& form, TBounds bounds) {
-  const TRect r = ScaleRect({bounds.Left, bounds.Top, bounds.Left + bounds.Width, bounds.Top + bounds.Height},
-                            form.Dpi());
+TControl::TControl(TForm& form, TBounds bounds, std::optional<TFont> font)
+    : TComponent(&form), FForm(form), FId(form.FNextControlId++), FBounds(bounds), FFontDescription(std::move(font)) {}
+
+TWindow::TCreateParams TControl::ChildParams(TCreateParams params) const {
+  params.Style |= WS_CHILD | WS_VISIBLE;
+  params.Parent = FForm.Handle();
+  params.Bounds = ScaledBounds();
+  params.ControlId = FId;
+  return params;
+}
+
+void TControl::CreatePlatformControl(const TCreateParams& params) {
+  CreatePlatformWindow(ChildParams(params));
+  PlaceOnForm();
+}
+
+void TControl::CreateOwnControl(const TCreateParams& params) {
+  CreateHandle(ChildParams(params));
+  PlaceOnForm();
+}
+
+void TControl::PlaceOnForm() {
+  Arrange();
+  FForm.FControls.push_back(this);
+}
+
+TBounds TControl::ScaledBounds() const {
+  const TBounds& b = FBounds;
+  const TRect r = ScaleRect({b.Left, b.Top, b.Left + b.Width, b.Top + b.Height}, FForm.Dpi());
   return {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top};
 }
 
-TControl::TControl(TForm& form, TCreateParams params, HFONT font)
-    : TComponent(&form), FFont(font ? font : form.FontHandle()) {
-  params.Style |= WS_CHILD | WS_VISIBLE;
-  params.Parent = form.Handle();
-  params.Bounds = Scaled(form, params.Bounds);
-  CreateHandle(params);
-  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FFont), TRUE);
+void TControl::Arrange() {
+  // The old font goes once the control has the new one.
+  const TUniqueFont old =
+      std::exchange(FOwnFont, FFontDescription ? MakeFont(*FFontDescription, FForm.Dpi()) : TUniqueFont());
+  const TBounds b = ScaledBounds();
+  SetWindowPos(Handle(), nullptr, b.Left, b.Top, b.Width, b.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+  FitContent();
 }
 
-// The window goes while this object is whole: its last messages must not
-// reach members that are already gone.
-TControl::~TControl() { DestroyHandle(); }
+// The window goes before the font it shows.
+TControl::~TControl() {
+  std::erase(FForm.FControls, this);
+  DestroyHandle();
+}
 
 void TControl::SetEnabled(bool value) {
   if (value == FEnabled) return;
-  // Set first: a press that disabling cancels ends as one on a disabled control.
+  // Set before the window is disabled: a press that this cancels (WM_CANCELMODE)
+  // then ends as one on a disabled control.
   FEnabled = value;
   const HWND focus = GetFocus();
   if (!value && focus && (focus == Handle() || IsChild(Handle(), focus))) {
@@ -40,18 +72,6 @@ std::wstring TControl::Text() const {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Handle())) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(Handle(), text.data(), static_cast<int>(text.size()))));
   return text;
-}
-
-LRESULT TControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case kReflectedMessage + WM_COMMAND:
-      Command(HIWORD(wParam));
-      return 0;
-    case kReflectedMessage + WM_DRAWITEM:
-      DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-      return TRUE;
-  }
-  return TWindow::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace tovi

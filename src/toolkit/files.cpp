@@ -1,11 +1,10 @@
 #include "toolkit/files.h"
 
-#include <windows.h>
+#include <aclapi.h>
 
 #include <algorithm>
 
-#include "toolkit/errors.h"
-#include "toolkit/handles.h"
+#include "core/extended_path.h"
 
 namespace tovi {
 namespace {
@@ -13,6 +12,13 @@ namespace {
 // The attributes a user gives the file, which a save carries over.
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// A virus scanner, the indexer or a sync client opens a file the moment it
+// changes and holds it for a moment: a step that meets such a hold is tried
+// again, this many times after this many milliseconds, about two seconds in all.
+constexpr int kHoldRetries = 40;
+constexpr DWORD kHoldWait = 50;
 
 std::wstring TemporaryOf(const std::wstring& path) { return path + L".tmp"; }
 
@@ -26,6 +32,77 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
+std::wstring LongPath(const std::wstring& path) { return ExtendedLengthPath(FullPath(path)); }
+
+DWORD ErrorUnless(bool succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(); }
+
+// Runs a step, which answers ERROR_SUCCESS or why it failed, again while it
+// meets another program's hold, until the waits are up; answers as its last
+// try did. Windows answers a rename over a file that is open, even one shared
+// for deletion, with "access denied".
+template <typename TStep>
+DWORD WaitingOutHolds(TStep step, bool renaming = false) {
+  for (int retries = 0;; ++retries) {
+    const DWORD error = step();
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      (renaming && error == ERROR_ACCESS_DENIED);
+    if (!held || retries == kHoldRetries) return error;
+    Sleep(kHoldWait);
+  }
+}
+
+TUniqueKernelObject OpenLongPath(const std::wstring& longPath, DWORD access, DWORD share, DWORD disposition,
+                                 DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+  const HANDLE file = CreateFileW(longPath.c_str(), access, share, nullptr, disposition, attributes, nullptr);
+  return TUniqueKernelObject(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+// The old file's access rights: its DACL, and whether that is protected from
+// what the folder hands down.
+struct TAccessRights {
+  TUnique<PSECURITY_DESCRIPTOR, &LocalFree> FDescriptor;  // holds FDacl
+  PACL FDacl = nullptr;
+  bool FProtected = false;
+};
+
+// Whether each entry of the list is one the folder hands down.
+bool OnlyInherited(PACL dacl) {
+  ACL_SIZE_INFORMATION size{};
+  if (dacl == nullptr || !GetAclInformation(dacl, &size, sizeof size, AclSizeInformation)) return false;
+  for (DWORD i = 0; i < size.AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace) || !(static_cast<const ACE_HEADER*>(ace)->AceFlags & INHERITED_ACE)) return false;
+  }
+  return true;
+}
+
+// The rights the new file is given, so that the rename does not leave it the
+// folder's. None where the file system keeps none (FAT, exFAT), or where the
+// old file has only what the folder hands down, which the new one inherits
+// alike: the save goes on there as it always has. Where the file has rights
+// of its own but they cannot be read, the save is refused rather than let it
+// change who may use the file.
+std::optional<TAccessRights> AccessRightsOf(const std::wstring& longPath, const std::wstring& path) {
+  // Reading the rights touches none of the file's data: no hold stands in the way.
+  const TUniqueKernelObject file = OpenLongPath(longPath, READ_CONTROL, kShareAll, OPEN_EXISTING);
+  if (!file) throw WriteRefusal(path);
+  DWORD flags = 0;
+  if (GetVolumeInformationByHandleW(file.Get(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+      !(flags & FILE_PERSISTENT_ACLS))
+    return std::nullopt;
+  TAccessRights rights;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(file.Get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rights.FDacl, nullptr,
+                      &descriptor) != ERROR_SUCCESS)
+    throw WriteRefusal(path);
+  rights.FDescriptor.Reset(descriptor);
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  rights.FProtected = GetSecurityDescriptorControl(descriptor, &control, &revision) && (control & SE_DACL_PROTECTED);
+  if (!rights.FProtected && OnlyInherited(rights.FDacl)) return std::nullopt;
+  return rights;
+}
+
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     // WriteFile counts in DWORDs; a megabyte at a time is plenty.
@@ -37,13 +114,26 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-// Writes and flushes a whole new file; false, with nothing left behind, when that fails.
-bool WriteNewFile(const std::wstring& path, std::string_view bytes, DWORD attributes) {
-  TUniqueKernelObject file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes);
+// Writes and flushes a whole new file with the attributes and access rights
+// given (none: the folder's); false, with nothing left behind, when that fails.
+bool WriteNewFile(const std::wstring& longPath, std::string_view bytes, DWORD attributes,
+                  const std::optional<TAccessRights>& rights) {
+  const DWORD access = GENERIC_WRITE | (rights ? READ_CONTROL | WRITE_DAC : 0);
+  TUniqueKernelObject file;
+  WaitingOutHolds([&] {
+    file = OpenLongPath(longPath, access, 0, CREATE_ALWAYS, attributes);
+    return ErrorUnless(bool(file));
+  });
   if (!file) return false;
-  const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
+  // Given through the handle, the rights cannot take away the writing it was opened for.
+  const auto giveRights = [&] {
+    const DWORD what = DACL_SECURITY_INFORMATION | (rights->FProtected ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                       : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    return SetSecurityInfo(file.Get(), SE_FILE_OBJECT, what, nullptr, nullptr, rights->FDacl, nullptr) == ERROR_SUCCESS;
+  };
+  const bool written = (!rights || giveRights()) && WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
   file.Reset();
-  if (!written) DeleteFileW(path.c_str());
+  if (!written) DeleteFileW(longPath.c_str());
   return written;
 }
 
@@ -63,43 +153,69 @@ std::wstring ProgramFolder() {
   }
 }
 
+TUniqueKernelObject OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                             DWORD attributes) {
+  return OpenLongPath(LongPath(path), access, share, disposition, attributes);
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TReadableFile OpenForReading(const std::wstring& path) {
+  const std::wstring longPath = LongPath(path);
+  TReadableFile opened;
+  const DWORD error = WaitingOutHolds([&] {
+    opened.FFile = OpenLongPath(longPath, GENERIC_READ, kShareAll, OPEN_EXISTING);
+    return ErrorUnless(bool(opened.FFile));
+  });
+  opened.FStatus = error == ERROR_SUCCESS                                           ? TLoadStatus::Loaded
+                   : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TLoadStatus::Missing
+                                                                                    : TLoadStatus::Unreadable;
+  return opened;
+}
+
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-  const TUniqueKernelObject file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    OPEN_EXISTING);
-  if (!file) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::string();
-    return std::nullopt;
-  }
+  const TReadableFile opened = OpenForReading(path);
+  if (opened.FStatus == TLoadStatus::Missing) return std::string();
+  if (!opened.FFile) return std::nullopt;
   std::string bytes;
   char buffer[64 * 1024];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    // A part of the file another program has locked is read again once it is free.
+    const auto read = [&] { return ErrorUnless(ReadFile(opened.FFile.Get(), buffer, sizeof buffer, &got, nullptr)); };
+    if (WaitingOutHolds(read) != ERROR_SUCCESS) return std::nullopt;
     if (got == 0) return bytes;
     bytes.append(buffer, got);
   }
 }
 
 void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
+  const std::wstring target = LongPath(path);
+  const std::wstring temporary = TemporaryOf(target);
   // Windows's own profile writer fails on a read-only file; Wine run as root
   // could replace it all the same, so the attribute is asked for itself.
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) throw WriteRefusal(path);
-  // The new file is made with the old one's attributes, so that the one
-  // rename that puts it in place keeps them. ReplaceFileW would not do: it
-  // moves the old file aside first, and Wine's keeps no attributes and leaves
-  // an empty file when the save is killed.
+  // The new file is made with the old one's attributes and rights, so that
+  // the one rename that puts it in place keeps them. ReplaceFileW would not
+  // do: it moves the old file aside first, and Wine's keeps no attributes and
+  // leaves an empty file when the save is killed.
   const DWORD kept = exists ? attributes & kKeptAttributes : 0;
-  const std::wstring temporary = TemporaryOf(path);
-  if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL)) throw WriteRefusal(path);
-  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const std::optional<TAccessRights> rights = exists ? AccessRightsOf(target, path) : std::nullopt;
+  if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, rights)) throw WriteRefusal(path);
+  const auto rename = [&] {
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    return ErrorUnless(MoveFileExW(temporary.c_str(), target.c_str(), flags));
+  };
+  if (WaitingOutHolds(rename, true) != ERROR_SUCCESS) {
     DeleteFileW(temporary.c_str());
     throw WriteRefusal(path);
   }
 }
 
-void RemoveStrayTemporary(const std::wstring& path) { DeleteFileW(TemporaryOf(path).c_str()); }
+void RemoveStrayTemporary(const std::wstring& path) { DeleteFileW(TemporaryOf(LongPath(path)).c_str()); }
 
 }  // namespace tovi

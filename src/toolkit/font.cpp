@@ -2,13 +2,14 @@
 
 #include <cwchar>
 
+#include "core/display_scale.h"
 #include "toolkit/errors.h"
 
 namespace tovi {
 
-TUniqueFont MakeFont(const TFont& font) {
+TUniqueFont MakeFont(const TFont& font, int dpi) {
   LOGFONTW description{};
-  description.lfHeight = font.Height;
+  description.lfHeight = ScaleByDpi(font.Height, dpi);
   description.lfWeight = FW_NORMAL;
   description.lfCharSet = font.CharSet;
   wcsncpy(description.lfFaceName, font.Name.c_str(), LF_FACESIZE - 1);

@@ -1,23 +1,51 @@
 #include "toolkit/form.h"
 
+#include <utility>
+
 #include "core/display_scale.h"
 #include "toolkit/application.h"
+#include "toolkit/control.h"
 #include "toolkit/display_scale.h"
 
 namespace tovi {
+namespace {
 
-TForm::TForm(const TFormParams& params) : TComponent(nullptr) {
+// WM_GETDPISCALEDSIZE of Windows 10 1703, which the headers for older systems lack.
+constexpr UINT kGetDpiScaledSize = 0x02E4;
+
+}  // namespace
+
+TForm::TForm(const TFormParams& params)
+    : TComponent(nullptr),
+      FClientWidth(params.ClientWidth),
+      FClientHeight(params.ClientHeight),
+      FStyle(params.Style),
+      FExStyle(params.ExStyle),
+      FFontDescription(params.Font) {
   // Forms after the first are owned by the main form, which keeps them off the task bar.
   const TForm* mainForm = Application().MainForm();
   CreateHandle({.ClassName = params.ClassName, .Title = params.Caption, .Style = params.Style,
                 .ExStyle = params.ExStyle, .Parent = mainForm ? mainForm->Handle() : nullptr});
-  // Sized once it is on a monitor, whose DPI it then takes.
-  FDpi = WindowDpi(Handle());
-  const RECT bounds = WindowRectForClient(Scale(params.ClientWidth), Scale(params.ClientHeight), params.Style,
-                                          params.ExStyle, FDpi);
+  // Laid out once it is on a monitor, whose DPI it then takes.
+  LayOut(WindowDpi(Handle()));
+  FitWindow();
+}
+
+void TForm::LayOut(int dpi) {
+  FDpi = dpi;
+  // The old font goes once no control uses it any more.
+  const TUniqueFont old = std::exchange(FFont, FFontDescription ? MakeFont(*FFontDescription, dpi) : TUniqueFont());
+  for (TControl* control : FControls) control->Arrange();
+}
+
+RECT TForm::WindowRectAt(int dpi) const {
+  return WindowRectForClient(ScaleByDpi(FClientWidth, dpi), ScaleByDpi(FClientHeight, dpi), FStyle, FExStyle, dpi);
+}
+
+void TForm::FitWindow() {
+  const RECT bounds = WindowRectAt(FDpi);
   SetWindowPos(Handle(), nullptr, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  if (params.Font) FFont = MakeFont({params.Font->Name, Scale(params.Font->Height), params.Font->CharSet});
 }
 
 int TForm::Scale(int value) const { return ScaleByDpi(value, FDpi); }
@@ -38,6 +66,10 @@ void TForm::CentreOnScreen() {
 
 int TForm::ShowModal() {
   FModalResult = mrNone;
+  // Laid out for the monitor it opens on, whose scale may have changed while it was hidden.
+  CentreOnScreen();
+  LayOut(WindowDpi(Handle()));
+  FitWindow();
   CentreOnScreen();
   FormShow();
   FShowing = true;
@@ -76,12 +108,21 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(FontHandle());
-    case WM_COMMAND:
-      if (lParam) return SendMessageW(reinterpret_cast<HWND>(lParam), kReflectedMessage + message, wParam, lParam);
-      break;
-    case WM_DRAWITEM:
-      return SendMessageW(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem, kReflectedMessage + message, wParam,
-                          lParam);
+    case kGetDpiScaledSize: {
+      // Asked before WM_DPICHANGED: the frame does not grow as the client area
+      // does, so the size comes from the layout rather than by scaling the window.
+      const RECT bounds = WindowRectAt(static_cast<int>(wParam));
+      *reinterpret_cast<SIZE*>(lParam) = {bounds.right - bounds.left, bounds.bottom - bounds.top};
+      return TRUE;
+    }
+    case WM_DPICHANGED: {
+      LayOut(HIWORD(wParam));
+      // The rectangle Windows suggests keeps the window where the move put it.
+      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
   }
   return TWindow::HandleMessage(message, wParam, lParam);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "toolkit/component.h"
 #include "toolkit/font.h"
@@ -12,12 +13,15 @@ namespace tovi {
 // The integer a modal form closes with.
 inline constexpr int mrNone = 0, mrOK = 1, mrCancel = 2;
 
-// What a control reports to its form about itself (WM_COMMAND, WM_DRAWITEM)
-// the form hands back to the control's own window as this plus the message.
-inline constexpr UINT kReflectedMessage = WM_APP + 0x100;
+class TControl;
 
-// A top-level window described by its own class. Closing the main form ends
-// the application; closing a modal form ends its modal loop with mrCancel.
+// A top-level window of a class of its own. Closing the main form ends the
+// application; closing a modal form ends its modal loop with mrCancel. Its
+// controls tell it what happens to them (WM_COMMAND, WM_DRAWITEM,
+// WM_MEASUREITEM), naming themselves by identifier: a form whose controls have
+// anything to tell hands it to their handlers in its own HandleMessage.
+// It is laid out from its 96-DPI description for the DPI of its monitor when
+// it is made, each time it opens and whenever that DPI changes.
 class TForm : public TComponent, public TWindow {
  public:
   struct TFormParams {
@@ -29,24 +33,24 @@ class TForm : public TComponent, public TWindow {
     // frame needs at the DPI of its monitor.
     int ClientWidth = 0;
     int ClientHeight = 0;
-    // The form's font, which every control placed on it takes; its height is at 96 DPI.
+    // The font of every control placed on the form without one of its own; its height is at 96 DPI.
     std::optional<TFont> Font = std::nullopt;
   };
   explicit TForm(const TFormParams& params);
 
   void Close();
 
-  // Shows the form centred on the screen and serves every window in a loop of
-  // its own until a modal result is set; hides the form and returns it.
+  // Shows the form laid out anew and centred on the screen, and serves every
+  // window in a loop of its own until a modal result is set; hides the form and returns it.
   int ShowModal();
   void SetModalResult(int result) { FModalResult = result; }
   bool Showing() const { return FShowing; }
 
-  // The font every control placed on the form takes, or null for the platform's.
+  // The font of every control placed on the form without one of its own, or null for the platform's.
   HFONT FontHandle() const { return FFont.Get(); }
 
-  // The DPI of the monitor the form was made on, and a length or a place of
-  // its 96-DPI layout at that DPI.
+  // The DPI the form is laid out for, and a length or a place of its 96-DPI
+  // layout at that DPI.
   int Dpi() const { return FDpi; }
   int Scale(int value) const;
 
@@ -57,9 +61,26 @@ class TForm : public TComponent, public TWindow {
   TObject* ErrorSender() override { return this; }
 
  private:
+  friend class TControl;
+
+  // Lays the form's font and every control out anew for dpi; the window keeps its size.
+  void LayOut(int dpi);
+  // The window's rectangle (at 0, 0) around the client area of the layout at dpi.
+  RECT WindowRectAt(int dpi) const;
+  void FitWindow();
   void CentreOnScreen();
   void FocusFirstControl();
 
+  const int FClientWidth;
+  const int FClientHeight;
+  const DWORD FStyle;
+  const DWORD FExStyle;
+  const std::optional<TFont> FFontDescription;
+  // Every control placed on the form, in the order they were made.
+  std::vector<TControl*> FControls;
+  // The identifier the next control takes: above the commands that
+  // IsDialogMessage sends for Enter and Escape (IDOK, IDCANCEL), which name no control.
+  WORD FNextControlId = 100;
   int FDpi = 96;
   int FModalResult = mrNone;
   bool FShowing = false;

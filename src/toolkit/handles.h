@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <string>
 #include <utility>
 
 namespace tovi {
@@ -43,13 +42,6 @@ using TUniqueMenu = TUnique<HMENU, &DestroyMenu>;
 // Files and file mappings; null, not INVALID_HANDLE_VALUE, stands for none.
 using TUniqueKernelObject = TUnique<HANDLE, &CloseHandle>;
 using TUniqueFileView = TUnique<const void*, &UnmapViewOfFile>;
-
-// CreateFileW fails with INVALID_HANDLE_VALUE, where the owner knows only null.
-inline TUniqueKernelObject OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
-                                    DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-  const HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, disposition, attributes, nullptr);
-  return TUniqueKernelObject(file == INVALID_HANDLE_VALUE ? nullptr : file);
-}
 
 // The screen's device context, borrowed with GetDC(nullptr) and given back.
 inline void ReleaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }

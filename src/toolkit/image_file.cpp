@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/bitmap_file.h"
+#include "toolkit/files.h"
 #include "toolkit/handles.h"
 
 namespace tovi {
@@ -14,13 +15,9 @@ constexpr std::uint64_t kMaxFileBytes = static_cast<std::uint64_t>(TRaster::kMax
 }  // namespace
 
 TLoadStatus ImageFromFile(const std::wstring& path, int size, TKeyedPicture& picture) {
-  const TUniqueKernelObject file =
-      OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
-  if (!file) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TLoadStatus::Missing
-                                                                          : TLoadStatus::Unreadable;
-  }
+  TReadableFile opened = OpenForReading(path);
+  if (!opened.FFile) return opened.FStatus;
+  const TUniqueKernelObject file = std::move(opened.FFile);
   LARGE_INTEGER bytes{};
   // A mapping of an empty file cannot be made; the file is no picture anyway.
   if (!GetFileSizeEx(file.Get(), &bytes) || bytes.QuadPart == 0 ||

@@ -9,7 +9,8 @@ namespace tovi {
 
 // Reads the top-left size by size pixels of a Windows bitmap file of any of
 // its formats (1 to 32 bits per pixel, bit fields, RLE), with the key colour
-// of the whole picture. A picture that fails to load is left as it was.
+// of the whole picture. A picture that fails to load is left as it was; a file
+// that cannot be opened is missing or unreadable as OpenForReading has it.
 TLoadStatus ImageFromFile(const std::wstring& path, int size, TKeyedPicture& picture);
 
 // Loads the pictures of one folder, which ends in a path separator.

@@ -26,6 +26,9 @@ void TPopupMenu::Add(TItem item) {
 
 void TPopupMenu::Popup(int x, int y) {
   const UINT command = seams::OpenPopupMenu(FMenu.Get(), FForm.Handle(), POINT{x, y});
+  // Else the next menu opened from the notification area may close at once, or stay open when the user
+  // clicks elsewhere: the owner must get a message after the menu's own loop.
+  PostMessageW(FForm.Handle(), WM_NULL, 0, 0);
   if (command == 0 || command > FItems.size()) return;
   const TItem& item = FItems[command - 1];
   if (item.OnClick) item.OnClick(this);

@@ -32,6 +32,9 @@ inline TTrayWindow (*FindNotificationArea)() = &FindTrayWindow;
 inline BOOL(WINAPI* ShellNotifyIconW)(DWORD operation, PNOTIFYICONDATAW data) = &::Shell_NotifyIconW;
 inline HRESULT(WINAPI* UserNotificationState)(QUERY_USER_NOTIFICATION_STATE* state) = &QueryUserNotificationState;
 inline HRESULT(WINAPI* ShellNotifyIconGetRect)(const NOTIFYICONIDENTIFIER* icon, RECT* place) = &NotifyIconGetRect;
+// A window's own message filter, which Wine ignores.
+inline BOOL(WINAPI* ChangeMessageFilter)(HWND window, UINT message, DWORD action,
+                                         PCHANGEFILTERSTRUCT info) = &::ChangeWindowMessageFilterEx;
 
 }  // namespace seams
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/errors.h"
 #include "toolkit/icon.h"
@@ -10,9 +11,13 @@
 
 namespace tovi {
 
-TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font)
-    : TControl(form, {.ClassName = L"STATIC", .Title = text.c_str(), .Style = SS_LEFT | SS_NOPREFIX, .Bounds = bounds},
-               font) {
+TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, std::optional<TFont> font)
+    : TControl(form, bounds, std::move(font)) {
+  CreatePlatformControl({.ClassName = L"STATIC", .Title = text.c_str(), .Style = SS_LEFT | SS_NOPREFIX});
+}
+
+void TLabel::FitContent() {
+  const std::wstring text = Text();
   const TScreenDc dc(GetDC(nullptr));
   const TSelectGuard select(dc.Get(), Font() ? Font() : GetStockObject(SYSTEM_FONT));
   SIZE size{};
@@ -20,12 +25,12 @@ TLabel::TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font
   SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text)
-    : TControl(form, {.ClassName = L"EDIT",
-                      .Title = text.c_str(),
-                      .Style = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
-                      .ExStyle = WS_EX_CLIENTEDGE,
-                      .Bounds = bounds}) {}
+TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text) : TControl(form, bounds) {
+  CreatePlatformControl({.ClassName = L"EDIT",
+                         .Title = text.c_str(),
+                         .Style = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
+                         .ExStyle = WS_EX_CLIENTEDGE});
+}
 
 namespace {
 
@@ -43,14 +48,12 @@ const wchar_t* UpDownClass() {
 
 }  // namespace
 
+// Placed beside the edit by its own bounds, which its layout gives it again
+// after Wine has made it as wide as a scroll bar; aligned to the edit
+// (UDS_ALIGNRIGHT), it would shrink the edit.
 TUpDown::TUpDown(TForm& form, TBounds bounds, TEdit& buddy, int minimum, int maximum, int step)
-    // Set beside the edit by its bounds; aligning it would shrink the edit.
-    : TControl(form, {.ClassName = UpDownClass(), .Style = UDS_SETBUDDYINT | UDS_ARROWKEYS, .Bounds = bounds}),
-      FMinimum(minimum),
-      FMaximum(maximum) {
-  // Wine gives a new up-down the width of a scroll bar: it takes its own again.
-  const TBounds scaled = Scaled(form, bounds);
-  SetWindowPos(Handle(), nullptr, 0, 0, scaled.Width, scaled.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    : TControl(form, bounds), FMinimum(minimum), FMaximum(maximum) {
+  CreatePlatformControl({.ClassName = UpDownClass(), .Style = UDS_SETBUDDYINT | UDS_ARROWKEYS});
   SendMessageW(Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy.Handle()), 0);
   SendMessageW(Handle(), UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
   // One acceleration step: holding an arrow never speeds up.
@@ -69,20 +72,20 @@ void TUpDown::SetPosition(int value) {
   SendMessageW(Handle(), UDM_SETPOS32, 0, std::clamp(value, FMinimum, FMaximum));
 }
 
-TCheckBox::TCheckBox(TForm& form, TBounds bounds, const std::wstring& text)
-    : TControl(form, {.ClassName = L"BUTTON", .Title = text.c_str(), .Style = WS_TABSTOP | BS_AUTOCHECKBOX,
-                      .Bounds = bounds}) {}
+TCheckBox::TCheckBox(TForm& form, TBounds bounds, const std::wstring& text) : TControl(form, bounds) {
+  CreatePlatformControl({.ClassName = L"BUTTON", .Title = text.c_str(), .Style = WS_TABSTOP | BS_AUTOCHECKBOX});
+}
 
 bool TCheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TCheckBox::SetChecked(bool value) {
   if (value == Checked()) return;
   SendMessageW(Handle(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
-  if (OnClick) OnClick(this);
+  Click();
 }
 
-void TCheckBox::Command(WORD notification) {
-  if (notification == BN_CLICKED && OnClick) OnClick(this);
+void TCheckBox::Click() {
+  if (OnClick) OnClick(this);
 }
 
 namespace {
@@ -95,16 +98,26 @@ TBounds DroppedBounds(TBounds field, UINT itemHeight, int visibleItems) {
 
 }  // namespace
 
+// Made once its entries' height is set: the box asks for it (WM_MEASUREITEM) while it is made.
 TOwnerDrawComboBox::TOwnerDrawComboBox(TForm& form, TBounds bounds, UINT itemHeight, int visibleItems)
-    : TControl(form, {.ClassName = L"COMBOBOX",
-                      .Style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
-                      .Bounds = DroppedBounds(bounds, itemHeight, visibleItems)}) {
-  // The heights are set here, not by WM_MEASUREITEM: Wine sizes the field anew
-  // from the font set after creation and the list from what is left, so the
-  // entries' height decides the field, and the window's height is given again.
+    : TControl(form, DroppedBounds(bounds, itemHeight, visibleItems)), FItemHeight(itemHeight) {
+  CreatePlatformControl(
+      {.ClassName = L"COMBOBOX", .Style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED});
+}
+
+void TOwnerDrawComboBox::MeasureItem(MEASUREITEMSTRUCT& item) const {
+  item.itemHeight = static_cast<UINT>(Form().Scale(static_cast<int>(FItemHeight)));
+}
+
+// Windows, as Wine, asks for the heights (WM_MEASUREITEM) once, while the box
+// is made; a layout at another DPI can only set them. Each layout sets them,
+// the first as well: Wine makes a measured field 2 pixels higher than a set
+// one. It then sizes the list from what is left of the window, whose height is
+// given again.
+void TOwnerDrawComboBox::FitContent() {
   for (const WPARAM part : {WPARAM(-1), WPARAM(0)})
-    SendMessageW(Handle(), CB_SETITEMHEIGHT, part, form.Scale(static_cast<int>(itemHeight)));
-  const TBounds dropped = Scaled(form, DroppedBounds(bounds, itemHeight, visibleItems));
+    SendMessageW(Handle(), CB_SETITEMHEIGHT, part, Form().Scale(static_cast<int>(FItemHeight)));
+  const TBounds dropped = ScaledBounds();
   SetWindowPos(Handle(), nullptr, 0, 0, dropped.Width, dropped.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -131,18 +144,23 @@ void TOwnerDrawComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
   if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
-TImage::TImage(TForm& form, TBounds bounds, int iconResource)
-    : TControl(form, {.ClassName = L"STATIC", .Style = SS_ICON | SS_REALSIZEIMAGE, .Bounds = bounds}),
-      FIcon(ResourceIconAtSize(iconResource, Scaled(form, bounds).Width)) {
+TImage::TImage(TForm& form, TBounds bounds, int iconResource) : TControl(form, bounds), FIconResource(iconResource) {
+  CreatePlatformControl({.ClassName = L"STATIC", .Style = SS_ICON | SS_REALSIZEIMAGE});
+}
+
+void TImage::FitContent() {
+  // The old icon goes once the control shows the new one.
+  const TUniqueIcon old = std::exchange(FIcon, ResourceIconAtSize(FIconResource, ScaledBounds().Width));
   SendMessageW(Handle(), STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(FIcon.Get()));
 }
 
-// Drawn by the control itself: the platform's etched rule (SS_ETCHEDHORZ) is
-// a border of its own width and height, not the top line of these bounds.
-TBevel::TBevel(TForm& form, TBounds bounds)
-    : TControl(form, {.ClassName = L"STATIC", .Style = SS_OWNERDRAW, .Bounds = bounds}) {}
+// Drawn by its owner: the platform's etched rule (SS_ETCHEDHORZ) is a border
+// of its own width and height, not the top line of these bounds.
+TBevel::TBevel(TForm& form, TBounds bounds) : TControl(form, bounds) {
+  CreatePlatformControl({.ClassName = L"STATIC", .Style = SS_OWNERDRAW});
+}
 
-void TBevel::DrawItem(const DRAWITEMSTRUCT& item) {
+void TBevel::DrawItem(const DRAWITEMSTRUCT& item) const {
   RECT rect = item.rcItem;
   FillRect(item.hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
   DrawEdge(item.hDC, &rect, EDGE_ETCHED, BF_TOP);

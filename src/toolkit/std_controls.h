@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "toolkit/control.h"
+#include "toolkit/font.h"
 #include "toolkit/handles.h"
 
 namespace tovi {
@@ -15,7 +17,10 @@ namespace tovi {
 // grows rather than cut its text.
 class TLabel final : public TControl {
  public:
-  TLabel(TForm& form, TBounds bounds, const std::wstring& text, HFONT font = nullptr);
+  TLabel(TForm& form, TBounds bounds, const std::wstring& text, std::optional<TFont> font = std::nullopt);
+
+ private:
+  void FitContent() override;
 };
 
 class TEdit final : public TControl {
@@ -40,12 +45,11 @@ class TCheckBox final : public TControl {
  public:
   TCheckBox(TForm& form, TBounds bounds, const std::wstring& text);
   bool Checked() const;
-  // Runs OnClick when the state changes, as a click by the user would.
+  // A change of state clicks the box, as the user's click does.
   void SetChecked(bool value);
+  // What a click does, the user's (BN_CLICKED) or SetChecked's: runs OnClick.
+  void Click();
   TNotifyEvent OnClick;
-
- private:
-  void Command(WORD notification) override;
 };
 
 // What an owner-drawn entry is drawn with: the entry's index, its rectangle,
@@ -63,16 +67,26 @@ class TOwnerDrawComboBox final : public TControl {
   void SetItemIndex(int index);
   TDrawItemEvent OnDrawItem;
 
+  // Answers WM_MEASUREITEM: the field and every entry are as high as an entry at the form's DPI.
+  void MeasureItem(MEASUREITEMSTRUCT& item) const;
+  // Draws an entry or the field (WM_DRAWITEM); the field with no entry selected is background only.
+  void DrawItem(const DRAWITEMSTRUCT& item);
+
  private:
-  void DrawItem(const DRAWITEMSTRUCT& item) override;
+  void FitContent() override;
+
+  const UINT FItemHeight;
 };
 
-// An icon of the program's own resources, at its own size.
+// An icon of the program's own resources, made at the size of its bounds.
 class TImage final : public TControl {
  public:
   TImage(TForm& form, TBounds bounds, int iconResource);
 
  private:
+  void FitContent() override;
+
+  const int FIconResource;
   TUniqueIcon FIcon;
 };
 
@@ -80,9 +94,8 @@ class TImage final : public TControl {
 class TBevel final : public TControl {
  public:
   TBevel(TForm& form, TBounds bounds);
-
- private:
-  void DrawItem(const DRAWITEMSTRUCT& item) override;
+  // Draws the rule (WM_DRAWITEM).
+  void DrawItem(const DRAWITEMSTRUCT& item) const;
 };
 
 }  // namespace tovi

@@ -14,11 +14,12 @@ struct TBounds {
   int Height = 0;
 };
 
-// One object per window, its messages handled by HandleMessage; an exception
-// that leaves it goes to the application's error report, and the message
-// counts as handled. A class not yet registered is ours, registered on first
-// use; a window of the platform's classes (a standard control) comes through
-// here too, its class's procedure answering what HandleMessage leaves alone.
+// One object per window, which it destroys. A window of a class of ours
+// (CreateHandle) has its messages handled by HandleMessage: an exception that
+// leaves it goes to the application's error report, and the message counts as
+// handled. A control of one of the platform's classes (CreatePlatformWindow)
+// keeps its class's procedure: its messages never reach the object, and what
+// it reports goes to its parent.
 class TWindow {
  public:
   TWindow() = default;
@@ -36,22 +37,33 @@ class TWindow {
     DWORD ExStyle = 0;
     HWND Parent = nullptr;
     TBounds Bounds{};
-    // Taken by the first window of a class of ours, which registers the class.
+    // A child's control identifier, which names it in its parent's messages.
+    WORD ControlId = 0;
+    // The style of a class of ours, which its first window registers.
     UINT ClassStyle = 0;
   };
-  // Throws EToviError on failure.
+  // A window of a class of ours, registered by its name with the first window
+  // made of it. Throws EToviError.
   void CreateHandle(const TCreateParams& params);
+  // A control of one of the platform's classes, as its class makes it. Throws EToviError.
+  void CreatePlatformWindow(const TCreateParams& params);
   void DestroyHandle();
+  // From here on the window's messages no longer reach the object; the platform's
+  // defaults answer them. For an object whose parts begin to go while its
+  // window lives on, until this base destroys it.
+  void StopMessages() { FStopped = true; }
 
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // Who is named as the sender when a message handler fails.
   virtual TObject* ErrorSender() { return nullptr; }
 
  private:
+  // receiver: the object a window of ours is made for, else null.
+  static HWND Create(const TCreateParams& params, TWindow* receiver);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND FHandle = nullptr;
-  WNDPROC FClassProc = nullptr;
+  bool FStopped = false;
 };
 
 }  // namespace tovi

@@ -12,16 +12,32 @@
 namespace tovi {
 namespace {
 
-TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAProgramHidesTheTaskBar) {
+TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAFullScreenProgramCoversTheTaskBarsMonitor) {
+  const TRect monitor{0, 0, 1920, 1080}, right{1920, 0, 3840, 1080};
+  const TRect framed{-8, -8, 1928, 1088}, smaller{0, 0, 1920, 1040};
   // Why; whether the eyes rest, and whether the shell is asked.
   const std::tuple<const char*, TRestReasons, bool, bool> cases[] = {
       {"nothing hides the eyes", {}, false, true},
       {"locked", {.SessionLocked = true}, true, false},
       {"display off", {.DisplayOff = true}, true, false},
       {"not present: the lock's own message tells", {.NotificationState = kNotPresent}, false, true},
-      {"busy: a full-screen program", {.NotificationState = kBusy}, true, true},
-      {"full-screen Direct3D", {.NotificationState = kRunningD3dFullScreen}, true, true},
-      {"presentation mode", {.NotificationState = kPresentationMode}, true, true},
+      {"busy: a full-screen program on the task bar's monitor",
+       {.NotificationState = kBusy, .FrontWindow = monitor, .TaskBarMonitor = monitor}, true, true},
+      {"busy, the front window's frame past the monitor's edges",
+       {.NotificationState = kBusy, .FrontWindow = framed, .TaskBarMonitor = monitor}, true, true},
+      {"busy, but full screen on another monitor",
+       {.NotificationState = kBusy, .FrontWindow = right, .TaskBarMonitor = monitor}, false, true},
+      {"busy, the window in front leaves the task bar's strip",
+       {.NotificationState = kBusy, .FrontWindow = smaller, .TaskBarMonitor = monitor}, false, true},
+      {"busy, the task bar's monitor unmeasured", {.NotificationState = kBusy, .FrontWindow = framed}, false, true},
+      {"full-screen Direct3D on the task bar's monitor",
+       {.NotificationState = kRunningD3dFullScreen, .FrontWindow = monitor, .TaskBarMonitor = monitor}, true, true},
+      {"presentation mode and slides over the task bar's monitor",
+       {.NotificationState = kPresentationMode, .FrontWindow = monitor, .TaskBarMonitor = monitor}, true, true},
+      {"presentation mode with a window in front, the task bar in sight",
+       {.NotificationState = kPresentationMode, .FrontWindow = smaller, .TaskBarMonitor = monitor}, false, true},
+      {"a window as large, which the shell does not call full screen",
+       {.FrontWindow = monitor, .TaskBarMonitor = monitor}, false, true},
       {"quiet time after installing Windows", {.NotificationState = kQuietTime}, false, true},
       {"an app in front, perhaps in a window", {.NotificationState = kApp}, false, true},
   };

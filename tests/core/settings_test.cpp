@@ -1,5 +1,7 @@
 #include "core/settings.h"
+#include "core/claim_name.h"
 #include "core/ini_document.h"
+#include "core/extended_path.h"
 
 #include <gtest/gtest.h>
 
@@ -70,12 +72,33 @@ TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {
     EXPECT_EQ(ClampBlinkInterval(interval), clamped) << interval;
 }
 
+// Files are opened by the extended-length form of their full paths, which works past 260 characters.
+TEST(ExtendedLengthPath, PrefixesFullPathsOnly) {
+  const std::tuple<const char*, std::wstring_view, std::wstring_view> cases[] = {
+      {"a drive's path, small letter", L"z:\\Users\\目\\tovi.ini", L"\\\\?\\z:\\Users\\目\\tovi.ini"},
+      {"a share", L"\\\\server\\share\\tovi.ini", L"\\\\?\\UNC\\server\\share\\tovi.ini"},
+      {"already extended", L"\\\\?\\C:\\tovi.ini", L"\\\\?\\C:\\tovi.ini"},
+      {"a device's path", L"\\\\.\\C:\\tovi.ini", L"\\\\.\\C:\\tovi.ini"},
+      {"an NT path", L"\\??\\C:\\tovi.ini", L"\\??\\C:\\tovi.ini"},
+      {"relative", L"tovi.ini", L"tovi.ini"},
+      {"relative to a drive's folder", L"C:tovi.ini", L"C:tovi.ini"},
+      {"from the root of no drive", L"\\tovi.ini", L"\\tovi.ini"},
+      {"no letter before the colon", L"@:\\tovi.ini", L"@:\\tovi.ini"},
+  };
+  for (const auto& [what, path, extended] : cases) EXPECT_EQ(ExtendedLengthPath(path), extended) << what;
+}
+
 // A UTF-16 LE file's bytes: what Notepad saves as "Unicode" when the text starts with u"\uFEFF".
-std::string Utf16(std::u16string_view units, std::string oddByte = "") {
+std::string Utf16(std::u16string_view units, std::string oddByte = "", bool bigEndian = false) {
   std::string bytes;
-  for (const char16_t unit : units) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  for (const char16_t unit : units) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
   return bytes + oddByte;
 }
+// A UTF-16 BE file's bytes, as Notepad saves "Unicode big endian".
+std::string Utf16Be(std::u16string_view units, std::string oddByte = "") { return Utf16(units, oddByte, true); }
 
 TEST(IniDocument, ReadsAndWritesAsThePlatformDoes) {
   // What, the text, the value of Type in section Eye, and the text after writing Type=1 there.
@@ -121,7 +144,12 @@ TEST(IniDocument, ReadsAndWritesAsThePlatformDoes) {
       {"UTF-16 odd last byte stays last", Utf16(u"\uFEFF[A]", "\xD8"), {},
        Utf16(u"\uFEFF[A]\r\n[Eye]\r\nType=1\r\n", "\xD8")},
       {"UTF-16 byte order mark only", Utf16(u"\uFEFF"), {}, Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
-      {"8-bit without FF FE", "\xFE\xFF[Eye]\nType=6", {}, "\xFE\xFF[Eye]\nType=6\r\n[Eye]\r\nType=1\r\n"},
+      {"UTF-16 BE beyond ASCII, a pair, unpaired surrogates",
+       Utf16Be(u"\uFEFF;\xDC00\xD800 \u76EE\r\n[Eye]\nType= \u00E9\U0001F441\xDBFF\n"),
+       "\xC3\xA9\xF0\x9F\x91\x81\xED\xAF\xBF", Utf16Be(u"\uFEFF;\xDC00\xD800 \u76EE\r\n[Eye]\nType=1\n")},
+      {"UTF-16 BE odd last byte stays last", Utf16Be(u"\uFEFF[A]", "\x0A"), {},
+       Utf16Be(u"\uFEFF[A]\r\n[Eye]\r\nType=1\r\n", "\x0A")},
+      {"8-bit: FF alone marks no byte order", "\xFF[Eye]\nType=6", {}, "\xFF[Eye]\nType=6\r\n[Eye]\r\nType=1\r\n"},
   };
   for (const auto& [what, before, type, after] : cases) {
     TIniDocument ini(before);
@@ -137,15 +165,16 @@ TEST(IniDocument, ReadsAndWritesAsThePlatformDoes) {
 }
 
 // tovi.ini is anyone's file: texts strung together from pieces of settings files and
-// random bytes, in 8 bits or UTF-16, never crash the reader (the sanitizers watch),
+// random bytes, in 8 bits or UTF-16 of either byte order, never crash the reader (the sanitizers watch),
 // what is saved reads back, saving it again changes nothing.
 TEST(EyeSettingsFile, SurvivesRandomTexts) {
   const std::vector<std::string> pieces = {"[", "]", "=", ";", "\r", "\n", "\r\n", " ", "\"", "'", "Eye",
                                            "eYE", "Type", "Blink", "BlinkInterval", "0x", "-", "7", "\xEF\xBB\xBF"};
+  const std::string kMarks[] = {"", "", "\xFF\xFE", "\xFE\xFF"};  // 8 bits, UTF-16 LE and BE
   std::mt19937 random(20240601);
   auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
   for (int round = 0; round < 10000; ++round) {
-    std::string text = below(4) == 0 ? "\xFF\xFE" : "";
+    std::string text = kMarks[below(4)];
     for (std::size_t n = below(40); n > 0; --n)
       text += below(4) == 0 ? std::string(1, static_cast<char>(below(256))) : pieces[below(pieces.size())];
     ASSERT_EQ(TIniDocument(text).Text(), text) << "read and written back: " << ::testing::PrintToString(text);
@@ -154,6 +183,17 @@ TEST(EyeSettingsFile, SurvivesRandomTexts) {
     ASSERT_EQ(ReadEyeSettings(written), wanted) << ::testing::PrintToString(text);
     ASSERT_EQ(WriteEyeSettings(written, wanted), written) << "saved twice: " << ::testing::PrintToString(text);
   }
+}
+
+// One copy of the program at a time keeps tovi.ini: it claims the folder by a name made from the folder's final path.
+TEST(FolderClaimName, IsOneShortNameInTheSessionPerFolder) {
+  const std::u16string longPath = u"\\\\?\\C:\\" + std::u16string(32000, u'目');
+  const std::tuple<const char*, std::u16string_view, std::string_view> cases[] = {
+      {"a folder", u"\\\\?\\C:\\Tools\\Tovi", "Local\\Tovi-1cdfc13df6550970"},
+      {"with a trailing separator, the same", u"\\\\?\\C:\\Tools\\Tovi\\", "Local\\Tovi-1cdfc13df6550970"},
+      {"longer than an object's name may be", longPath, "Local\\Tovi-1d1ed58dcfbb184b"},
+  };
+  for (const auto& [reason, path, name] : cases) EXPECT_EQ(FolderClaimName(path), name) << reason;
 }
 
 }  // namespace

@@ -8,8 +8,8 @@ import zipfile
 
 import pytest
 
-from harness import (BUILD_DIR, MAIN_CLASS, REPO_ROOT, SETTINGS_OK, Tray, answer_message, choose, click_in, menus,
-                     open_dialog, probe, settings, wait_closed, wait_until, windows)
+from harness import (BUILD_DIR, MAIN_CLASS, REPO_ROOT, SETTINGS_OK, ToviProgram, Tray, answer_message, choose, click_in,
+                     menus, open_dialog, probe, settings, wait_closed, wait_until, windows)
 
 # Named with the version of project() in the top CMakeLists.txt, where the program takes it from.
 PACKAGE = BUILD_DIR / "tovi-{}-win64.zip".format(
@@ -45,6 +45,17 @@ def test_the_unpacked_release_starts_hidden_and_its_menu_ends_it_with_the_settin
     shown = [w for w in windows(visible=True) if w["class"] in (MAIN_CLASS, "#32770")]
     assert not shown and tovi.running(), f"tovi.exe showed {shown} or ended"
     assert not tovi.ini.exists()
+    # A second start from the folder ends at once and quietly (a box would hold it), leaving the first copy's eyes
+    # and the temporary of a save it might be making alone.
+    temporary = tovi.folder / "tovi.ini.tmp"
+    temporary.write_bytes(b"a save being made")
+    second = ToviProgram(tovi.folder)
+    try:
+        second.start()
+        assert second.wait_exit() == 0 and temporary.read_bytes() == b"a save being made"
+        assert tray.find_eyes() == tray.eyes, "the eyes moved, went or came twice"
+    finally:
+        second.stop()
     x, y = tray.eye_centre(1)
     choose((x, y), "exit", placed)
     assert tovi.wait_exit() == 0

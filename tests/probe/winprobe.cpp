@@ -3,17 +3,14 @@
 //
 //   windows                    top-level windows, front first, each with its message-box text if any
 //   close CLASS [TITLE]        post WM_CLOSE to the first such window
-//   send CLASS|* MSG WP [LP]   send every window of CLASS (* all) a message, a number or a registered name
+//   send CLASS MSG WP [LP]     send every window of CLASS a message
 //   watch X Y W H MS           every distinct picture of a screen rectangle for MS milliseconds
-//   forget CLASS               have the shell drop the icon of every window of CLASS, as a restarted shell has
 //   hold MS                    keep Wine's desktop open for MS milliseconds or until killed
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cwctype>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -95,12 +92,11 @@ int ListWindows() {
 }
 
 // Sends rather than posts: when the probe ends, every window told has handled it.
-int Send(const wchar_t* className, const wchar_t* message, WPARAM wParam, LPARAM lParam) {
-  const UINT id = std::iswdigit(message[0]) ? std::wcstoul(message, nullptr, 0) : RegisterWindowMessageW(message);
+int Send(const wchar_t* className, UINT message, WPARAM wParam, LPARAM lParam) {
   int sent = 0;
-  for (HWND w : std::wstring_view(className) == L"*" ? std::vector{HWND_BROADCAST} : Windows(className, nullptr)) {
+  for (HWND w : Windows(className, nullptr)) {
     DWORD_PTR result = 0;
-    sent += SendMessageTimeoutW(w, id, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+    sent += SendMessageTimeoutW(w, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result) != 0;
   }
   Print("sent", {{"to", Num(sent)}});
   return sent ? kDone : kNotFound;
@@ -155,21 +151,8 @@ int Run(int argc, wchar_t** argv) {
     Print("closed");
     return kDone;
   }
-  if (command == L"send" && (extra == 3 || extra == 4)) return Send(argv[2], argv[3], n[2], n[3]);
+  if (command == L"send" && (extra == 3 || extra == 4)) return Send(argv[2], n[1], n[2], n[3]);
   if (command == L"watch" && extra == 5) return WatchScreen(n[0], n[1], n[2], n[3], n[4]);
-  if (command == L"forget" && extra == 1) {
-    // The shell knows an icon by its window and number; the program numbers each of its icons 1.
-    int forgotten = 0;
-    for (HWND w : Windows(argv[2], nullptr)) {
-      NOTIFYICONDATAW icon{};
-      icon.cbSize = sizeof icon;
-      icon.hWnd = w;
-      icon.uID = 1;
-      forgotten += Shell_NotifyIconW(NIM_DELETE, &icon);
-    }
-    Print("forgot", {{"icons", Num(forgotten)}});
-    return forgotten ? kDone : kNotFound;
-  }
   if (command == L"hold" && extra == 1) {
     // A window of its own keeps the desktop up; its messages are served, as a broadcast waits for them.
     CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"winprobe", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);

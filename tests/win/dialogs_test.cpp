@@ -1,16 +1,20 @@
-// The settings dialog as a real window: the values it takes and gives back
-// through its controls, its size, its keyboard and how its modal loop ends.
+// The dialogs as real windows: the values the settings dialog takes and gives
+// back through its controls, its keyboard, how its modal loop ends, what both
+// draw for their controls, and the layout of both for the display scale of their monitor.
 
 #include "dialogs/setting_dialog.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/bitmap_list.h"
+#include "dialogs/about_dialog.h"
 #include "memory_surface.h"
 
 namespace tovi {
@@ -30,24 +34,11 @@ TEST(DlgSetting, SetValuesFillsTheControlsAndGetValuesGivesBackWhatTheUserLeftIn
   TBitmapList pictures;
   for (int i = 0; i < 12; ++i) pictures.Add(TRaster(7, 7, 0x102030 * i));
   dlg.SetEyeList(&pictures);
-  RECT client{};
-  GetClientRect(dlg.Handle(), &client);
-  EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(283L, 86L)) << "the client area";
-  // The pupil list drops with room for 8 of its 12 entries.
-  SetCursorPos(0, 0);  // away from the list, which follows the mouse
-  ShowWindow(dlg.Handle(), SW_SHOWNOACTIVATE);
-  COMBOBOXINFO info{sizeof info, {}, {}, 0, nullptr, nullptr, nullptr};
-  SendMessageW(dlg.CmbTovi.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
-  GetComboBoxInfo(dlg.CmbTovi.Handle(), &info);
-  GetClientRect(info.hwndList, &client);
-  SendMessageW(dlg.CmbTovi.Handle(), CB_SHOWDROPDOWN, FALSE, 0);
-  EXPECT_EQ(client.bottom, 8 * 13) << "the dropped list's room";
   // type, blink, interval set; then a click on the up-down's "up" or "down" arrow, or text typed into
   // the edit; the type, the interval got back, the interval's text
   const std::tuple<int, bool, int, const wchar_t*, int, int, const wchar_t*> cases[] = {
       {2, true, 5000, L"", 2, 5000, L"5 000"},           {12, true, 300, L"", -1, 300, L"300"},
-      {0, false, 2500, L"", 0, 2500, L"2 500"},          {1, true, INT32_MAX, L"", 1, 10000, L"10 000"},
-      {1, true, 66036, L"", 1, 10000, L"10 000"},        {1, true, INT32_MIN, L"", 1, 100, L"100"},
+      {0, false, 2500, L"", 0, 2500, L"2 500"},          {1, true, 66036, L"", 1, 10000, L"10 000"},
       {3, true, 5000, L"up", 3, 5100, L"5 100"},         {3, true, 9950, L"up", 3, 10000, L"10 000"},
       {3, true, 150, L"down", 3, 100, L"100"},           {3, true, 5000, L"7 300", 3, 7300, L"7 300"},
       {3, true, 5000, L"abc", 3, 5000, L"abc"},          {3, true, 5000, L"20000", 3, 5000, L"20000"},
@@ -116,22 +107,129 @@ TEST(DlgSetting, TabMovesBetweenTheEnabledStopsAndOnlyTheButtonsAndTheCloseBoxEn
       << "the focus on opening, then after each Tab and tick";
 }
 
-TEST(DlgSetting, DrawsAnEntryAsItsPupilOnTheBackgroundOfItsState) {
+TEST(Dialogs, DrawTheControlsThatAskThemByIdentifier) {
   TDlgSetting dlg;
+  TDlgAbout about;
   TBitmapList pictures;
   TRaster pupil(7, 7, 0x3080C0);
   pupil.SetPixel(0, 6, 0xFF00FF);  // the key
   pictures.Add(pupil);
   dlg.SetEyeList(&pictures);
-  for (const auto& [state, background] : {std::pair(UINT{0}, COLOR_WINDOW), {ODS_SELECTED, COLOR_HIGHLIGHT}}) {
+  // The control, what it is, its entry (-1: none, as for a type beyond the pictures) and state; the background,
+  // whether the pupil is on it (8 pixels in, centred on 6 rows), and the colours of the top two rows
+  const std::tuple<const TControl*, UINT, UINT, UINT, int, bool, int, int> cases[] = {
+      {&dlg.CmbTovi, ODT_COMBOBOX, 0, 0, COLOR_WINDOW, true, COLOR_WINDOW, COLOR_WINDOW},
+      {&dlg.CmbTovi, ODT_COMBOBOX, 0, ODS_SELECTED, COLOR_HIGHLIGHT, true, COLOR_HIGHLIGHT, COLOR_HIGHLIGHT},
+      {&dlg.CmbTovi, ODT_COMBOBOX, UINT(-1), ODS_SELECTED, COLOR_HIGHLIGHT, false, COLOR_HIGHLIGHT, COLOR_HIGHLIGHT},
+      {&about.Bevel1, ODT_STATIC, 0, 0, COLOR_BTNFACE, false, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT},  // etched
+  };
+  for (const auto& [control, type, entry, state, background, pupilShown, top, second] : cases) {
     const testing::TSurface painted(20, 13, 0x5A0A5A);
-    const HDC dc = painted.Dc.Get();
-    DRAWITEMSTRUCT item{ODT_COMBOBOX, 0, 0, ODA_DRAWENTIRE, state, dlg.CmbTovi.Handle(), dc, {0, 0, 20, 13}, 0};
-    SendMessageW(dlg.Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+    DRAWITEMSTRUCT item{type, control->Id(), entry, ODA_DRAWENTIRE, state, control->Handle(), painted.Dc.Get(),
+                        {0, 0, 20, 13}, 0};
+    SendMessageW(GetParent(control->Handle()), WM_DRAWITEM, control->Id(), reinterpret_cast<LPARAM>(&item));
     TRaster expected(20, 13, GetSysColor(background));
+    expected.Draw(TRaster(20, 1, GetSysColor(top)), 0, 0, TRasterOp::Copy);
+    expected.Draw(TRaster(20, 1, GetSysColor(second)), 0, 1, TRasterOp::Copy);
     pupil.SetPixel(0, 6, GetSysColor(background));
-    expected.Draw(pupil, 8, 3, TRasterOp::Copy);  // 8 pixels in, centred on 6 rows
-    EXPECT_EQ(painted.Picture(), expected) << state;
+    if (pupilShown) expected.Draw(pupil, 8, 3, TRasterOp::Copy);
+    EXPECT_EQ(painted.Picture(), expected) << type << " " << static_cast<int>(entry) << " " << state;
+  }
+}
+
+// A rectangle's left, top, right and bottom.
+using TEdges = std::array<LONG, 4>;
+
+// Where a window stands on the screen, or in the client area of parent.
+TEdges Placed(HWND window, HWND parent = nullptr) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+LONG FontHeight(const TControl& control) {
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control.Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+LONG DroppedListHeight(const TOwnerDrawComboBox& combo) {
+  SetCursorPos(0, 0);  // away from the list, which follows the mouse
+  COMBOBOXINFO info{sizeof info, {}, {}, 0, nullptr, nullptr, nullptr};
+  SendMessageW(combo.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+  GetComboBoxInfo(combo.Handle(), &info);
+  RECT client{};
+  GetClientRect(info.hwndList, &client);
+  SendMessageW(combo.Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+  return client.bottom;
+}
+
+LONG IconWidth(const TImage& image) {
+  ICONINFO info{};
+  GetIconInfo(reinterpret_cast<HICON>(SendMessageW(image.Handle(), STM_GETICON, 0, 0)), &info);
+  BITMAP mask{};
+  GetObjectW(info.hbmMask, sizeof mask, &mask);
+  DeleteObject(info.hbmMask);
+  DeleteObject(info.hbmColor);
+  return mask.bmWidth;
+}
+
+// Wine never changes the DPI while a program runs: a new scale comes as Windows sends it, the window's size
+// asked for first and the place the move chose beside it; an opening finds Wine's monitor at 96 again.
+TEST(Dialogs, AreLaidOutFromTheirTablesForTheDpiOfTheirMonitorAtEachOpeningAndEachChangeOfScale) {
+  TDlgSetting dlg;
+  TDlgAbout about;
+  for (int i = 0; i < 12; ++i) dlg.CmbTovi.AddItem(L"");  // more than the 8 the list has room for
+  // The windows: the client areas scaled in the frame the platform gives for that DPI, 6 wider and higher
+  // by 25 at 96, 34 at 144 and 43 at 192 under Wine. The labels are as large as their text in the new font.
+  const struct {
+    int Dpi;
+    bool Opened;  // else told by WM_DPICHANGED
+    std::pair<LONG, LONG> Window, AboutWindow;
+    TEdges Ok, UpDown, Label, Field;
+    LONG FontHeight, EntryHeight, ListHeight, TitleHeight, IconWidth;
+  } rows[] = {
+      {144, false, {425 + 6, 129 + 34}, {374 + 6, 173 + 34}, {270, 18, 404, 56}, {170, 84, 192, 114},
+       {18, 18, 101, 38}, {144, 12, 224, 38}, -18, 20, 8 * 20, -41, 48},
+      {192, false, {566 + 6, 172 + 43}, {498 + 6, 230 + 43}, {360, 24, 538, 74}, {226, 112, 256, 152},
+       {24, 24, 136, 50}, {192, 16, 298, 48}, -24, 26, 8 * 26, -54, 64},
+      {96, true, {283 + 6, 86 + 25}, {249 + 6, 115 + 25}, {180, 12, 269, 37}, {113, 56, 128, 76},
+       {12, 12, 68, 25}, {96, 8, 149, 27}, -12, 13, 8 * 13, -27, 32},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::pair<LONG, LONG>> windows;
+    for (TForm* form : {static_cast<TForm*>(&dlg), static_cast<TForm*>(&about)}) {
+      if (row.Opened) {
+        PostMessageW(form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        form->ShowModal();
+      } else {
+        SIZE size{};
+        SendMessageW(form->Handle(), 0x02E4 /* WM_GETDPISCALEDSIZE */, row.Dpi, reinterpret_cast<LPARAM>(&size));
+        const RECT suggested{7, 9, 7 + size.cx, 9 + size.cy};
+        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(row.Dpi, row.Dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+      }
+      const TEdges window = Placed(form->Handle());
+      windows.emplace_back(window[2] - window[0], window[3] - window[1]);
+      EXPECT_TRUE(row.Opened || (window[0] == 7 && window[1] == 9)) << row.Dpi << ": not where the move put it";
+    }
+    ShowWindow(dlg.Handle(), SW_SHOWNOACTIVATE);
+    const HWND client = dlg.Handle();
+    EXPECT_EQ(windows, (std::vector{row.Window, row.AboutWindow})) << row.Dpi << ": the windows' sizes";
+    EXPECT_EQ((std::vector{Placed(dlg.OK.Handle(), client), Placed(dlg.UdbBlinkIvl.Handle(), client),
+                           Placed(dlg.Label1.Handle(), client), Placed(dlg.CmbTovi.Handle(), client)}),
+              (std::vector{row.Ok, row.UpDown, row.Label, row.Field}))
+        << row.Dpi << ": OK, the up-down, a label and the pupil list's field";
+    MEASUREITEMSTRUCT measured{ODT_COMBOBOX, dlg.CmbTovi.Id(), 0, 0, 0, 0};  // as the list asks while it is made
+    SendMessageW(dlg.Handle(), WM_MEASUREITEM, dlg.CmbTovi.Id(), reinterpret_cast<LPARAM>(&measured));
+    EXPECT_EQ((std::vector<LONG>{FontHeight(dlg.Label1), static_cast<LONG>(SendMessageW(dlg.CmbTovi.Handle(),
+                                                                                          CB_GETITEMHEIGHT, 0, 0)),
+                                 static_cast<LONG>(measured.itemHeight), DroppedListHeight(dlg.CmbTovi),
+                                 FontHeight(about.Label1), IconWidth(about.Image1)}),
+              (std::vector{row.FontHeight, row.EntryHeight, row.EntryHeight, row.ListHeight, row.TitleHeight,
+                           row.IconWidth}))
+        << row.Dpi << ": the font, the list's entries set and measured and its room, the about box's title and icon";
   }
 }
 

@@ -23,14 +23,15 @@ HRESULT WINAPI AnswerState(QUERY_USER_NOTIFICATION_STATE* state) {
 TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
   // Steps: "lock", "unlock", "off", "on", "dim", "other" (another power setting) and "short" (too little data)
   // the platform's messages;
-  // "busy" and "free" what the shell answers from then on; "tick" a poll 10 ms after the last, "second" one a
-  // second after; "wait" serves messages until the watch wakes or 10 s pass. After each step: "R" the watch
-  // told its form to rest, "W" to wake, else "r" resting or "." not.
+  // "busy" and "free" what the shell answers from then on; "whole" a window of the test comes to the front over
+  // the whole of the task bar's monitor (Wine has one), "part" over its upper half; "tick" a poll 10 ms after the
+  // last, "second" one a second after; "wait" serves messages until the watch wakes or 10 s pass. After each step:
+  // "R" the watch told its form to rest, "W" to wake, else "r" resting or "." not.
   const std::pair<const char*, const char*> cases[] = {
       {"lock lock tick unlock", "R r r W"},
       {"off dim off other on short", "R W R r W ."},
-      {"tick busy tick second tick free wait", ". . . R r r W"},
-      {"busy lock unlock free wait", ". R r r W"},
+      {"tick busy part second whole tick second part wait", ". . . . . . R r W"},
+      {"whole busy lock unlock free wait", ". . R r r W"},
   };
   const TSeamOverride<decltype(seams::UserNotificationState)> seam(seams::UserNotificationState, &AnswerState);
   const HWND form = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
@@ -57,6 +58,11 @@ TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
         EXPECT_TRUE(watch.HandleMessage(WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&display)));
       else if (step == "busy" || step == "free") ShellState = step == "busy" ? QUNS_BUSY : QUNS_ACCEPTS_NOTIFICATIONS;
       else if (step == "tick" || step == "second") watch.Poll(now += step == "tick" ? 10 : 1000);
+      else if (step == "whole" || step == "part") {
+        const int height = GetSystemMetrics(SM_CYSCREEN) / (step == "whole" ? 1 : 2);
+        SetWindowPos(form, HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN), height, SWP_SHOWWINDOW);
+        SetForegroundWindow(form);
+      }
       for (const DWORD start = GetTickCount(); step == "wait" && events.empty() && GetTickCount() - start < 10000;) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);

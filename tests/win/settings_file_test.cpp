@@ -2,31 +2,43 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <tuple>
 
+#include "core/extended_path.h"
 #include "core/settings.h"
 #include "toolkit/errors.h"
 #include "toolkit/files.h"
+#include "toolkit/image_file.h"
 
 namespace tovi {
 namespace {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// For the test's own calls on folders past 260 characters, where Windows takes only this form.
+std::wstring Extended(const std::wstring& path) {
+  return ExtendedLengthPath(std::filesystem::path(path).lexically_normal().wstring());
+}
+
 // A fresh folder whose name holds a space and characters beyond ASCII, as a user's may; gone with its files after.
+// Its path doubles a separator, which only the full path's clean-up takes away.
 struct TScratchFolder {
   TScratchFolder() {
-    std::filesystem::remove_all(Path);  // a crashed run may have left one behind
+    std::filesystem::remove_all(Extended(Path));  // a crashed run may have left one behind
     std::filesystem::create_directory(Path);
   }
   ~TScratchFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(Path, ignored);
+    std::filesystem::remove_all(Extended(Path), ignored);
   }
   const std::wstring Path = std::filesystem::temp_directory_path().wstring() + L"\\目 テスト " +
                             std::to_wstring(GetCurrentProcessId()) + L"\\";
@@ -37,6 +49,35 @@ using THold = std::unique_ptr<void, decltype(&CloseHandle)>;
 THold Hold(const std::wstring& path, DWORD share = 0) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
   return THold(file == INVALID_HANDLE_VALUE ? nullptr : file, &CloseHandle);
+}
+
+// A file's access rights in SDDL: its DACL, "D:P" where it is protected from the folder's.
+std::wstring RightsOf(const std::wstring& path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  LPWSTR text = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                            nullptr, &descriptor) == ERROR_SUCCESS)
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                         &text, nullptr);
+  const std::wstring rights = text ? text : L"(unreadable)";
+  LocalFree(text);
+  LocalFree(descriptor);
+  return rights;
+}
+
+// Gives a file the rights of an SDDL text as the user's own tools would: "D:P" protects them from the folder's.
+DWORD GiveRights(const std::wstring& path, const wchar_t* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr);
+  GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+  const DWORD inheritance =
+      sddl[2] == L'P' ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
+  const DWORD error = SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                            DACL_SECURITY_INFORMATION | inheritance, nullptr, nullptr, dacl, nullptr);
+  LocalFree(descriptor);
+  return error;
 }
 
 // Defaults that stand in for a file that could not be read never replace it, at exit or for the hint.
@@ -86,15 +127,66 @@ TEST(SettingsFile, IsReadAndReplacedWholeOnlyWhereItCouldBeRead) {
               std::tuple(std::optional(bytes), kept, false))
         << kept << ": the bytes, the attributes, a temporary left";
   }
-  // A file another program holds is neither read nor written, even where it may be deleted.
-  for (const DWORD share : {0, FILE_SHARE_DELETE}) {
-    const THold held = Hold(ini, share);
-    EXPECT_EQ(ReadFileBytes(ini), std::nullopt) << share;
-    EXPECT_THROW(TSettingsStore(ini).Save({}), EToviError) << share;
+  // The old file's access rights go over, protected from the folder's or not.
+  for (const wchar_t* rights : {L"D:P(A;;FA;;;WD)", L"D:(A;;FA;;;WD)"}) {
+    ASSERT_EQ(GiveRights(ini, rights), ERROR_SUCCESS) << rights;
+    const std::wstring before = RightsOf(ini);
+    WriteFileSafely(ini, "x");
+    EXPECT_EQ(RightsOf(ini), before) << rights;
   }
   EXPECT_EQ(std::tuple(ReadFileBytes(folder.Path), ReadFileBytes(folder.Path + L"無い\\tovi.ini")),
             std::tuple(std::nullopt, std::optional<std::string>("")))
       << "a folder cannot be read; a missing file is empty";
+}
+
+// A save waits out another program's brief hold on tovi.ini or its temporary at each step: the
+// reading of the old file, the making of the new one, the rename. A hold that outlasts the wait
+// refuses the save and leaves the old file whole.
+TEST(SettingsFile, IsSavedPastABriefHold) {
+  const TScratchFolder folder;
+  const std::wstring ini = folder.Path + L"tovi.ini";
+  const std::string kOld = "[Eye]\r\nType=1\r\nBlink=1\r\nBlinkInterval=700\r\n";
+  const std::string kNew = "[Eye]\r\nType=3\r\nBlink=0\r\nBlinkInterval=400\r\n";
+  const DWORD kAllButDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  const std::tuple<const char*, const wchar_t*, DWORD, bool> cases[] = {
+      // What, the file held, how it is shared, whether it is let go while the save waits.
+      {"tovi.ini, unshared: read when let go", L"tovi.ini", 0, true},
+      {"tovi.ini, unshared throughout", L"tovi.ini", 0, false},
+      {"tovi.ini, not for deletion: renamed over when let go", L"tovi.ini", kAllButDelete, true},
+      {"tovi.ini, not for deletion throughout", L"tovi.ini", kAllButDelete, false},
+      {"the temporary a save left: made again when let go", L"tovi.ini.tmp", 0, true},
+      {"the temporary a save left, throughout", L"tovi.ini.tmp", 0, false},
+  };
+  for (const auto& [what, file, share, letGo] : cases) {
+    WriteFileSafely(ini, kOld);
+    WriteFileSafely(ini + L".tmp", "half a save");
+    THold held = Hold(folder.Path + file, share);
+    ASSERT_TRUE(held) << what;
+    std::thread letter;
+    if (letGo) letter = std::thread([&held] { Sleep(300); held.reset(); });
+    if (letGo) EXPECT_NO_THROW(TSettingsStore(ini).Save({3, false, 400})) << what;
+    else EXPECT_THROW(TSettingsStore(ini).Save({3, false, 400}), EToviError) << what;
+    if (letter.joinable()) letter.join();
+    held.reset();
+    EXPECT_EQ(ReadFileBytes(ini), letGo ? kNew : kOld) << what;
+  }
+}
+
+// Past 260 characters, and past it only once ".tmp" is added, tovi.ini is saved and loaded as anywhere.
+TEST(SettingsFile, WorksPastTwoHundredSixtyCharacters) {
+  const TScratchFolder folder;
+  const std::wstring deep = folder.Path + std::wstring(100, L'a') + L"\\";
+  ASSERT_TRUE(CreateDirectoryW(Extended(deep).c_str(), nullptr));
+  const std::size_t deepLength = std::filesystem::path(deep).lexically_normal().wstring().size();
+  for (const std::size_t length : {257, 300}) {
+    const std::wstring ini = deep + std::wstring(length - deepLength - 8, L'c') + L"tovi.ini";
+    TSettingsStore store(ini);
+    store.Save({2, false, 300});
+    TKeyedPicture picture;
+    EXPECT_EQ(std::tuple(store.Load(), FileExists(ini), ImageFromFile(ini, 16, picture)),
+              std::tuple(EyeSettings{2, false, 300}, true, TLoadStatus::Unreadable))
+        << length << ": the settings, found, and found though it is no picture";
+  }
 }
 
 }  // namespace

@@ -22,6 +22,13 @@ std::string Log;                       // the shell's calls, or the menus and ev
 HWND Window;                           // the tray's, which every record names
 BOOL Accepts[3] = {TRUE, TRUE, TRUE};  // the shell's answers to add, modify and delete
 HMENU MenuL;
+std::tuple<HWND, UINT, DWORD> LetThrough;  // the last message a window let through its filter, and how
+bool RestartWhileDeleting;                 // the shell tells of its restart while a delete waits for it
+
+BOOL WINAPI RecordFilter(HWND window, UINT message, DWORD action, PCHANGEFILTERSTRUCT) {
+  LetThrough = {window, message, action};
+  return TRUE;
+}
 
 // Each call as "add", "modify" or "delete", "*" for a live picture, then the tip after a colon.
 BOOL WINAPI RecordShellCall(DWORD operation, PNOTIFYICONDATAA r) {
@@ -34,6 +41,9 @@ BOOL WINAPI RecordShellCall(DWORD operation, PNOTIFYICONDATAA r) {
   EXPECT_EQ(std::tuple(r->cbSize, r->hWnd, r->uID, r->uFlags, r->uCallbackMessage),
             std::tuple(DWORD{NOTIFYICONDATAA_V1_SIZE}, Window, 1u, UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP}, kCallback))
       << Log << ": size, window, id, flags, callback message";
+  // A call to another process serves the messages sent to its caller while it waits.
+  if (operation == NIM_DELETE && RestartWhileDeleting)
+    SendMessageW(r->hWnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   return operation <= NIM_DELETE && Accepts[operation];
 }
 
@@ -53,9 +63,12 @@ class TaskTrayIcon : public ::testing::Test {
   TaskTrayIcon() { Log.clear(); }
   ~TaskTrayIcon() override { Application().OnException = nullptr; }
 
-  // Runs steps such as "Loaded Hide Show" on a new tray; "Free" destroys it. The shell
-  // takes everything until told to "Refuse" adds and modifies, or to "RefuseAdd" only.
+  // Runs steps such as "Loaded Hide Show" on a new tray; "Free" destroys it. The shell takes everything until
+  // told to "Refuse" adds and modifies, to "RefuseAdd" only, or to "Lose" the icon (refusing modifies only);
+  // "Restarting" makes it tell of its restart during each delete.
   void Run(const std::string& steps) {
+    LetThrough = {};
+    RestartWhileDeleting = false;
     Tray = std::make_unique<TTaskTrayIcon>(nullptr);
     Window = Tray->WindowHandle();
     Log.clear();
@@ -69,11 +82,13 @@ class TaskTrayIcon : public ::testing::Test {
       else if (step == "Hint" || step == "LongHint") Tray->SetHint(step == "Hint" ? "eyes" : std::string(70, 'a'));
       else if (step == "Free") Tray.reset();
       else if (step == "End" || step == "EndCancelled") SendMessageA(Window, WM_ENDSESSION, step == "End", 0);
-      else if (step == "TaskbarCreated") SendMessageA(Window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+      else if (step == "TaskbarCreated")  // as a restarted shell tells every top-level window
+        SendMessageTimeoutW(HWND_BROADCAST, TaskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
       else if (step == "Tick") SendMessageA(Window, WM_TIMER, kRetryTimer, 0);
-      else if (step == "Refuse" || step == "RefuseAdd" || step == "Accept") {
-        Accepts[NIM_ADD] = step == "Accept";
-        Accepts[NIM_MODIFY] = step != "Refuse";
+      else if (step == "Restarting") RestartWhileDeleting = true;
+      else if (step == "Refuse" || step == "RefuseAdd" || step == "Lose" || step == "Accept") {
+        Accepts[NIM_ADD] = step == "Accept" || step == "Lose";
+        Accepts[NIM_MODIFY] = step == "Accept" || step == "RefuseAdd";
       }
     }
   }
@@ -84,6 +99,8 @@ class TaskTrayIcon : public ::testing::Test {
   TSeamOverride<decltype(seams::ShellNotifyIcon)> ShellSeam{seams::ShellNotifyIcon, &RecordShellCall};
   TSeamOverride<decltype(seams::CursorPos)> CursorSeam{seams::CursorPos, &SteerCursor};
   TSeamOverride<decltype(seams::OpenPopupMenu)> MenuSeam{seams::OpenPopupMenu, &OpenMenu};
+  TSeamOverride<decltype(seams::ChangeMessageFilter)> FilterSeam{seams::ChangeMessageFilter, &RecordFilter};
+  const UINT TaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
   TForm Form{{.ClassName = L"ToviTrayTestOwner", .Caption = L"", .Style = WS_POPUP}};
   const TRaster Black{16, 16};
   std::unique_ptr<TTaskTrayIcon> Tray;
@@ -98,8 +115,9 @@ TEST_F(TaskTrayIcon, TalksToTheShellOnlyWhenSomethingChangesAndRetriesARefusedIc
       {"Hide Icon Hint Show", "delete add*:eyes", false},
       {"Loaded LongHint", "add modify:" + std::string(63, 'a'), false},
       {"Loaded Free", "add delete", false}, {"Loaded Hide Free", "add delete", false},
+      {"Loaded Restarting Free", "add delete", false},  // no icon left behind by a window about to go
       // The icon goes when the session really ends, not when another program may still cancel it.
-      {"Loaded EndCancelled Icon", "add modify*", false}, {"Loaded End Free", "add delete delete", false},
+      {"Loaded EndCancelled Icon", "add modify*", false}, {"Loaded End Icon Free", "add delete", false},
       {"Loaded TaskbarCreated", "add add", false}, {"Loaded Hide TaskbarCreated", "add delete", false},
       // A shell that already holds the icon refuses the add but takes a modify.
       {"Loaded Tick", "add", false}, {"RefuseAdd Loaded Tick", "add modify", false},
@@ -107,11 +125,15 @@ TEST_F(TaskTrayIcon, TalksToTheShellOnlyWhenSomethingChangesAndRetriesARefusedIc
       {"Refuse Loaded Tick Accept Tick Tick", "add modify add modify add", false},
       {"Hide Refuse Show", "delete add modify", true}, {"Loaded Refuse TaskbarCreated", "add add modify", true},
       {"Refuse Loaded Hide Tick Accept", "add modify delete", false},
+      // A refused modify means the shell lost the icon: the retry's add brings what it shows by then.
+      {"Loaded Lose Icon", "add modify*", true}, {"Loaded Lose Icon Hint Tick", "add modify* add*:eyes", false},
   };
   for (const auto& [steps, calls, retrying] : cases) {
     Run(steps);
     EXPECT_EQ(Log, calls) << steps;
     EXPECT_EQ(Tray && KillTimer(Window, kRetryTimer), retrying) << steps << ": the retry timer";
+    EXPECT_EQ(LetThrough, std::tuple(Window, TaskbarCreated, DWORD{MSGFLT_ALLOW}))
+        << steps << ": a copy run as administrator must hear the shell's restart";
   }
   const DWORD start = GetTickCount();
   Run("Refuse Loaded Accept");
@@ -143,10 +165,11 @@ TEST_F(TaskTrayIcon, BringsItsFormForwardOpensTheMenuAndCallsTheEventsOfEachRepo
   Tray->OnMouseUp = press("up");
   Tray->OnMouseMove = [this](TObject* s, TShiftState k, int x, int y) { Note(s, "move/" + std::to_string(k), x, y); };
   Tray->OnClick = [this](TObject* s) { Note(s, "click"); };  // OnDblClick is left unassigned, and so skipped
-  // A move waits in the queue at each report: bringing the form forward serves it before the menu opens.
+  // A move waits in the queue at each report: bringing the form forward serves it before the menu opens. The
+  // form is given a message once a menu has closed, for the next to open and close as it should.
   const std::pair<UINT, const char*> cases[] = {
-      {WM_RBUTTONDOWN, " move/0 menu R chosen down1/16"},
-      {WM_LBUTTONDOWN, " move/0 menu L failed"},  // the failed command's press goes unreported
+      {WM_RBUTTONDOWN, " move/0 menu R chosen down1/16 null"},
+      {WM_LBUTTONDOWN, " move/0 menu L failed null"},  // the failed command's press goes unreported
       {WM_LBUTTONUP, " up0/8 click move/0"},
       {WM_LBUTTONDBLCLK, " move/0 down0/64"},
   };
@@ -154,6 +177,7 @@ TEST_F(TaskTrayIcon, BringsItsFormForwardOpensTheMenuAndCallsTheEventsOfEachRepo
     Log.clear();
     PostMessageW(Window, kCallback, 1, WM_MOUSEMOVE);
     EXPECT_EQ(SendMessageW(Window, kCallback, 1, report), 0);
+    for (MSG left; PeekMessageW(&left, Form.Handle(), 0, 0, PM_REMOVE);) Log += left.message == WM_NULL ? " null" : "";
     Application().ProcessMessages();
     EXPECT_EQ(Log, expected) << report;
   }

@@ -48,7 +48,7 @@ void Tick() {
     tray = SearchedRect();
   } else {
     cursor = tovi::MessageCursorPos();
-    tray = NotificationArea.Rect(tovi::seams::TickCount());
+    tray = NotificationArea.Rect();
   }
   Eyes.Tick({tovi::seams::TickCount(), cursor, tray}, {.FBlink = false});
 }

@@ -1,10 +1,9 @@
 #include "components/task_tray_icon.h"
 
-#include <cstdint>
 #include <cstring>
 #include <cwchar>
 
-#include "core/tray_icon_rules.h"
+#include "core/fitting_length.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
@@ -15,9 +14,6 @@ namespace {
 
 // An icon the shell would not take is offered again, at most once a second.
 constexpr UINT kRetryAddMilliseconds = 1000;
-
-static_assert(kMouseMove == WM_MOUSEMOVE && kLButtonDown == WM_LBUTTONDOWN && kRButtonDown == WM_RBUTTONDOWN &&
-              kMButtonUp == WM_MBUTTONUP);
 
 // The first form of the record holds a tooltip of 64 bytes with its zero.
 constexpr std::size_t kTipBytes = 64;
@@ -169,22 +165,44 @@ void TTaskTrayIcon::BringOwnerForward() {
 }
 
 void TTaskTrayIcon::HandleCallback(LPARAM mouseMessage) {
-  POINT cursor{};
-  seams::CursorPos(&cursor);
-  const int x = cursor.x, y = cursor.y;
-  const TTrayResponse response = TrayResponse(static_cast<std::uint32_t>(mouseMessage));
-  if (response.BringOwnerForward) BringOwnerForward();
-  TPopupMenu* const popup = response.Menu == TTrayMenu::Left    ? FPopUpMenuL
-                            : response.Menu == TTrayMenu::Right ? FPopUpMenuR
-                                                                : nullptr;
-  if (popup) popup->Popup(x, y);
-  for (const TTrayEvent& e : response.Events) {
-    if (e.Kind == TTrayEventKind::MouseMove && OnMouseMove) OnMouseMove(this, e.Shift, x, y);
-    if (e.Kind == TTrayEventKind::MouseDown && OnMouseDown) OnMouseDown(this, e.Button, e.Shift, x, y);
-    if (e.Kind == TTrayEventKind::MouseUp && OnMouseUp) OnMouseUp(this, e.Button, e.Shift, x, y);
-    if (e.Kind == TTrayEventKind::Click && OnClick) OnClick(this);
-    if (e.Kind == TTrayEventKind::DblClick && OnDblClick) OnDblClick(this);
+  // The report carries no place: events and menus go where the cursor is now.
+  POINT at{};
+  seams::CursorPos(&at);
+  using enum TMouseButton;
+  switch (mouseMessage) {
+    case WM_MOUSEMOVE: if (OnMouseMove) OnMouseMove(this, 0, at.x, at.y); break;
+    case WM_LBUTTONDOWN: PressWithMenu(FPopUpMenuL, mbLeft, ssLeft, at); break;
+    case WM_RBUTTONDOWN: PressWithMenu(FPopUpMenuR, mbRight, ssRight, at); break;
+    case WM_MBUTTONDOWN: MouseDown(mbMiddle, ssMiddle, at); break;
+    case WM_LBUTTONUP: Release(mbLeft, ssLeft, at); break;
+    case WM_RBUTTONUP: Release(mbRight, ssRight, at); break;
+    case WM_MBUTTONUP: Release(mbMiddle, ssMiddle, at); break;
+    case WM_LBUTTONDBLCLK: DoubleClick(mbLeft, at); break;
+    case WM_RBUTTONDBLCLK: DoubleClick(mbRight, at); break;
   }
+}
+
+void TTaskTrayIcon::PressWithMenu(TPopupMenu* const& menu, TMouseButton button, TShiftState shift, POINT at) {
+  // A notification-area menu closes when the user clicks elsewhere only if its owner is the foreground window.
+  BringOwnerForward();
+  // Read only now: serving the queue may have destroyed the menu, and so cleared it.
+  if (menu) menu->Popup(at.x, at.y);
+  MouseDown(button, shift, at);
+}
+
+void TTaskTrayIcon::DoubleClick(TMouseButton button, POINT at) {
+  BringOwnerForward();
+  if (OnDblClick) OnDblClick(this);
+  MouseDown(button, ssDouble, at);
+}
+
+void TTaskTrayIcon::MouseDown(TMouseButton button, TShiftState shift, POINT at) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, at.x, at.y);
+}
+
+void TTaskTrayIcon::Release(TMouseButton button, TShiftState shift, POINT at) {
+  if (OnMouseUp) OnMouseUp(this, button, shift, at.x, at.y);
+  if (OnClick) OnClick(this);
 }
 
 }  // namespace tovi

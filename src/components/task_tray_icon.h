@@ -70,6 +70,10 @@ class TTaskTrayIcon : public TComponent, private TWindow {
   TObject* ErrorSender() override { return this; }
   void SetMenu(TPopupMenu*& menu, TPopupMenu* value);
   void HandleCallback(LPARAM mouseMessage);
+  void PressWithMenu(TPopupMenu* const& menu, TMouseButton button, TShiftState shift, POINT at);
+  void DoubleClick(TMouseButton button, POINT at);
+  void MouseDown(TMouseButton button, TShiftState shift, POINT at);
+  void Release(TMouseButton button, TShiftState shift, POINT at);
   void BringOwnerForward();
   BOOL NotifyTray(DWORD operation);
   void AddIcon();

@@ -58,6 +58,18 @@ UINT OpenMenu(HMENU menu, HWND, POINT at) {
   return GetMenuItemID(menu, 0);
 }
 
+// The tray's owner, which tells when it serves its queue whether it is in front.
+class TOwner : public TForm {
+ public:
+  using TForm::TForm;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_APP) Log += GetForegroundWindow() == Handle() ? " forward" : " served [not in front]";
+    return TForm::HandleMessage(message, wParam, lParam);
+  }
+};
+
 class TaskTrayIcon : public ::testing::Test {
  protected:
   TaskTrayIcon() { Log.clear(); }
@@ -108,7 +120,7 @@ class TaskTrayIcon : public ::testing::Test {
   TSeamOverride<decltype(seams::OpenPopupMenu)> MenuSeam{seams::OpenPopupMenu, &OpenMenu};
   TSeamOverride<decltype(seams::ChangeMessageFilter)> FilterSeam{seams::ChangeMessageFilter, &RecordFilter};
   const UINT TaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-  TForm Form{{.ClassName = L"ToviTrayTestOwner", .Caption = L"", .Style = WS_POPUP}};
+  TOwner Form{{.ClassName = L"ToviTrayTestOwner", .Caption = L"", .Style = WS_POPUP}};
   const TRaster Black{16, 16};
   std::unique_ptr<TTaskTrayIcon> Tray;
 };
@@ -170,21 +182,30 @@ TEST_F(TaskTrayIcon, BringsItsFormForwardOpensTheMenuAndCallsTheEventsOfEachRepo
   Tray->OnMouseDown = press("down");
   Tray->OnMouseUp = press("up");
   Tray->OnMouseMove = [this](TObject* s, TShiftState k, int x, int y) { Note(s, "move/" + std::to_string(k), x, y); };
-  Tray->OnClick = [this](TObject* s) { Note(s, "click"); };  // OnDblClick is left unassigned, and so skipped
-  // A move waits in the queue at each report: bringing the form forward serves it before the menu opens. The
-  // form is given a message once a menu has closed, for the next to open and close as it should.
+  Tray->OnClick = [this](TObject* s) { Note(s, "click"); };
+  Tray->OnDblClick = [this](TObject* s) { Note(s, "dblclick"); };
+  // Buttons left 0, right 1, middle 2; shift: left 8, right 16, middle 32, double click 64. At each report another
+  // window is in front and a message waits in the form's queue: bringing the form forward serves it there ("forward").
+  // The form is given a message once a menu has closed ("null"), for the next to open and close as it should.
   const std::pair<UINT, const char*> cases[] = {
-      {WM_RBUTTONDOWN, " move/0 menu R chosen down1/16 null"},
-      {WM_LBUTTONDOWN, " move/0 menu L failed null"},  // the failed command's press goes unreported
-      {WM_LBUTTONUP, " up0/8 click move/0"},
-      {WM_LBUTTONDBLCLK, " move/0 down0/64"},
+      {WM_MOUSEMOVE, " move/0"},
+      {WM_LBUTTONDOWN, " forward menu L failed null"},  // the failed command's press goes unreported
+      {WM_LBUTTONUP, " up0/8 click"},
+      {WM_LBUTTONDBLCLK, " forward dblclick down0/64"},
+      {WM_RBUTTONDOWN, " forward menu R chosen down1/16 null"},
+      {WM_RBUTTONUP, " up1/16 click"},
+      {WM_RBUTTONDBLCLK, " forward dblclick down1/64"},
+      {WM_MBUTTONDOWN, " down2/32"},
+      {WM_MBUTTONUP, " up2/32 click"},
+      // Nothing for a middle double click, nor for WM_CONTEXTMENU and NIN_SELECT, which only a later record asks for.
+      {WM_MBUTTONDBLCLK, ""}, {WM_CONTEXTMENU, ""}, {NIN_SELECT, ""},
   };
   for (const auto& [report, expected] : cases) {
     Log.clear();
-    PostMessageW(Window, kCallback, 1, WM_MOUSEMOVE);
+    SetForegroundWindow(Window);
+    PostMessageW(Form.Handle(), WM_APP, 0, 0);
     EXPECT_EQ(SendMessageW(Window, kCallback, 1, report), 0);
     for (MSG left; PeekMessageW(&left, Form.Handle(), 0, 0, PM_REMOVE);) Log += left.message == WM_NULL ? " null" : "";
-    Application().ProcessMessages();
     EXPECT_EQ(Log, expected) << report;
   }
   {

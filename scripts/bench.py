@@ -669,8 +669,8 @@ def report(results, args):
             elif name == "tovi":
                 verdicts.append(("still, blinking: CPU / cursor floor", median(each), GOALS["still_blink_cpu"]))
         blinking = rate(still, "tovi", "cpu") - rate(still, "tovi, no blinking", "cpu")
-        print(f"  blinking costs tovi {blinking * 1e3:.2f} ms/s more than blinking off (medians of other windows), "
-              f"{ratio(blinking, rate(still, 'tovi', 'tick_probe cursor')):.3f} of the cursor floor")
+        print(f"  blinking costs tovi {blinking * 1e3:.2f} ms/s more than blinking off (the medians of their own "
+              f"windows), {ratio(blinking, rate(still, 'tovi', 'tick_probe cursor')):.3f} of the cursor floor")
 
     wake = results["wake"]
     if wake:

@@ -6,9 +6,9 @@
 //   tick_probe search   the cursor asked of the window server (GetCursorPos)
 //                       and the notification area searched for anew, on
 //                       every tick
-//   tick_probe tovi     as Timer1Timer does: the cursor the timer message
-//                       brought, the notification area found once and then
-//                       only measured, twice a second
+//   tick_probe tovi     as Timer1Timer does while the eyes are awake: the
+//                       cursor the timer message brought, the notification
+//                       area found once and then only measured, once a second
 //   tick_probe cursor   the floor asking GetCursorPos on each tick, nothing more:
 //                       the least a program that follows the cursor by a timer costs
 //   tick_probe wait     no timer at all, only waiting in GetMessage: the least
@@ -37,6 +37,8 @@ enum class TMode { Search, Tovi, Cursor, Wait };
 TMode Mode = TMode::Tovi;
 tovi::TEyes Eyes;
 tovi::TNotificationArea NotificationArea;
+tovi::TRect TrayRect;
+int TicksToMeasure = 0;
 
 tovi::TRect SearchedRect() {
   RECT r{};
@@ -60,7 +62,12 @@ void Tick() {
     tray = SearchedRect();
   } else {
     cursor = tovi::MessageCursorPos();
-    tray = NotificationArea.Rect();
+    // Tovi's refresh measures it once a second, beside the tick.
+    if (TicksToMeasure-- == 0) {
+      TrayRect = NotificationArea.Rect();
+      TicksToMeasure = 1000 / kTickMilliseconds - 1;
+    }
+    tray = TrayRect;
   }
   Eyes.Tick({tovi::seams::TickCount(), cursor, tray}, {.FBlink = false});
 }

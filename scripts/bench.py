@@ -20,6 +20,13 @@ How each figure is taken:
 - Start-up: bench_probe, inside the desktop, starts each program with
   CreateProcess and watches for the floor's first tick (its own time stamp)
   or for the task bar to show both eyes.
+- Still cursor ("still"): Tovi beside a program that only waits in
+  GetMessage (tick_probe wait) and a floor, all three measured over the same
+  window: blinking off beside the floor, blinking on beside the floor that
+  asks for the cursor on each tick (tick_probe cursor).
+- Waking ("wake"): after a few seconds of stillness, xdotool moves the pointer
+  (so Wine makes the raw input a user's mouse makes) and the time from the
+  end of that move to the first icon change in explorer's log is taken.
 - Share of our own code: compose_bench times each part of one change with
   QueryPerformanceCounter, with the real shell calls and with none.
 """
@@ -39,9 +46,14 @@ ROOT = Path(__file__).resolve().parents[1]
 SETTLE_SECONDS = 5.0
 # The message the system sends the windows registered for the session's changes, and its lock and unlock.
 WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x2B1, 7, 8
-PARTS = ("idle", "pairs", "variants", "moving", "startup", "compose", "resting")
+PARTS = ("idle", "pairs", "variants", "moving", "startup", "compose", "resting", "still", "wake")
 GOALS = {"idle_cpu": 1.15, "moving": 0.25, "own_share": 0.25, "startup": 1.25, "working_set": 1.15, "size": 1 << 20,
-         "resting_cpu": 1.0, "resting_wakeups": 2.0}
+         "resting_cpu": 1.0, "resting_wakeups": 2.0, "still_wakeups": 2.0, "still_cpu": 0.05, "still_blink_cpu": 0.15,
+         "wake_ms": 10.0}
+NO_BLINK_INI = b"[Eye]\r\nType=0\r\nBlink=0\r\nBlinkInterval=5000\r\n"
+# Where "wake" moves the pointer in turn, in the desktop: far apart, far from the eyes and, the first, from where
+# the pointer is parked, so that each move turns the pupils.
+WAKE_SPOTS = ((700, 100), (100, 100))
 
 
 def windows_path(path):
@@ -183,6 +195,16 @@ class Tray:
             f.seek(start)
             return f.read(end - start).count(b":systray:modify_icon")
 
+    def first_change_after(self, start, deadline):
+        """The monotonic time at which an icon change after `start` is first seen (polled every half
+        millisecond; explorer writes each line whole), or None by the deadline."""
+        while time.monotonic() < deadline:
+            end = self.mark()
+            if end > start and self.changes_between(start, end):
+                return time.monotonic()
+            time.sleep(0.0005)
+        return None
+
 
 class Program:
     def __init__(self, name, exe, window_class, title, *args):
@@ -204,12 +226,11 @@ def stop_program(wine, program, process):
         process.wait(30)
 
 
-def measure_window(wine, tray, program, others, seconds, during=None, beside=None):
-    """Starts the program, lets it settle, measures it over `seconds`, ends it. A program `beside` runs
-    along from start to end, its own CPU and wake-ups taken over the same window."""
-    started = [(program, wine.start(program.exe, *program.args))]
-    if beside:
-        started.append((beside, wine.start(beside.exe, *beside.args)))
+def measure_window(wine, tray, program, others, seconds, during=None, beside=()):
+    """Starts the program, lets it settle, measures it over `seconds`, ends it. The programs `beside` run
+    along from start to end, each one's CPU and wake-ups taken over the same window (under its name, and its
+    name with " wakeups")."""
+    started = [(each, wine.start(each.exe, *each.args)) for each in (program, *beside)]
     process = started[0][1]
     try:
         time.sleep(SETTLE_SECONDS)
@@ -217,12 +238,14 @@ def measure_window(wine, tray, program, others, seconds, during=None, beside=Non
             if running.poll() is not None:
                 raise RuntimeError(f"{each.name} ended early with {running.returncode}")
         mover = during() if during else None
-        pids = {name: pid for name, pid in others.items()}
-        if beside:
-            pids["beside"] = started[1][1].pid
-        before = dict(window_sample(tray, process.pid, pids), beside_wakeups=beside and wakeups(started[1][1].pid))
+        pids = dict(others, **{each.name: running.pid for each, running in started[1:]})
+
+        def sample():
+            return dict(window_sample(tray, process.pid, pids),
+                        **{f"{each.name} wakeups": wakeups(running.pid) for each, running in started[1:]})
+        before = sample()
         time.sleep(seconds)
-        after = dict(window_sample(tray, process.pid, pids), beside_wakeups=beside and wakeups(started[1][1].pid))
+        after = sample()
         if mover:
             mover.kill()
             mover.wait()
@@ -233,12 +256,9 @@ def measure_window(wine, tray, program, others, seconds, during=None, beside=Non
             stop_program(wine, each, running)
     wall = after["time"] - before["time"]
     result = {"program": program.name, "wall": wall, "peak_working_set": peak, "mappings": mappings,
-              "changes": tray.changes_between(before["tray"], after["tray"]),
-              "cpu": after["cpu"] - before["cpu"], "wakeups": after["wakeups"] - before["wakeups"]}
-    for name in pids:
-        result[name] = after[name] - before[name]
-    if beside:
-        result["beside_wakeups"] = after["beside_wakeups"] - before["beside_wakeups"]
+              "changes": tray.changes_between(before["tray"], after["tray"])}
+    for key in before.keys() - {"time", "tray"}:
+        result[key] = after[key] - before[key]
     return result
 
 
@@ -268,6 +288,35 @@ def measure_resting(wine, program, seconds, lock):
         stop_program(wine, program, process)
     return {"program": program.name + (", locked" if lock else ""), "wall": end - start,
             "cpu_ns": ns_after - ns, "wakeups": switches_after - switches}
+
+
+def measure_wake(wine, tray, program, origin, moves, still_seconds):
+    """Starts the program, lets it settle, then `moves` times leaves the pointer still for `still_seconds` and
+    moves it with xdotool to the other of two spots; each move's latency runs from xdotool's end (the X server
+    has the move by then) to explorer's first icon change. A move whose stillness saw an icon change is kept
+    apart as disturbed: it did not come after stillness."""
+    process = wine.start(program.exe, *program.args)
+    records = []
+    try:
+        time.sleep(SETTLE_SECONDS)
+        if process.poll() is not None:
+            raise RuntimeError(f"{program.name} ended early with {process.returncode}")
+        for move in range(moves):
+            calm = tray.mark()
+            time.sleep(still_seconds)
+            mark = tray.mark()
+            x, y = WAKE_SPOTS[move % 2]
+            before = time.monotonic()
+            subprocess.run(["xdotool", "mousemove", str(origin[0] + x), str(origin[1] + y)], check=True, timeout=60)
+            moved = time.monotonic()
+            changed = tray.first_change_after(mark, moved + 2.5)
+            records.append({"program": program.name, "xdotool_ms": (moved - before) * 1e3,
+                            "ms": None if changed is None else (changed - moved) * 1e3,
+                            "disturbed": tray.changes_between(calm, mark) > 0})
+            time.sleep(0.2)  # the second icon's change, before the next stillness
+    finally:
+        stop_program(wine, program, process)
+    return records
 
 
 def desktop_origin():
@@ -313,6 +362,8 @@ def main():
     parser.add_argument("--startup-runs", type=int, default=15)
     parser.add_argument("--compose-runs", type=int, default=3)
     parser.add_argument("--variant-runs", type=int, default=3, help="runs of each tick_probe way")
+    parser.add_argument("--wake-moves", type=int, default=10, help="moves after stillness in each run of \"wake\"")
+    parser.add_argument("--still-seconds", type=float, default=3.0, help="stillness before each of those moves")
     parser.add_argument("--xvfb-pid", type=int, help="the X server, whose CPU is reported too")
     parser.add_argument("--baseline", metavar="REVISION",
                         help="also build Tovi at this commit and measure it in the same runs (e.g. c7ea8cd)")
@@ -336,17 +387,23 @@ def main():
     shutil.copytree(build / "tovi", tovi_dir)
     quiet_dir = work / "tovi-no-blink"
     shutil.copytree(build / "tovi", quiet_dir)
-    (quiet_dir / "tovi.ini").write_bytes(b"[Eye]\r\nType=0\r\nBlink=0\r\nBlinkInterval=5000\r\n")
+    (quiet_dir / "tovi.ini").write_bytes(NO_BLINK_INI)
     floor = Program("floor", build / "tools" / "floor.exe", "ToviFloor", "Floor")
     tovi = Program("tovi", tovi_dir / "tovi.exe", "TFrmMain", "Tovi")
     tovi_quiet = Program("tovi, no blinking", quiet_dir / "tovi.exe", "TFrmMain", "Tovi")
     probe = build / "tools" / "tick_probe.exe"
-    variants = [Program(f"tick_probe {mode}", probe, "ToviTickProbe", "Tick probe", mode)
-                for mode in ("search", "tovi")]
-    baseline = []
+    search, tick_tovi, cursor_floor, waiting = [Program(f"tick_probe {mode}", probe, "ToviTickProbe",
+                                                        f"Tick probe {mode}", mode)
+                                                for mode in ("search", "tovi", "cursor", "wait")]
+    variants = [search, tick_tovi]
+    baseline, baseline_quiet = [], []
     if baseline_build:
         shutil.copytree(baseline_build, work / "baseline")
         baseline = [Program("baseline", work / "baseline" / "tovi.exe", "TFrmMain", "Tovi")]
+        shutil.copytree(baseline_build, work / "baseline-no-blink")
+        (work / "baseline-no-blink" / "tovi.ini").write_bytes(NO_BLINK_INI)
+        baseline_quiet = [Program("baseline, no blinking", work / "baseline-no-blink" / "tovi.exe", "TFrmMain",
+                                  "Tovi")]
 
     # The holder keeps the desktop up between programs; explorer inherits its
     # trace settings and its standard error, the log of icon changes.
@@ -355,7 +412,8 @@ def main():
         holder = wine.start(build / "tools" / "bench_probe.exe", "hold",
                             env=dict(wine.env, WINEDEBUG="-all,trace+systray"), stdout=log, stderr=log)
     tray = Tray(tray_log)
-    results = {"idle": [], "pairs": [], "variants": [], "moving": [], "startup": [], "compose": [], "resting": []}
+    results = {"idle": [], "pairs": [], "variants": [], "moving": [], "startup": [], "compose": [], "resting": [],
+               "still": [], "wake": []}
     try:
         deadline = time.monotonic() + 60
         while True:
@@ -374,39 +432,41 @@ def main():
         def progress(text):
             print(text, file=sys.stderr, flush=True)
 
-        for run in range(args.runs if "idle" in parts else 0):
-            # Turns change order, so a drift of the machine's load falls on each alike.
-            order = [floor, tovi, tovi_quiet] + baseline
-            for program in order[run % len(order):] + order[:run % len(order)]:
-                progress(f"idle {run + 1}/{args.runs}: {program.name}")
-                park_cursor(origin)
-                results["idle"].append(dict(measure_window(wine, tray, program, others, args.idle_seconds), run=run))
-        for run in range(args.runs if "pairs" in parts else 0):
-            # Each beside a floor of its own, both under the same load.
-            order = [tovi, tovi_quiet] + baseline
-            for program in order[run % len(order):] + order[:run % len(order)]:
-                progress(f"idle beside a floor {run + 1}/{args.runs}: {program.name}")
-                park_cursor(origin)
-                results["pairs"].append(dict(measure_window(wine, tray, program, others, args.idle_seconds,
-                                                            beside=floor), run=run))
+        def in_turns(part, order, label, measure):
+            """Each program once a run, the order turning from run to run, so that a drift of the machine's load
+            falls on each alike; `measure` gives a program's records."""
+            for run in range(args.runs if part in parts else 0):
+                for program in order[run % len(order):] + order[:run % len(order)]:
+                    progress(f"{label} {run + 1}/{args.runs}: {program.name}")
+                    park_cursor(origin)
+                    results[part] += [dict(record, run=run) for record in measure(program)]
+
+        in_turns("idle", [floor, tovi, tovi_quiet] + baseline, "idle",
+                 lambda program: [measure_window(wine, tray, program, others, args.idle_seconds)])
+        # Each beside a floor of its own, both under the same load.
+        in_turns("pairs", [tovi, tovi_quiet] + baseline, "idle beside a floor",
+                 lambda program: [measure_window(wine, tray, program, others, args.idle_seconds, beside=[floor])])
         for run in range(args.variant_runs if "variants" in parts else 0):
             for program in [floor] + variants:
                 progress(f"idle {run + 1}/{args.variant_runs}: {program.name}")
                 park_cursor(origin)
                 results["variants"].append(measure_window(wine, tray, program, others, args.idle_seconds))
-        for run in range(args.runs if "moving" in parts else 0):
-            order = [floor, tovi] + baseline
-            for program in order[run % len(order):] + order[:run % len(order)]:
-                progress(f"moving cursor {run + 1}/{args.runs}: {program.name}")
-                results["moving"].append(dict(measure_window(
-                    wine, tray, program, others, args.move_seconds,
-                    during=lambda: start_mover(origin, args.move_seconds + 2, work)), run=run))
+        in_turns("moving", [floor, tovi] + baseline, "moving cursor", lambda program: [measure_window(
+            wine, tray, program, others, args.move_seconds,
+            during=lambda: start_mover(origin, args.move_seconds + 2, work))])
         for run in range(args.runs if "resting" in parts else 0):
             order = [(floor, False), (tovi, False), (tovi, True)]
             for program, lock in order[run % 3:] + order[:run % 3]:
                 progress(f"resting {run + 1}/{args.runs}: {program.name}{', locked' if lock else ''}")
                 park_cursor(origin)
                 results["resting"].append(measure_resting(wine, program, args.idle_seconds, lock))
+        # Each beside a program that only waits and the floor it is held against, all under the same load.
+        held_against = {tovi_quiet.name: floor}
+        in_turns("still", [tovi, tovi_quiet] + baseline, "still beside a waiting program and a floor",
+                 lambda program: [measure_window(wine, tray, program, others, args.idle_seconds,
+                                                 beside=[waiting, held_against.get(program.name, cursor_floor)])])
+        in_turns("wake", [tovi_quiet] + baseline_quiet, f"waking after stillness ({args.wake_moves} moves)",
+                 lambda program: measure_wake(wine, tray, program, origin, args.wake_moves, args.still_seconds))
         park_cursor(origin)
 
         if "startup" in parts:
@@ -443,7 +503,7 @@ def main():
 
 
 def report(results, args):
-    measured = results["idle"] + results["pairs"] + results["variants"] + results["moving"]
+    measured = results["idle"] + results["pairs"] + results["variants"] + results["moving"] + results["still"]
     helpers = [name for name in ("wineserver", "explorer", "xvfb")
                if any(name in r for r in measured) or any(f"{name}_us_per_round" in r for r in results["compose"])]
     has_baseline = any(r["program"] == "baseline" for r in measured) or \
@@ -500,9 +560,9 @@ def report(results, args):
         print(f"  {'':22} {'own CPU':>9} {'floor':>9} {'ratio':>6} {'wake/s':>7} {'floor':>7}  ratio in each run")
         for name in programs(pairs, ["tovi", "tovi, no blinking", "baseline"]):
             records = [r for r in pairs if r["program"] == name]
-            each = [r["cpu"] / r["beside"] for r in records]
-            print(f"  {name:22} {rate(pairs, name, 'cpu') * 1e3:9.2f} {rate(pairs, name, 'beside') * 1e3:9.2f} "
-                  f"{median(each):6.3f} {rate(pairs, name, 'wakeups'):7.1f} {rate(pairs, name, 'beside_wakeups'):7.1f}"
+            each = [r["cpu"] / r["floor"] for r in records]
+            print(f"  {name:22} {rate(pairs, name, 'cpu') * 1e3:9.2f} {rate(pairs, name, 'floor') * 1e3:9.2f} "
+                  f"{median(each):6.3f} {rate(pairs, name, 'wakeups'):7.1f} {rate(pairs, name, 'floor wakeups'):7.1f}"
                   f"  {', '.join(f'{v:.3f}' for v in each)}")
             if name == "tovi":
                 verdicts.append(("idle CPU, tovi / floor beside it", median(each), GOALS["idle_cpu"]))
@@ -578,6 +638,65 @@ def report(results, args):
                          GOALS["resting_cpu"]))
         verdicts.append(("resting wake-ups per second", rate(resting, "tovi, locked", "wakeups"),
                          GOALS["resting_wakeups"]))
+
+    still = results["still"]
+    if still:
+        waiting = "tick_probe wait"
+        print(f"\n== Still cursor, each program beside one that only waits in GetMessage ({waiting}) and a floor,")
+        print(f"   all three measured in the same window: {args.idle_seconds:g} s, median of {args.runs} runs; "
+              "CPU in ms per second")
+        print("   (above: own minus the waiting program's; beside: the floor (bare 10-ms timer) beside blinking off,")
+        print("    the cursor floor (tick_probe cursor, GetCursorPos on each tick) beside the others; ratio: own CPU")
+        print("    to the floor's beside, for blinking off the CPU above the waiting program to it, in each window)")
+        print(f"  {'':22} {'own CPU':>8} {'waiting':>8} {'above':>8} {'wake/s':>7} {'waiting':>7} {'above':>7} "
+              f"{'beside':>7} {'its CPU':>8} {'wake/s':>7} {'ratio':>6} {'pub/s':>5}  ratio in each window")
+        for name in programs(still, ["tovi", "tovi, no blinking", "baseline"]):
+            records = [r for r in still if r["program"] == name]
+            quiet = name == "tovi, no blinking"
+            floor = "floor" if quiet else "tick_probe cursor"
+            each = [(r["cpu"] - r[waiting] if quiet else r["cpu"]) / r[floor] for r in records]
+            woken_above = median([(r["wakeups"] - r[f"{waiting} wakeups"]) / r["wall"] for r in records])
+            print(f"  {name:22} {rate(still, name, 'cpu') * 1e3:8.3f} {rate(still, name, waiting) * 1e3:8.3f} "
+                  f"{median([(r['cpu'] - r[waiting]) / r['wall'] for r in records]) * 1e3:8.3f} "
+                  f"{rate(still, name, 'wakeups'):7.1f} {rate(still, name, f'{waiting} wakeups'):7.1f} "
+                  f"{woken_above:7.1f} {floor.split()[-1]:>7} {rate(still, name, floor) * 1e3:8.3f} "
+                  f"{rate(still, name, f'{floor} wakeups'):7.1f} {median(each):6.3f} "
+                  f"{rate(still, name, 'changes') / 2:5.2f}  "
+                  f"{', '.join(f'{v:.3f}' for v in each)}")
+            if quiet:
+                verdicts.append(("still, no blinking: wake-ups/s above waiting", woken_above, GOALS["still_wakeups"]))
+                verdicts.append(("still, no blinking: CPU above waiting / floor", median(each), GOALS["still_cpu"]))
+            elif name == "tovi":
+                verdicts.append(("still, blinking: CPU / cursor floor", median(each), GOALS["still_blink_cpu"]))
+        blinking = rate(still, "tovi", "cpu") - rate(still, "tovi, no blinking", "cpu")
+        print(f"  blinking costs tovi {blinking * 1e3:.2f} ms/s more than blinking off (the medians of their own "
+              f"windows), {ratio(blinking, rate(still, 'tovi', 'tick_probe cursor')):.3f} of the cursor floor")
+
+    wake = results["wake"]
+    if wake:
+        print(f"\n== Waking: {args.wake_moves} moves (xdotool) in each of {args.runs} runs, each after "
+              f"{args.still_seconds:g} s of stillness, blinking off;")
+        print("   ms from the end of xdotool's move to the first icon change in explorer's log")
+        print(f"  {'':22} {'median':>7} {'fastest':>8} {'slowest':>8} {'none':>5} {'disturbed':>9}  median in each run")
+
+        def latencies(name, run=None):
+            # A move the eyes never showed counts as endless.
+            return [math.inf if r["ms"] is None else r["ms"] for r in wake
+                    if r["program"] == name and not r["disturbed"] and run in (None, r["run"])]
+
+        for name in programs(wake, ["tovi, no blinking", "baseline, no blinking"]):
+            ms = latencies(name)
+            mine = [r for r in wake if r["program"] == name]
+            runs = sorted({r["run"] for r in mine})
+            print(f"  {name:22} {median(ms):7.1f} {min(ms, default=math.nan):8.1f} {max(ms, default=math.nan):8.1f} "
+                  f"{sum(r['ms'] is None for r in mine):5} {sum(r['disturbed'] for r in mine):9}  " +
+                  ", ".join(f"{median(latencies(name, run)):.1f}" for run in runs))
+        print(f"  (xdotool took {median([r['xdotool_ms'] for r in wake]):.1f} ms, the median, most of it starting; it "
+              "sends the move just before it ends)")
+        if any(r["program"] == "baseline, no blinking" for r in wake):
+            late = median(latencies("tovi, no blinking")) - median(latencies("baseline, no blinking"))
+            print(f"  new minus baseline: {late:.1f} ms")
+            verdicts.append(("wake: new minus baseline latency, ms", late, GOALS["wake_ms"]))
 
     starts = results["startup"]
     if starts:

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Tovi and its benchmark programs, then measures tovi.exe against the
 # floor program on a private X display and Wine prefix and prints the figures
-# (docs/performance.md explains them). Takes about 40 minutes; the options of
+# (docs/performance.md explains them). Takes about an hour; the options of
 # scripts/bench.py (--runs, --idle-seconds, ...) pass through.
 # BENCH_BUILD_DIR and BENCH_PREFIX choose other folders than build/bench and build/bench-prefix.
 set -euo pipefail

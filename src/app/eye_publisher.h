@@ -17,9 +17,6 @@ class TEyePublisher {
   // asked to take and repaint the same picture again.
   bool Publish(const TEyePicture& picture);
 
-  // The next picture goes to the shell whatever it shows now.
-  void Forget() { FShown.reset(); }
-
  private:
   TTaskTrayIcon& FFirst;
   TTaskTrayIcon& FSecond;

@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include <hidusage.h>
+
 #include <utility>
 
 #include "core/display_scale.h"
@@ -12,7 +14,9 @@
 namespace tovi {
 namespace {
 
-constexpr UINT kTickMilliseconds = 10;
+// How often the eyes look about them beyond the tick: where they are, what hides them, a cursor moved
+// without the mouse.
+constexpr UINT kRefreshMilliseconds = 1000;
 constexpr wchar_t kSettingsFile[] = L"tovi.ini";
 constexpr wchar_t kOverflowHintTitle[] = L"目が隠れています";
 constexpr wchar_t kOverflowHintText[] =
@@ -33,6 +37,9 @@ TFrmMain::TFrmMain(std::wstring folder)
   TaskTrayIcon2.OnClick = [this](TObject* sender) { TaskTrayIcon2Click(sender); };
   Timer1.SetInterval(kTickMilliseconds);
   Timer1.OnTimer = [this](TObject* sender) { Timer1Timer(sender); };
+  FBlinkTimer.OnTimer = [this](TObject*) { WakeUp(); };
+  FRefreshTimer.SetInterval(kRefreshMilliseconds);
+  FRefreshTimer.OnTimer = [this](TObject*) { Refresh(); };
   FRestWatch.OnRest = [this](TObject*) { RestEyes(); };
   FRestWatch.OnWake = [this](TObject*) { WakeEyes(); };
   PopupMenu.Add({L"設定(&C)...", [this](TObject* sender) { MnuConfigClick(sender); }});
@@ -40,6 +47,9 @@ TFrmMain::TFrmMain(std::wstring folder)
   PopupMenu.Add({L"Toviについて(&A)...", [this](TObject* sender) { MnuAboutClick(sender); }});
   PopupMenu.Add({L"-", nullptr});
   PopupMenu.Add({L"終了(&X)", [this](TObject* sender) { MnuExitClick(sender); }});
+
+  // A copy run as administrator hears a new shell, which runs at a lower integrity, only through this.
+  seams::ChangeMessageFilter(Handle(), TTaskTrayIcon::TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
 
   for (TTaskTrayIcon* icon : {&TaskTrayIcon1, &TaskTrayIcon2}) icon->Loaded();
   // A form that fails to come into being loses its members while its window lives on, as one that ends.
@@ -49,6 +59,9 @@ TFrmMain::TFrmMain(std::wstring folder)
     StopMessages();
     throw;
   }
+  Timer1.SetEnabled(true);
+  UpdateRefresh();
+  Refresh();
 }
 
 TFrmMain::~TFrmMain() {
@@ -57,7 +70,8 @@ TFrmMain::~TFrmMain() {
   StopMessages();
   // The dialogs are gone already, and a refused save's report below runs a
   // message loop: from here on the tray reaches nothing and nothing ticks.
-  Timer1.SetEnabled(false);
+  for (TTimer* timer : {&Timer1, &FBlinkTimer, &FRefreshTimer}) timer->SetEnabled(false);
+  if (FSleeping) SetRawMouseInput(false);
   FRestWatch.OnWake = nullptr;
   for (TTaskTrayIcon* icon : {&TaskTrayIcon1, &TaskTrayIcon2}) {
     icon->SetPopUpMenuR(nullptr);
@@ -104,54 +118,132 @@ void TFrmMain::LoadImages() {
 }
 
 void TFrmMain::Timer1Timer(TObject*) {
-  const std::uint32_t now = seams::TickCount();
-  FRestWatch.Poll(now);
   // A tick already queued when the eyes began to rest.
   if (FRestWatch.Resting()) return;
   // The tick's own message tells where the cursor is: asking the window
   // server anew on every tick would be most of what an idle tick costs.
-  const TTickInputs inputs{now, MessageCursorPos(), EyesPlace(now)};
+  Tick(seams::TickCount(), MessageCursorPos());
+}
+
+void TFrmMain::Tick(std::uint32_t now, TPoint cursor) {
+  const TTickInputs inputs{now, cursor, EyesPlace()};
   if (const std::optional<TEyePicture> picture = FEyes.Tick(inputs, FSettings)) FPublisher.Publish(*picture);
+  FLastCursor = cursor;
+  if (const TNextTick next = FEyes.NextTick(now, FSettings); next.Still) FallAsleep(next.In);
 }
 
-TRect TFrmMain::GetTrayRect(std::uint32_t now) { return FNotificationArea.Rect(now); }
+TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(); }
 
-TRect TFrmMain::EyesPlace(std::uint32_t now) {
-  if (FIconPlacesAsked.Due(now)) AskIconPlaces();
+TRect TFrmMain::EyesPlace() const {
   const std::optional<TRect> eyes = EyesRect(FIconPlaces);
-  return eyes ? *eyes : GetTrayRect(now);
+  return eyes ? *eyes : FTrayRect;
 }
 
-void TFrmMain::AskIconPlaces() {
-  FIconPlaces = {TaskTrayIcon1.Place(), TaskTrayIcon2.Place()};
+void TFrmMain::Refresh() {
+  if (FSleeping) {
+    // The timer's message tells where the cursor is: one moved with no mouse
+    // input to say so (by a program, a pen, touch, a remote session) wakes the eyes.
+    if (MessageCursorPos() != FLastCursor) WakeUp();
+    return;
+  }
+  FRestWatch.AskTheShell();
+  if (FRestWatch.Resting()) return;
+  RefreshPlaces();
+  // The shell may have hidden the eyes: said once, outside the tick, as it writes tovi.ini.
   if (ShowsOverflowHint(FIconPlaces, FSettingsStore.OverflowHintShown()) &&
       TaskTrayIcon1.ShowBalloon(kOverflowHintTitle, kOverflowHintText))
     FSettingsStore.RememberOverflowHint();
 }
 
+void TFrmMain::RefreshPlaces() {
+  FTrayRect = GetTrayRect();
+  FIconPlaces = {TaskTrayIcon1.Place(), TaskTrayIcon2.Place()};
+}
+
+void TFrmMain::FallAsleep(std::optional<std::uint32_t> blinkIn) {
+  if (FRawInputRefused) return;
+  if (!FSleeping && !SetRawMouseInput(true)) {
+    FRawInputRefused = true;
+    return;
+  }
+  FSleeping = true;
+  Timer1.SetEnabled(false);
+  FBlinkTimer.SetEnabled(false);
+  if (blinkIn) {
+    FBlinkTimer.SetInterval(*blinkIn);
+    FBlinkTimer.SetEnabled(true);
+  }
+}
+
+void TFrmMain::WakeUp() {
+  if (!FSleeping) return;
+  FSleeping = false;
+  FBlinkTimer.SetEnabled(false);
+  SetRawMouseInput(false);
+  RefreshPlaces();
+  Timer1.SetEnabled(true);
+  POINT cursor{};
+  seams::CursorPos(&cursor);
+  Tick(seams::TickCount(), {cursor.x, cursor.y});
+}
+
+// Asleep, the first move of the mouse wakes the eyes. Awake, the tick reads
+// the cursor, and raw input, which comes at the mouse's own rate (up to a
+// thousand reports a second), would wake the program for nothing.
+bool TFrmMain::SetRawMouseInput(bool on) {
+  const RAWINPUTDEVICE mouse{HID_USAGE_PAGE_GENERIC, HID_USAGE_GENERIC_MOUSE, static_cast<DWORD>(on ? RIDEV_INPUTSINK : RIDEV_REMOVE),
+                             on ? Handle() : nullptr};
+  return RegisterRawInputDevices(&mouse, 1, sizeof mouse) != FALSE;
+}
+
 // Nobody can see the eyes: nothing is composed or handed to the shell.
-void TFrmMain::RestEyes() { Timer1.SetEnabled(false); }
+void TFrmMain::RestEyes() {
+  Timer1.SetEnabled(false);
+  FBlinkTimer.SetEnabled(false);
+  if (FSleeping) SetRawMouseInput(false);
+  FSleeping = false;
+  UpdateRefresh();
+}
 
 void TFrmMain::WakeEyes() {
   FEyes.Wake(seams::TickCount());
-  FPublisher.Forget();
+  RefreshPlaces();
   Timer1.SetEnabled(true);
+  UpdateRefresh();
+}
+
+void TFrmMain::UpdateRefresh() {
+  FRefreshTimer.SetEnabled(!FRestWatch.Resting() || FRestWatch.WorthAskingTheShell());
 }
 
 LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // A power broadcast handled answers TRUE; the session's message takes any answer.
-  if (FRestWatch.HandleMessage(message, wParam, lParam)) return TRUE;
-  // A new display scale, or a new shell whose task bar may stand on another
-  // monitor: the icons take the size the shell now shows.
+  if (FRestWatch.HandleMessage(message, wParam, lParam)) {
+    UpdateRefresh();
+    return TRUE;
+  }
+  // The mouse moved while the eyes slept; the platform's default frees the report.
+  if (message == WM_INPUT) WakeUp();
+  // A new display scale, a moved task bar, or a new shell whose task bar may
+  // stand on another monitor: the icons take the size the shell now shows,
+  // and the eyes look again from where they are now.
   if (message == WM_DPICHANGED || message == WM_SETTINGCHANGE || message == WM_DISPLAYCHANGE ||
-      message == TTaskTrayIcon::TaskbarCreatedMessage())
+      message == TTaskTrayIcon::TaskbarCreatedMessage()) {
+    WakeUp();
     LoadImages();
+  }
   return TForm::HandleMessage(message, wParam, lParam);
 }
 
-void TFrmMain::TaskTrayIcon1Click(TObject*) { FEyes.StartBlink(); }
+void TFrmMain::TaskTrayIcon1Click(TObject*) {
+  FEyes.StartBlink();
+  WakeUp();
+}
 
-void TFrmMain::TaskTrayIcon2Click(TObject*) { FEyes.StartBlink(); }
+void TFrmMain::TaskTrayIcon2Click(TObject*) {
+  FEyes.StartBlink();
+  WakeUp();
+}
 
 bool TFrmMain::BringOpenDialogForward() {
   for (TForm* dialog : {static_cast<TForm*>(DlgSetting), static_cast<TForm*>(DlgAbout)}) {
@@ -164,22 +256,24 @@ bool TFrmMain::BringOpenDialogForward() {
 }
 
 template <typename TDialog>
-TDialog* TFrmMain::Made(TDialog*& dialog) {
+TDialog* TFrmMain::MadeOnFirstUse(TDialog*& dialog) {
   if (dialog == nullptr) dialog = Application().CreateForm<TDialog>();
   return dialog;
 }
 
 void TFrmMain::MnuConfigClick(TObject*) {
-  if (BringOpenDialogForward() || Made(DlgSetting) == nullptr) return;
+  if (BringOpenDialogForward() || MadeOnFirstUse(DlgSetting) == nullptr) return;
   DlgSetting->SetEyeList(&FEyes.Images().FEyeList);
   DlgSetting->SetValues(FSettings.FType, FSettings.FBlink, FSettings.FBlinkInterval);
   if (DlgSetting->ShowModal() == mrCancel) return;
   DlgSetting->GetValues(FSettings.FType, FSettings.FBlink, FSettings.FBlinkInterval);
+  // Blinking or its interval may have changed: the next blink is planned anew.
+  WakeUp();
   SaveSettings();
 }
 
 void TFrmMain::MnuAboutClick(TObject*) {
-  if (!BringOpenDialogForward() && Made(DlgAbout) != nullptr) DlgAbout->ShowModal();
+  if (!BringOpenDialogForward() && MadeOnFirstUse(DlgAbout) != nullptr) DlgAbout->ShowModal();
 }
 
 void TFrmMain::MnuExitClick(TObject*) { Close(); }

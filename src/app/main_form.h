@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/eye_publisher.h"
@@ -8,7 +9,6 @@
 #include "components/task_tray_icon.h"
 #include "core/eyes.h"
 #include "core/eyes_place.h"
-#include "core/once_per.h"
 #include "core/settings.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/setting_dialog.h"
@@ -22,7 +22,9 @@ namespace tovi {
 
 // The hidden main form: it owns the two tray icons that make the pair of
 // eyes, the timer that moves them, the menu, the pictures and the settings.
-// It is never shown.
+// It is never shown. While nothing the eyes show can change, it sleeps: no
+// tick runs until the mouse moves, an eye is clicked, the next automatic blink
+// is due or the world around the eyes changes.
 class TFrmMain final : public TForm {
  public:
   // folder: where the pictures and tovi.ini are, the program's own by default.
@@ -39,7 +41,7 @@ class TFrmMain final : public TForm {
   // Components, in the order the form creates them.
   TTaskTrayIcon TaskTrayIcon1{this};
   TTaskTrayIcon TaskTrayIcon2{this};
-  TTimer Timer1{this};
+  TTimer Timer1{this, *this};
   TPopupMenu PopupMenu{*this};
 
   // The dialogs, made when first opened, owned by the application and kept for the run.
@@ -57,18 +59,31 @@ class TFrmMain final : public TForm {
   void LoadSettings();
   void SaveSettings();
   void LoadImages();
-  TRect GetTrayRect(std::uint32_t now);
+  TRect GetTrayRect();
+  // One tick: the eyes turn to the cursor and blink on, the picture goes to
+  // the icons where it changed, and where nothing can change they sleep.
+  void Tick(std::uint32_t now, TPoint cursor);
   // What the eyes look out from: the two icons where the shell tells where
   // they are, else the notification area.
-  TRect EyesPlace(std::uint32_t now);
-  void AskIconPlaces();
+  TRect EyesPlace() const;
+  // Once a second: asleep, whether the cursor moved; awake, the shell asked
+  // about programs in front and where the eyes are.
+  void Refresh();
+  void RefreshPlaces();
+  // The 10-ms tick stops; a blink due so many milliseconds on is woken for.
+  void FallAsleep(std::optional<std::uint32_t> blinkIn);
+  // Sleeping eyes tick again, at once: something may have changed what they show.
+  void WakeUp();
+  bool SetRawMouseInput(bool on);
   void RestEyes();
   void WakeEyes();
+  // The once-a-second refresh runs but while a rest that only a message ends.
+  void UpdateRefresh();
   // One dialog at a time: an open one comes to the front instead of another.
   bool BringOpenDialogForward();
   // The dialog, made at its first opening: a start makes only what it shows.
   template <typename TDialog>
-  TDialog* Made(TDialog*& dialog);
+  TDialog* MadeOnFirstUse(TDialog*& dialog);
 
   std::wstring FFolder;
   TSettingsStore FSettingsStore;
@@ -76,10 +91,14 @@ class TFrmMain final : public TForm {
   TEyePublisher FPublisher{TaskTrayIcon1, TaskTrayIcon2};
   TNotificationArea FNotificationArea;
   TRestWatch FRestWatch{this, Handle()};
+  TRect FTrayRect;
   TIconPlaces FIconPlaces;
-  // The shell may move the icons: where they are is asked again this often.
-  static constexpr std::uint32_t kIconPlacesMilliseconds = 1000;
-  TOncePer FIconPlacesAsked{kIconPlacesMilliseconds};
+  TPoint FLastCursor;  // where the last tick saw the cursor
+  bool FSleeping = false;
+  // Without mouse input to wake them, the eyes never sleep.
+  bool FRawInputRefused = false;
+  TTimer FBlinkTimer{this, *this};
+  TTimer FRefreshTimer{this, *this};
 };
 
 }  // namespace tovi

@@ -6,43 +6,12 @@
 #include <string_view>
 
 #include "toolkit/seams.h"
-#include "toolkit/system_library.h"
 
 namespace tovi {
 namespace {
 
 // GUID_CONSOLE_DISPLAY_STATE, whose data says off, on or dimmed.
 constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-
-// The platform's calls, looked up once; null where this Windows lacks them.
-struct TRestCalls {
-  decltype(&::WTSRegisterSessionNotification) RegisterSession =
-      SystemCall<decltype(::WTSRegisterSessionNotification)>(L"wtsapi32.dll", "WTSRegisterSessionNotification");
-  decltype(&::WTSUnRegisterSessionNotification) UnregisterSession =
-      SystemCall<decltype(::WTSUnRegisterSessionNotification)>(L"wtsapi32.dll", "WTSUnRegisterSessionNotification");
-  decltype(&::RegisterPowerSettingNotification) RegisterPower =
-      SystemCall<decltype(::RegisterPowerSettingNotification)>(L"user32.dll", "RegisterPowerSettingNotification");
-  decltype(&::UnregisterPowerSettingNotification) UnregisterPower = SystemCall<decltype(
-      ::UnregisterPowerSettingNotification)>(L"user32.dll", "UnregisterPowerSettingNotification");
-};
-
-const TRestCalls& Calls() {
-  static const TRestCalls calls;
-  return calls;
-}
-
-HWND RegisterSession(HWND form) {
-  const auto call = Calls().RegisterSession;
-  return call != nullptr && Calls().UnregisterSession != nullptr && call(form, NOTIFY_FOR_THIS_SESSION) ? form
-                                                                                                        : nullptr;
-}
-
-HPOWERNOTIFY RegisterDisplay(HWND form) {
-  const auto call = Calls().RegisterPower;
-  return call != nullptr && Calls().UnregisterPower != nullptr
-             ? call(form, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE)
-             : nullptr;
-}
 
 // The desktop spans every monitor, and hides nothing.
 bool IsDesktop(HWND window) {
@@ -72,16 +41,10 @@ TRect TaskBarMonitorRect() {
 
 }  // namespace
 
-void UnregisterSessionNotification(HWND window) { Calls().UnregisterSession(window); }
-
-void UnregisterDisplayNotification(HPOWERNOTIFY registration) { Calls().UnregisterPower(registration); }
-
 TRestWatch::TRestWatch(TComponent* owner, HWND form)
-    : TComponent(owner), FSession(RegisterSession(form)), FDisplay(RegisterDisplay(form)) {
-  FAskTimer.SetEnabled(false);
-  FAskTimer.SetInterval(kAskMilliseconds);
-  FAskTimer.OnTimer = [this](TObject*) { AskTheShell(); };
-}
+    : TComponent(owner),
+      FSession(WTSRegisterSessionNotification(form, NOTIFY_FOR_THIS_SESSION) ? form : nullptr),
+      FDisplay(RegisterPowerSettingNotification(form, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE)) {}
 
 bool TRestWatch::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_WTSSESSION_CHANGE) {
@@ -102,10 +65,6 @@ bool TRestWatch::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return true;
 }
 
-void TRestWatch::Poll(std::uint32_t now) {
-  if (FAsked.Due(now)) AskTheShell();
-}
-
 void TRestWatch::AskTheShell() {
   QUERY_USER_NOTIFICATION_STATE state{};
   FReasons.NotificationState =
@@ -118,14 +77,13 @@ void TRestWatch::AskTheShell() {
 }
 
 void TRestWatch::ReasonsChanged() {
-  if (AsksTheShell(FReasons)) AskTheShell();
+  if (tovi::WorthAskingTheShell(FReasons)) AskTheShell();
   else Update();
 }
 
 void TRestWatch::Update() {
   const TRestChange change = RestChange(FResting, FReasons);
   FResting = EyesRest(FReasons);
-  FAskTimer.SetEnabled(FResting && AsksTheShell(FReasons));
   if (change == TRestChange::Rest && OnRest) OnRest(this);
   if (change == TRestChange::Wake && OnWake) OnWake(this);
 }

@@ -12,7 +12,6 @@
 namespace tovi {
 namespace {
 
-constexpr UINT_PTR kRetryAddTimer = 1;
 // An icon the shell would not take is offered again, at most once a second.
 constexpr UINT kRetryAddMilliseconds = 1000;
 
@@ -32,6 +31,8 @@ TTaskTrayIcon::TTaskTrayIcon(TForm* owner) : TComponent(owner), FForm(owner) {
   // A copy run as administrator hears the restart of the shell, which runs at a lower integrity, only
   // through this. The callback message needs nothing: the shell's own call lets it in at each add and modify.
   seams::ChangeMessageFilter(Handle(), TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+  FRetryAdd.SetInterval(kRetryAddMilliseconds);
+  FRetryAdd.OnTimer = [this](TObject*) { AddIcon(); };
 }
 
 TTaskTrayIcon::~TTaskTrayIcon() {
@@ -133,8 +134,7 @@ void TTaskTrayIcon::ModifyIcon() {
 
 void TTaskTrayIcon::SetAddPending(bool pending) {
   FAddPending = pending;
-  if (pending) SetTimer(Handle(), kRetryAddTimer, kRetryAddMilliseconds, nullptr);
-  else KillTimer(Handle(), kRetryAddTimer);
+  FRetryAdd.SetEnabled(pending);
 }
 
 LRESULT TTaskTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -153,10 +153,6 @@ LRESULT TTaskTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ENDSESSION:
       // For good: no later change of picture may bring the icon back.
       if (wParam) SetVisible(false);
-      return 0;
-    case WM_TIMER:
-      if (wParam != kRetryAddTimer) break;
-      if (FAddPending) AddIcon();
       return 0;
   }
   return TWindow::HandleMessage(message, wParam, lParam);

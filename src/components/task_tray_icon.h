@@ -10,6 +10,7 @@
 
 #include "toolkit/component.h"
 #include "toolkit/icon.h"
+#include "toolkit/timer.h"
 #include "toolkit/window.h"
 
 namespace tovi {
@@ -45,6 +46,8 @@ class TTaskTrayIcon : public TComponent, private TWindow {
   TPopupMenu* PopUpMenuR() const { return FPopUpMenuR; }
   void SetPopUpMenuR(TPopupMenu* value) { SetMenu(FPopUpMenuR, value); }
   void SetVisible(bool value);
+  // Whether the shell lacks the icon, refused or lost: it is offered again once a second.
+  bool AddPending() const { return FAddPending; }
   HWND WindowHandle() const { return Handle(); }
 
   // Where the shell shows the icon, in screen coordinates; nothing where it
@@ -85,6 +88,8 @@ class TTaskTrayIcon : public TComponent, private TWindow {
   TPopupMenu* FPopUpMenuR = nullptr;
   bool FVisible = true;
   bool FAddPending = false;
+  // An icon the shell would not take, or lost, is offered again while this runs.
+  TTimer FRetryAdd{this, *this};
 };
 
 }  // namespace tovi

@@ -33,6 +33,13 @@ void TEyes::Wake(std::uint32_t now) {
 }
 
 void TEyes::AdvanceBlink(std::uint32_t now, const EyeSettings& settings) {
+  // With blinking off every tick moves the end of the last blink to its own
+  // time, so that the interval counts from the last tick before blinking came
+  // on; ticks skipped while the eyes were still would have moved it as far as
+  // one tick ago.
+  if (settings.FBlink && !FBlinkWasOn && FBlinkPos < 0 && now - FBlinkEndTick > kTickMilliseconds)
+    FBlinkEndTick = now - kTickMilliseconds;
+  FBlinkWasOn = settings.FBlink;
   if (settings.FBlink && FBlinkPos < -1) {
     const std::uint32_t elapsed = now - FBlinkEndTick;
     if (std::int64_t{elapsed} > std::int64_t{settings.FBlinkInterval}) StartBlink();
@@ -45,11 +52,24 @@ void TEyes::AdvanceBlink(std::uint32_t now, const EyeSettings& settings) {
 std::optional<TEyePicture> TEyes::Tick(const TTickInputs& inputs, const EyeSettings& settings) {
   AdvanceBlink(inputs.Now, settings);
   const double angle = GazeAngle(inputs.TrayRect, inputs.Cursor);
-  if (!FStale && angle == FLastAngle && FBlinkPos == FLastBlinkPos) return std::nullopt;
+  if (!FStale && angle == FLastAngle && FBlinkPos == FLastBlinkPos) {
+    if (FUnchangedTicks < kStillTicks) ++FUnchangedTicks;
+    return std::nullopt;
+  }
   FStale = false;
+  FUnchangedTicks = 0;
   FLastAngle = angle;
   FLastBlinkPos = FBlinkPos;
   return EnlargeEye(ComposeEye(FImages, FIconMask, settings.FType, angle, FBlinkPos), FIconSize);
+}
+
+TNextTick TEyes::NextTick(std::uint32_t now, const EyeSettings& settings) const {
+  if (FStale || FBlinkPos > kBlinkPosFloor || FUnchangedTicks < kStillTicks) return {false, kTickMilliseconds};
+  if (!settings.FBlink) return {true, std::nullopt};
+  // The blink starts at the first tick past the interval; widened, as the interval may be any 32-bit number.
+  const std::int64_t wait = std::int64_t{settings.FBlinkInterval} + 1 - std::int64_t{now - FBlinkEndTick};
+  if (wait <= 0) return {false, kTickMilliseconds};
+  return {true, static_cast<std::uint32_t>(wait)};
 }
 
 }  // namespace tovi

@@ -24,6 +24,21 @@ struct TTickInputs {
   TRect TrayRect;  // all zero when there is no notification area
 };
 
+// The eyes' tick while anything they show may change.
+inline constexpr std::uint32_t kTickMilliseconds = 10;
+
+// When the eyes need their next tick, as the last one left them.
+struct TNextTick {
+  // Nothing they show can change before the cursor moves, an eye is clicked or
+  // the next automatic blink is due: the tick may stop.
+  bool Still = false;
+  // Milliseconds to the next tick: one tick while not still; while still, to
+  // the next automatic blink, and none with blinking off.
+  std::optional<std::uint32_t> In;
+
+  bool operator==(const TNextTick&) const = default;
+};
+
 // The pair of eyes as the timer moves them: the pictures they are drawn from,
 // where they look and which eyelid frame they show. FBlinkPos of 0 or more
 // indexes the blink sequence; -1 means a blink has just ended; anything lower
@@ -33,6 +48,9 @@ class TEyes {
   // FBlinkPos never falls below this, so it cannot wrap however long the
   // program runs with blinking off.
   static constexpr std::int32_t kBlinkPosFloor = -2;
+  // Ticks in a row that show nothing new before the eyes count as still: the
+  // cursor has stopped, for a moving mouse reports far more often.
+  static constexpr int kStillTicks = 5;
 
   // images drawn for pictureSize, shown in icons of iconSize.
   explicit TEyes(TImageSet images = {}, int pictureSize = kEyeSize, int iconSize = kEyeSize);
@@ -57,6 +75,9 @@ class TEyes {
   // one last shown, else nothing.
   std::optional<TEyePicture> Tick(const TTickInputs& inputs, const EyeSettings& settings);
 
+  // When the next tick is needed, at now, after the last tick.
+  TNextTick NextTick(std::uint32_t now, const EyeSettings& settings) const;
+
  private:
   void AdvanceBlink(std::uint32_t now, const EyeSettings& settings);
 
@@ -68,6 +89,8 @@ class TEyes {
   std::uint32_t FBlinkEndTick = 0;
   double FLastAngle = 0.0;
   std::int32_t FLastBlinkPos = 0;
+  int FUnchangedTicks = 0;   // ticks in a row that showed nothing new, up to kStillTicks
+  bool FBlinkWasOn = false;  // whether blinking was on at the last tick
 };
 
 }  // namespace tovi

@@ -22,7 +22,7 @@ bool EyesRest(const TRestReasons& reasons) {
          (SaysFullScreen(reasons.NotificationState) && Covers(reasons.FrontWindow, reasons.TaskBarMonitor));
 }
 
-bool AsksTheShell(const TRestReasons& reasons) { return !reasons.SessionLocked && !reasons.DisplayOff; }
+bool WorthAskingTheShell(const TRestReasons& reasons) { return !reasons.SessionLocked && !reasons.DisplayOff; }
 
 TRestChange RestChange(bool restingBefore, const TRestReasons& now) {
   const bool resting = EyesRest(now);

@@ -48,7 +48,7 @@ bool EyesRest(const TRestReasons& reasons);
 
 // Whether asking the shell can tell anything new: while the session is locked
 // or the display is off, their own messages say when that ends.
-bool AsksTheShell(const TRestReasons& reasons);
+bool WorthAskingTheShell(const TRestReasons& reasons);
 
 enum class TRestChange { None, Rest, Wake };
 

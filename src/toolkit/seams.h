@@ -20,18 +20,14 @@ struct TTrayWindow {
 };
 TTrayWindow FindTrayWindow();
 
-// Calls of newer shells, E_NOTIMPL where this Windows lacks them.
-HRESULT WINAPI QueryUserNotificationState(QUERY_USER_NOTIFICATION_STATE* state);
-HRESULT WINAPI NotifyIconGetRect(const NOTIFYICONIDENTIFIER* icon, RECT* place);
-
 inline BOOL(WINAPI* ShellNotifyIcon)(DWORD operation, PNOTIFYICONDATAA data) = &::Shell_NotifyIconA;
 inline BOOL(WINAPI* CursorPos)(LPPOINT point) = &::GetCursorPos;
 inline DWORD(WINAPI* TickCount)() = &::GetTickCount;
 inline UINT (*OpenPopupMenu)(HMENU menu, HWND owner, POINT at) = &TrackPopupMenuAt;
 inline TTrayWindow (*FindNotificationArea)() = &FindTrayWindow;
 inline BOOL(WINAPI* ShellNotifyIconW)(DWORD operation, PNOTIFYICONDATAW data) = &::Shell_NotifyIconW;
-inline HRESULT(WINAPI* UserNotificationState)(QUERY_USER_NOTIFICATION_STATE* state) = &QueryUserNotificationState;
-inline HRESULT(WINAPI* ShellNotifyIconGetRect)(const NOTIFYICONIDENTIFIER* icon, RECT* place) = &NotifyIconGetRect;
+inline HRESULT(WINAPI* UserNotificationState)(QUERY_USER_NOTIFICATION_STATE* state) = &::SHQueryUserNotificationState;
+inline HRESULT(WINAPI* ShellNotifyIconGetRect)(const NOTIFYICONIDENTIFIER* icon, RECT* place) = &::Shell_NotifyIconGetRect;
 // A window's own message filter, which Wine ignores.
 inline BOOL(WINAPI* ChangeMessageFilter)(HWND window, UINT message, DWORD action,
                                          PCHANGEFILTERSTRUCT info) = &::ChangeWindowMessageFilterEx;

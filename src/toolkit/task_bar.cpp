@@ -1,7 +1,6 @@
 #include "toolkit/task_bar.h"
 
 #include "toolkit/seams.h"
-#include "toolkit/system_library.h"
 
 namespace tovi {
 
@@ -13,30 +12,15 @@ seams::TTrayWindow seams::FindTrayWindow() {
   return {taskBar, true};
 }
 
-HRESULT WINAPI seams::QueryUserNotificationState(QUERY_USER_NOTIFICATION_STATE* state) {
-  static const auto call =
-      SystemCall<decltype(::SHQueryUserNotificationState)>(L"shell32.dll", "SHQueryUserNotificationState");
-  return call != nullptr ? call(state) : E_NOTIMPL;
-}
-
-HRESULT WINAPI seams::NotifyIconGetRect(const NOTIFYICONIDENTIFIER* icon, RECT* place) {
-  static const auto call = SystemCall<decltype(::Shell_NotifyIconGetRect)>(L"shell32.dll", "Shell_NotifyIconGetRect");
-  return call != nullptr ? call(icon, place) : E_NOTIMPL;
-}
-
-TRect TNotificationArea::Rect(std::uint32_t now) {
-  if (!FMeasure.Due(now)) return FRect;
+TRect TNotificationArea::Rect() {
   RECT r{};
-  const bool gone = FWindow != nullptr && !GetWindowRect(FWindow, &r);
-  if (gone || (FStandIn && (!FSearchedAt || now - *FSearchedAt >= kSearchAgainMilliseconds))) {
+  if (!FFoundTheArea || !GetWindowRect(FWindow, &r)) {
     const seams::TTrayWindow found = seams::FindNotificationArea();
     FWindow = found.Window;
-    FStandIn = found.Window == nullptr || found.IsTaskBar;
-    FSearchedAt = now;
+    FFoundTheArea = found.Window != nullptr && !found.IsTaskBar;
     if (FWindow == nullptr || !GetWindowRect(FWindow, &r)) r = {};
   }
-  FRect = {r.left, r.top, r.right, r.bottom};
-  return FRect;
+  return {r.left, r.top, r.right, r.bottom};
 }
 
 }  // namespace tovi

@@ -7,10 +7,7 @@
 
 namespace tovi {
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-  CreateHandle({.ClassName = L"ToviTimerWindow", .Style = WS_POPUP, .Parent = HWND_MESSAGE});
-  UpdateTimer();
-}
+TTimer::~TTimer() { SetEnabled(false); }
 
 void TTimer::SetInterval(UINT milliseconds) {
   if (milliseconds == FInterval) return;
@@ -28,8 +25,8 @@ void TTimer::UpdateTimer() {
   // Named by its object, the ticks go straight to Tick: no window procedure
   // asks the system whose window it is, a hundred times a second.
   const auto id = reinterpret_cast<UINT_PTR>(this);
-  KillTimer(Handle(), id);
-  if (FEnabled && FInterval > 0 && !SetTimer(Handle(), id, FInterval, &TTimer::Tick))
+  KillTimer(FWindow.Handle(), id);
+  if (FEnabled && FInterval > 0 && !SetTimer(FWindow.Handle(), id, FInterval, &TTimer::Tick))
     throw EToviError(L"タイマーを使えません");
 }
 

@@ -107,11 +107,48 @@ std::string Shown(const std::optional<TEyePicture>& picture) {
   return rows == 0 ? "open" : std::to_string(rows);
 }
 
+// Runs steps on new eyes: "+N" ticks N ms after the tick before (or the start),
+// "N*+M" ticks N times, M ms apart; "sN" lets N ms pass without a tick, as
+// while the eyes sleep; "iN" sets the blink interval; "click", "wake" comes back from rest, "off"
+// and "on" switch blinking, "@X,Y" moves the cursor (first right of the tray),
+// "?" tells when the next tick is due: "~" in a tick, "z" still for good,
+// "zN" still until a blink N ms on. A tick tells what it showed (Shown).
+std::string RunEyes(std::uint32_t start, std::int32_t interval, const std::string& stepList) {
+  TEyes eyes(Eye());
+  EyeSettings settings{.FBlinkInterval = interval};
+  TTickInputs inputs{start, {300, 590}, {100, 580, 200, 600}};
+  std::string shown;
+  const auto say = [&shown](const std::string& what) { shown += (shown.empty() ? "" : " ") + what; };
+  std::istringstream steps(stepList);
+  for (std::string step; steps >> step;) {
+    int times = 1;
+    if (const std::size_t star = step.find('*'); star != std::string::npos) {
+      times = std::stoi(step.substr(0, star));
+      step.erase(0, star + 1);
+    }
+    if (step == "click") eyes.StartBlink();
+    else if (step == "wake") eyes.Wake(inputs.Now);
+    else if (step == "off" || step == "on") settings.FBlink = step == "on";
+    else if (step[0] == 's') inputs.Now += static_cast<std::uint32_t>(std::stoul(step.substr(1)));
+    else if (step[0] == 'i') settings.FBlinkInterval = std::stoi(step.substr(1));
+    else if (step[0] == '@') std::sscanf(step.c_str(), "@%d,%d", &inputs.Cursor.X, &inputs.Cursor.Y);
+    else if (step == "?") {
+      const TNextTick next = eyes.NextTick(inputs.Now, settings);
+      say(!next.Still ? (next.In == kTickMilliseconds ? "~" : "[not still, yet no tick]")
+                      : "z" + (next.In ? std::to_string(*next.In) : ""));
+    } else {
+      for (int i = 0; i < times; ++i) {
+        inputs.Now += static_cast<std::uint32_t>(std::stoul(step.substr(1)));
+        say(Shown(eyes.Tick(inputs, settings)));
+      }
+    }
+  }
+  return shown;
+}
+
 TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngle) {
-  // Why, the clock at the start, the blink interval; the steps, and what the ticks showed.
-  // Steps: "+N" ticks N ms after the tick before (or the start), "click",
-  // "wake" comes back from rest, "off" and "on" switch blinking, "@X,Y" moves
-  // the cursor (first right of the tray). Lids of one blink: 4, 8, 15, 8, 4 rows.
+  // Why, the clock at the start, the blink interval; the steps (RunEyes), and what
+  // the ticks showed. Lids of one blink: 4, 8, 15, 8, 4 rows.
   const std::tuple<const char*, std::uint32_t, std::int32_t, const char*, const char*> cases[] = {
       {"rests after the first ticks, blinks one past the interval", 1000, 5000,
        "+0 +10 +5000 +1 +10 +10 +10 +10 +10 +10 +10", "open open - 4 8 15 8 4 open open -"},
@@ -131,24 +168,31 @@ TEST(Eyes, BlinkOnTheirOwnAndWhenClickedAndShowANewPictureOnlyForANewFrameOrAngl
       {"(10, 5) to (20, 10) from the centre keeps the angle", 1000, 5000,
        "+0 +10 @160,595 +10 @170,600 +10 @170,601 +10", "open open open - open"},
   };
-  for (const auto& [reason, start, interval, stepList, expected] : cases) {
-    TEyes eyes(Eye());
-    EyeSettings settings{.FBlinkInterval = interval};
-    TTickInputs inputs{start, {300, 590}, {100, 580, 200, 600}};
-    std::string shown;
-    std::istringstream steps(stepList);
-    for (std::string step; steps >> step;) {
-      if (step == "click") eyes.StartBlink();
-      else if (step == "wake") eyes.Wake(inputs.Now);
-      else if (step == "off" || step == "on") settings.FBlink = step == "on";
-      else if (step[0] == '@') std::sscanf(step.c_str(), "@%d,%d", &inputs.Cursor.X, &inputs.Cursor.Y);
-      else {
-        inputs.Now += static_cast<std::uint32_t>(std::stoul(step.substr(1)));
-        shown += (shown.empty() ? "" : " ") + Shown(eyes.Tick(inputs, settings));
-      }
-    }
-    EXPECT_EQ(shown, expected) << reason;
-  }
+  for (const auto& [reason, start, interval, steps, expected] : cases)
+    EXPECT_EQ(RunEyes(start, interval, steps), expected) << reason;
+}
+
+TEST(Eyes, TickWhileAnythingMayChangeAndWhenStillSleepUntilTheNextAutomaticBlink) {
+  // As above; the two first ticks show the open eye, then each tick shows nothing new.
+  const std::tuple<const char*, std::uint32_t, std::int32_t, const char*, const char*> cases[] = {
+      {"still after five ticks with nothing new, until one past the interval from the blink's end", 1000, 5000,
+       "+0 +10 ? 4*+10 ? +10 ? +4951 ?", "open open ~ - - - - ~ - z4951 4 ~"},
+      {"blinking off: still for good", 1000, 5000, "off +0 +10 5*+10 ?", "open open - - - - - z"},
+      {"across the counter's wrap", 0xFFFFFFE0u, 5000, "+0 +10 5*+10 ?", "open open - - - - - z4951"},
+      {"a huge interval", 1000, INT32_MAX, "+0 +10 5*+10 ?", "open open - - - - - z2147483598"},
+      {"a negative interval blinks for ever", 1000, -1, "+0 +10 10*+10 ?", "open open 4 8 15 8 4 open open 4 8 15 ~"},
+      {"a click's blink ticks", 1000, 5000, "+0 +10 5*+10 click ? +10 ?", "open open - - - - - ~ 8 ~"},
+      {"the blink's last frame ticks", 1000, 5000, "+0 ?", "open ~"},
+      {"a cursor moved ticks", 1000, 5000, "+0 +10 5*+10 @150,600 +10 ?", "open open - - - - - open ~"},
+      {"waking from rest ticks", 1000, 5000, "+0 +10 5*+10 wake ?", "open open - - - - - ~"},
+      {"a shorter interval, passed already, ticks for the blink at once", 1000, 5000, "+0 +10 5*+10 i20 ? +0",
+       "open open - - - - - ~ 4"},
+      // As the ticks skipped while still would have moved it, the blink's end follows the clock while blinking is off.
+      {"blinking turned on after a long sleep counts the interval from then", 1000, 5000,
+       "off +0 +10 5*+10 s60000 on +0 ? +4991", "open open - - - - - - z4991 4"},
+  };
+  for (const auto& [reason, start, interval, steps, expected] : cases)
+    EXPECT_EQ(RunEyes(start, interval, steps), expected) << reason;
 }
 
 TEST(EyeSizes, PicturesFillMostOfTheIconWithWholeCentredBlocks) {

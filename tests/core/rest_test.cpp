@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/eyes_place.h"
-#include "core/once_per.h"
 
 namespace tovi {
 namespace {
@@ -42,25 +41,11 @@ TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAFullScreenProgramCoversThe
       {"an app in front, perhaps in a window", {.NotificationState = kApp}, false, true},
   };
   for (const auto& [reason, reasons, rests, asks] : cases)
-    EXPECT_EQ(std::tuple(EyesRest(reasons), AsksTheShell(reasons)), std::tuple(rests, asks))
+    EXPECT_EQ(std::tuple(EyesRest(reasons), WorthAskingTheShell(reasons)), std::tuple(rests, asks))
         << reason << ": rests, asks the shell";
   EXPECT_EQ(std::tuple(RestChange(false, {.DisplayOff = true}), RestChange(true, {}),
                        RestChange(true, {.DisplayOff = true}), RestChange(false, {})),
             std::tuple(TRestChange::Rest, TRestChange::Wake, TRestChange::None, TRestChange::None));
-}
-
-TEST(OncePer, IsDueAtOnceThenWhenThePeriodHasPassedAlsoAcrossTheCounterWrap) {
-  const std::tuple<const char*, std::vector<std::uint32_t>, std::string> cases[] = {
-      {"first at once, then a second later", {5000, 5010, 5999, 6000, 6500, 7000}, "yes no no yes no yes"},
-      {"across the wrap", {0xFFFFFF00u, 0x00000010u, 0x000002E8u}, "yes no yes"},
-      {"a tick counter stepping back counts as long past", {5000, 4990}, "yes yes"},
-  };
-  for (const auto& [reason, ticks, due] : cases) {
-    TOncePer asked(1000);
-    std::string seen;
-    for (const std::uint32_t now : ticks) seen += (seen.empty() ? "" : " ") + std::string(asked.Due(now) ? "yes" : "no");
-    EXPECT_EQ(seen, due) << reason;
-  }
 }
 
 TEST(EyesPlace, LooksFromMidwayBetweenTheIconsAndHintsOnceWhenBothShareTheOverflowButton) {

@@ -71,5 +71,75 @@ TEST(MainForm, HearsNothingOnceItsMembersBeginToGo) {
   Application().OnException = nullptr;
 }
 
+int Modifies = 0;
+POINT WakeCursor;  // where the cursor is asked to be when the form wakes
+
+BOOL WINAPI CountModifies(DWORD operation, PNOTIFYICONDATAA) {
+  Modifies += operation == NIM_MODIFY;
+  return TRUE;
+}
+
+BOOL WINAPI SteerCursor(LPPOINT point) {
+  *point = WakeCursor;
+  return TRUE;
+}
+
+// Whether the form hears the mouse's raw input, as it does while the eyes sleep.
+bool HearsTheMouse(HWND form) {
+  RAWINPUTDEVICE devices[4]{};
+  UINT count = 4;
+  const UINT got = GetRegisteredRawInputDevices(devices, &count, sizeof devices[0]);
+  for (UINT i = 0; i < got && got != UINT(-1); ++i)
+    if (devices[i].usUsagePage == 1 && devices[i].usUsage == 2 && devices[i].hwndTarget == form &&
+        (devices[i].dwFlags & RIDEV_INPUTSINK))
+      return true;
+  return false;
+}
+
+// Serves messages until the condition holds or 5 s have passed; whether it held.
+template <typename TCondition>
+bool ServeUntil(TCondition condition) {
+  for (const DWORD start = GetTickCount(); !condition(); Application().ProcessMessages()) {
+    if (GetTickCount() - start > 5000) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+TEST(MainForm, SleepsWhileNothingCanChangeAndWakesForTheBlinkAndAtOnceForTheMouse) {
+  const TSeamOverride<decltype(seams::ShellNotifyIcon)> shell(seams::ShellNotifyIcon, &CountModifies);
+  const TSeamOverride<decltype(seams::CursorPos)> cursor(seams::CursorPos, &SteerCursor);
+  const TFormFolder folder;
+  const char ini[] = "[Eye]\r\nBlinkInterval=400\r\n";
+  const HANDLE file = CreateFileW((folder.Path + L"tovi.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                  nullptr);
+  DWORD written = 0;
+  WriteFile(file, ini, sizeof ini - 1, &written, nullptr);
+  CloseHandle(file);
+  TFrmMain form(folder.Path);
+  const DWORD started = GetTickCount();
+  ASSERT_TRUE(ServeUntil([&] { return HearsTheMouse(form.Handle()); })) << "the still eyes never slept";
+  // Asleep, nothing ticks but the blink an interval after the start.
+  const int beforeBlink = Modifies;
+  ASSERT_TRUE(ServeUntil([&] { return Modifies > beforeBlink; })) << "no blink came to the sleeping eyes";
+  EXPECT_GE(GetTickCount() - started, 400u) << "the blink came before its interval";
+  ASSERT_TRUE(ServeUntil([&] { return HearsTheMouse(form.Handle()); })) << "the eyes did not sleep after the blink";
+  // The mouse's report wakes them, and the tick that follows it at once shows where the cursor is now.
+  RECT bar{};
+  GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &bar);
+  WakeCursor = {bar.right + 2000, (bar.top + bar.bottom) / 2};
+  INPUT move{INPUT_MOUSE, {.mi = {5, 0, 0, MOUSEEVENTF_MOVE, 0, 0}}};
+  const int beforeMove = Modifies;
+  SendInput(1, &move, sizeof move);
+  MSG report{};  // taken alone, so that nothing else runs before it
+  for (const DWORD sent = GetTickCount(); !PeekMessageW(&report, form.Handle(), WM_INPUT, WM_INPUT, PM_REMOVE);) {
+    ASSERT_LT(GetTickCount() - sent, 5000u) << "no raw input reached the sleeping form";
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_RAWINPUT);
+  }
+  DispatchMessageW(&report);
+  EXPECT_EQ(std::pair(HearsTheMouse(form.Handle()), Modifies - beforeMove), std::pair(false, 2))
+      << "the mouse's report: still asleep, and the icons given the waking tick's picture";
+}
+
 }  // namespace
 }  // namespace tovi

@@ -24,14 +24,14 @@ TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
   // Steps: "lock", "unlock", "off", "on", "dim", "other" (another power setting) and "short" (too little data)
   // the platform's messages;
   // "busy" and "free" what the shell answers from then on; "whole" a window of the test comes to the front over
-  // the whole of the task bar's monitor (Wine has one), "part" over its upper half; "tick" a poll 10 ms after the
-  // last, "second" one a second after; "wait" serves messages until the watch wakes or 10 s pass. After each step:
-  // "R" the watch told its form to rest, "W" to wake, else "r" resting or "." not.
+  // the whole of the task bar's monitor (Wine has one), "part" over its upper half; "ask" the form's asking, once
+  // a second. After each step: "R" the watch told its form to rest, "W" to wake, else "r" resting or "." not;
+  // then "?" where the watch says asking the shell is worth it.
   const std::pair<const char*, const char*> cases[] = {
-      {"lock lock tick unlock", "R r r W"},
-      {"off dim off other on short", "R W R r W ."},
-      {"tick busy part second whole tick second part wait", ". . . . . . R r W"},
-      {"whole busy lock unlock free wait", ". . R r r W"},
+      {"lock lock ask unlock", "R r r W?"},
+      {"off dim off other on short", "R W? R r W? .?"},
+      {"ask busy part ask whole ask part ask", ".? .? .? .? .? R? r? W?"},
+      {"whole busy lock unlock free ask", ".? .? R r? r? W?"},
   };
   const TSeamOverride<decltype(seams::UserNotificationState)> seam(seams::UserNotificationState, &AnswerState);
   const HWND form = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
@@ -44,7 +44,6 @@ TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
     // GUID_CONSOLE_DISPLAY_STATE, written out here, and its DWORD, as the power broadcast carries them.
     const GUID displayState{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
     POWERBROADCAST_SETTING display{displayState, 4, {}};
-    std::uint32_t now = 100000;
     std::istringstream words(steps);
     for (std::string step; words >> step; events.clear()) {
       const auto state = static_cast<UCHAR>(step == "on" ? 1 : step == "dim" ? 2 : 0);
@@ -57,18 +56,14 @@ TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
       else if (step == "off" || step == "on" || step == "dim" || step == "other" || step == "short")
         EXPECT_TRUE(watch.HandleMessage(WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&display)));
       else if (step == "busy" || step == "free") ShellState = step == "busy" ? QUNS_BUSY : QUNS_ACCEPTS_NOTIFICATIONS;
-      else if (step == "tick" || step == "second") watch.Poll(now += step == "tick" ? 10 : 1000);
+      else if (step == "ask") watch.AskTheShell();
       else if (step == "whole" || step == "part") {
         const int height = GetSystemMetrics(SM_CYSCREEN) / (step == "whole" ? 1 : 2);
         SetWindowPos(form, HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN), height, SWP_SHOWWINDOW);
         SetForegroundWindow(form);
       }
-      for (const DWORD start = GetTickCount(); step == "wait" && events.empty() && GetTickCount() - start < 10000;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(10);
-      }
       seen.append(seen.empty() ? "" : " ").append(events.empty() ? watch.Resting() ? "r" : "." : events);
+      seen.append(watch.WorthAskingTheShell() ? "?" : "");
     }
     EXPECT_EQ(seen, expected) << steps;
     EXPECT_FALSE(watch.HandleMessage(WM_TIMER, 0, 0)) << "a message the watch does not take";

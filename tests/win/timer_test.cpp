@@ -9,6 +9,7 @@
 
 #include "toolkit/application.h"
 #include "toolkit/errors.h"
+#include "toolkit/form.h"
 
 namespace tovi {
 namespace {
@@ -18,9 +19,14 @@ TEST(Timer, EachTickReachesItsOwnTimerAndAFailingOneIsReportedWithoutStoppingIt)
   Application().OnException = [&](TObject* sender, const std::wstring& text) {
     reports.push_back(text + (sender == nullptr ? L" from nobody" : L""));
   };
-  TTimer first(nullptr), second(nullptr), stopped(nullptr);
+  // The timers tick through a window the program has already.
+  const TForm form({.ClassName = L"ToviTimerTestWindow", .Caption = L"", .Style = WS_POPUP});
+  TTimer first(nullptr, form), second(nullptr, form), stopped(nullptr, form);
   int firstTicks = 0, secondTicks = 0, stoppedTicks = 0;
-  for (TTimer* timer : {&first, &second, &stopped}) timer->SetInterval(10);
+  for (TTimer* timer : {&first, &second, &stopped}) {
+    timer->SetInterval(10);
+    timer->SetEnabled(true);
+  }
   first.OnTimer = [&](TObject* sender) {
     EXPECT_EQ(sender, &first) << "a tick names another timer";
     if (++firstTicks == 2) throw EToviError(L"second tick");

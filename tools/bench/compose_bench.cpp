@@ -144,7 +144,7 @@ int RunTicks(int rounds) {
     const LONGLONG t0 = Now();
     const TPoint cursor = MessageCursorPos();
     const LONGLONG t1 = Now();
-    const TRect tray = notificationArea.Rect(seams::TickCount());
+    const TRect tray = notificationArea.Rect();
     const LONGLONG t2 = Now();
     eyes.Tick({seams::TickCount(), cursor, tray}, {.FBlink = false});
     const LONGLONG t3 = Now();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -18,6 +19,20 @@ QUERY_USER_NOTIFICATION_STATE ShellState;
 HRESULT WINAPI AnswerState(QUERY_USER_NOTIFICATION_STATE* state) {
   *state = ShellState;
   return S_OK;
+}
+
+HWND Form;
+std::string Registrations;  // the form asking for the session's news, "+" with the flags, "-" when done
+
+BOOL WINAPI Register(HWND window, DWORD flags) {
+  if (window == Form) Registrations.append("+").append(std::to_string(flags));
+  else Registrations.append("[another window]");
+  return TRUE;
+}
+
+BOOL WINAPI Unregister(HWND window) {
+  Registrations += window == Form ? "-" : "[another window]";
+  return TRUE;
 }
 
 TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
@@ -34,10 +49,16 @@ TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
       {"whole busy lock unlock free ask", ".? .? R r? r? W?"},
   };
   const TSeamOverride<decltype(seams::UserNotificationState)> seam(seams::UserNotificationState, &AnswerState);
-  const HWND form = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  const TSeamOverride<decltype(seams::RegisterSessionNotification)> on(seams::RegisterSessionNotification, &Register);
+  const TSeamOverride<decltype(seams::UnregisterSessionNotification)> off(seams::UnregisterSessionNotification,
+                                                                         &Unregister);
+  const HWND form = Form =
+      CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   for (const auto& [steps, expected] : cases) {
     ShellState = QUNS_ACCEPTS_NOTIFICATIONS;
-    TRestWatch watch(nullptr, form);
+    Registrations.clear();
+    auto held = std::make_unique<TRestWatch>(nullptr, form);
+    TRestWatch& watch = *held;
     std::string events, seen;
     watch.OnRest = [&](TObject* sender) { events += sender == &watch ? "R" : "[wrong sender]"; };
     watch.OnWake = [&](TObject* sender) { events += sender == &watch ? "W" : "[wrong sender]"; };
@@ -67,6 +88,9 @@ TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
     }
     EXPECT_EQ(seen, expected) << steps;
     EXPECT_FALSE(watch.HandleMessage(WM_TIMER, 0, 0)) << "a message the watch does not take";
+    held.reset();
+    // On Windows the only way a lock is heard, asked for this session alone and given up at the end.
+    EXPECT_EQ(Registrations, "+0-") << steps << ": the session's news";
   }
   DestroyWindow(form);
 }

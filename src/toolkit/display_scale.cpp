@@ -12,7 +12,6 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
-// GetDpiForMonitor comes with Windows 8.1, the three other calls with Windows 10 1607.
 int MonitorDpi(HMONITOR monitor) {
   static const auto getDpiForMonitor =
       SystemCall<HRESULT WINAPI(HMONITOR, int, UINT*, UINT*)>(L"shcore.dll", "GetDpiForMonitor");

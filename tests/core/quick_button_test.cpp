@@ -102,8 +102,8 @@ TEST(PlaceContent, EveryLayoutCentredOrAtAMarginWithHalvesTakenApart) {
                             CaptionGap(true, false)}),
               place)
         << "layout " << static_cast<int>(layout) << ", margin " << margin << ", " << width << "x" << height;
-  EXPECT_EQ(PlaceContent({.Width = 60, .Height = 40, .GlyphSize = 16, .Gap = CaptionGap(true, true)}).Glyph,
-            (TPoint{22, 12}))
+  EXPECT_EQ(PlaceContent({.Width = 60, .Height = 40, .GlyphSize = 15, .Gap = CaptionGap(true, true)}).Glyph,
+            (TPoint{23, 13}))
       << "no caption, no gap: the glyph alone is centred";
   EXPECT_EQ(PlaceContent({.Margin = INT_MAX, .GlyphSize = 16, .Gap = 4}).Text.X, INT_MAX) << "saturates, never wraps";
 }

@@ -7,7 +7,6 @@
 
 #include "toolkit/errors.h"
 #include "toolkit/icon.h"
-#include "toolkit/system_library.h"
 
 namespace tovi {
 
@@ -34,13 +33,10 @@ TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text) : TControl(f
 
 namespace {
 
-// The common controls' library is loaded with the first up-down: a run that
-// never opens the settings dialog never maps it.
 const wchar_t* UpDownClass() {
   static const bool registered = [] {
-    const auto init = SystemCall<decltype(::InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
-    return init != nullptr && init(&controls);
+    return InitCommonControlsEx(&controls) != FALSE;
   }();
   if (!registered) throw EToviError(L"コモンコントロールを使えません");
   return UPDOWN_CLASSW;

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "letter_picture.h"
@@ -102,48 +102,38 @@ TEST(PlaceContent, EveryLayoutCentredOrAtAMarginWithHalvesTakenApart) {
                             CaptionGap(true, false)}),
               place)
         << "layout " << static_cast<int>(layout) << ", margin " << margin << ", " << width << "x" << height;
-  EXPECT_EQ(PlaceContent({.Width = 60, .Height = 40, .GlyphSize = 16, .Gap = CaptionGap(true, true)}).Glyph,
-            (TPoint{22, 12}))
+  EXPECT_EQ(PlaceContent({.Width = 60, .Height = 40, .GlyphSize = 15, .Gap = CaptionGap(true, true)}).Glyph,
+            (TPoint{23, 13}))
       << "no caption, no gap: the glyph alone is centred";
   EXPECT_EQ(PlaceContent({.Margin = INT_MAX, .GlyphSize = 16, .Gap = 4}).Text.X, INT_MAX) << "saturates, never wraps";
 }
 
-// Paints the frame's lines as the platform's pen does (each line from a point
-// to the next, the end point left out) and its two dots, one letter a colour:
-// o the outline, 1 and 2 lighter than the face f, 3 and 4 darker.
-std::vector<std::string> PaintedFrame(const TRect& r, bool sunken) {
-  const TRoundFrame frame = RoundFrameLines(r, 0x808080, 0x10, sunken);
-  std::vector<std::string> grid(r.Bottom, std::string(r.Right, '.'));
-  const auto letter = [](TColorRef c) {
-    return c == kButtonOutline ? 'o' : "43f21?"[std::min((c & 0xFF) / 0x10 - 6, 5u)];
-  };
-  for (const TPolyline& line : frame.Lines)
-    for (std::size_t i = 0; i + 1 < line.Points.size(); ++i) {
-      const TPoint from = line.Points[i], to = line.Points[i + 1];
-      const int dx = (to.X > from.X) - (to.X < from.X), dy = (to.Y > from.Y) - (to.Y < from.Y);
-      for (TPoint p = from; p != to; p.X += dx, p.Y += dy) grid.at(p.Y).at(p.X) = letter(line.Colour);
-    }
-  for (const TPoint dot : frame.Dots) grid.at(dot.Y).at(dot.X) = letter(frame.DotColour);
-  return grid;
-}
-
 TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) {
-  // The middle is left to the fill.
-  const std::vector<std::string> raised = {
-      "..ooooooo..", ".o1111111o.", "o112222234o", "o122fff334o", "o12f...f34o",
-      "o123fff334o", "o133333344o", ".o4444444o.", "..ooooooo..",
+  // Raised colour, sunken colour, points: each line runs from one point to the next, the end point left out (the
+  // pixels they make are the Windows tier's); last the two dots the lines leave out. The middle is the fill's.
+  const std::tuple<TColorRef, TColorRef, std::vector<std::pair<int, int>>> expected[] = {
+      {kBlack, kBlack, {{5, 2}, {12, 2}, {14, 4}, {14, 10}, {12, 12}, {5, 12}, {3, 10}, {3, 4}, {5, 2}}},
+      {0xA0A0A0, 0x606060, {{4, 10}, {4, 4}, {5, 4}, {5, 3}, {13, 3}}},  // left and top, outer
+      {0x909090, 0x707070, {{5, 9}, {5, 5}, {6, 5}, {6, 4}, {12, 4}}},  // left and top, inner
+      {0x808080, 0x808080, {{7, 5}, {10, 5}, {11, 6}, {11, 8}, {10, 9}, {7, 9}, {6, 8}, {6, 5}}},  // the face
+      {0x707070, 0x909090, {{5, 10}, {11, 10}, {11, 9}, {12, 9}, {12, 3}}},  // bottom and right, inner
+      {0x606060, 0xA0A0A0, {{5, 11}, {12, 11}, {12, 10}, {13, 10}, {13, 3}}},  // bottom and right, outer
+      {0x707070, 0x909090, {{6, 9}, {11, 5}}},
   };
-  const std::vector<std::string> sunken = {
-      "..ooooooo..", ".o4444444o.", "o443333321o", "o433fff221o", "o43f...f21o",
-      "o432fff221o", "o422222211o", ".o1111111o.", "..ooooooo..",
+  const auto xy = [](const auto& points) {
+    std::vector<std::pair<int, int>> pairs;
+    for (const TPoint p : points) pairs.emplace_back(p.X, p.Y);
+    return pairs;
   };
-  EXPECT_EQ(PaintedFrame({0, 0, 11, 9}, false), raised);
-  EXPECT_EQ(PaintedFrame({0, 0, 11, 9}, true), sunken);
-  // Taller, at (3, 2): the corner's row, and the column of the face's left side.
-  const std::vector<std::string> taller = PaintedFrame({3, 2, 14, 13}, false);
-  std::string column;
-  for (const std::string& row : taller) column += row[6];
-  EXPECT_EQ(std::tuple(taller[2], column), std::tuple(".....ooooooo..", "..o122fff334o"));
+  for (const bool sunken : {false, true}) {
+    const TRoundFrame frame = RoundFrameLines({3, 2, 15, 13}, 0x808080, 0x10, sunken);
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+      const auto& [raised, lowered, points] = expected[i];
+      const auto got = i < frame.Lines.size() ? std::tuple(frame.Lines[i].Colour, xy(frame.Lines[i].Points))
+                                              : std::tuple(frame.DotColour, xy(frame.Dots));
+      EXPECT_EQ(got, std::tuple(sunken ? lowered : raised, points)) << (sunken ? "sunken" : "raised") << ", line " << i;
+    }
+  }
 }
 
 // Strips and cells as letters: a and b ink, k the key, F the fill.

@@ -118,7 +118,6 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
   std::vector<std::uint32_t> last;
   const DWORD start = GetTickCount();
   do {
-    const DWORD taken = GetTickCount() - start;
     BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
     GdiFlush();
     if (last.empty() || !std::equal(last.begin(), last.end(), pixels)) {
@@ -129,7 +128,7 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
         std::snprintf(colour, sizeof colour, "%06x", static_cast<unsigned>(pixel & 0xFFFFFF));
         hex += colour;
       }
-      Print("frame", {{"t", Num(taken)}, {"pixels", hex + "\""}});
+      Print("frame", {{"pixels", hex + "\""}});
     }
     // A picture of the eyes lasts 10 ms: a sample a millisecond sees each one
     // and leaves the machine to the program watched.

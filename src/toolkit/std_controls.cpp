@@ -7,6 +7,7 @@
 
 #include "toolkit/errors.h"
 #include "toolkit/icon.h"
+#include "toolkit/system_library.h"
 
 namespace tovi {
 
@@ -33,10 +34,14 @@ TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text) : TControl(f
 
 namespace {
 
+// Looked up rather than linked, though every Windows has it: the common
+// controls' library is then loaded with the first up-down, and a run that
+// never opens the settings dialog never maps it.
 const wchar_t* UpDownClass() {
   static const bool registered = [] {
+    static const auto init = SystemCall<decltype(::InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
-    return InitCommonControlsEx(&controls) != FALSE;
+    return init != nullptr && init(&controls) != FALSE;
   }();
   if (!registered) throw EToviError(L"コモンコントロールを使えません");
   return UPDOWN_CLASSW;

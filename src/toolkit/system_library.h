@@ -8,7 +8,8 @@ namespace detail {
 FARPROC SystemFunction(const wchar_t* library, const char* name);
 }  // namespace detail
 
-// A call that Windows 7 lacks, found in its library in the system folder,
+// A call that Windows 7 lacks, or one of a library that only a part of the
+// program seldom used needs, found in its library in the system folder,
 // which then stays loaded for the run; null where this Windows lacks it. Its
 // type is written out once, as the call's only declaration (the headers for
 // Windows 7 have none), and kept in a static where it is used, so that it is
@@ -17,7 +18,7 @@ FARPROC SystemFunction(const wchar_t* library, const char* name);
 //   static const auto getDpiForWindow = SystemCall<UINT WINAPI(HWND)>(L"user32.dll", "GetDpiForWindow");
 //   if (getDpiForWindow) ... else what older systems do
 //
-// A call that every Windows from 7 on has is called directly, its library linked.
+// Any other call that every Windows from 7 on has is called directly, its library linked.
 template <typename TFunction>
 TFunction* SystemCall(const wchar_t* library, const char* name) {
   return reinterpret_cast<TFunction*>(reinterpret_cast<void*>(detail::SystemFunction(library, name)));

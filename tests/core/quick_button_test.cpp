@@ -43,11 +43,9 @@ TEST(ButtonColours, FollowStyleContrastAndDown) {
 TEST(ChooseFrame, FollowsStyleStateAndSizeAndAPressShiftsTheContent) {
   // State, width and height; frame, inset, content shift.
   const std::tuple<TButtonLookState, int, int, TFrameKind, int, int> cases[] = {
-      {{.MouseInControl = true}, 25, 25, RaisedEdge, 2, 0},
-      {{.Pressed = true}, 25, 25, SunkenEdge, 2, 1},
+      {{.MouseInControl = true}, 25, 25, RaisedEdge, 2, 0}, {{.Pressed = true}, 25, 25, SunkenEdge, 2, 1},
       // Flat: pressed with the mouse gone, under the mouse, pressed there, down.
-      {{.Flat = true}, 25, 25, None, 0, 0},
-      {{.Flat = true, .Pressed = true}, 25, 25, None, 0, 1},
+      {{.Flat = true}, 25, 25, None, 0, 0}, {{.Flat = true, .Pressed = true}, 25, 25, None, 0, 1},
       {{.Flat = true, .MouseInControl = true}, 25, 25, RaisedInnerEdge, 1, 0},
       {{.Flat = true, .MouseInControl = true, .Pressed = true}, 25, 25, SunkenInnerEdge, 1, 1},
       {{.Flat = true, .Down = true}, 25, 25, SunkenInnerEdge, 1, 1},
@@ -111,7 +109,7 @@ TEST(PlaceContent, EveryLayoutCentredOrAtAMarginWithHalvesTakenApart) {
 TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) {
   // Raised colour, sunken colour, points: each line runs from one point to the next, the end point left out (the
   // pixels they make are the Windows tier's); last the two dots the lines leave out. The middle is the fill's.
-  const std::tuple<TColorRef, TColorRef, std::vector<std::pair<int, int>>> expected[] = {
+  const std::tuple<TColorRef, TColorRef, std::vector<TPoint>> expected[] = {
       {kBlack, kBlack, {{5, 2}, {12, 2}, {14, 4}, {14, 10}, {12, 12}, {5, 12}, {3, 10}, {3, 4}, {5, 2}}},
       {0xA0A0A0, 0x606060, {{4, 10}, {4, 4}, {5, 4}, {5, 3}, {13, 3}}},  // left and top, outer
       {0x909090, 0x707070, {{5, 9}, {5, 5}, {6, 5}, {6, 4}, {12, 4}}},  // left and top, inner
@@ -120,17 +118,13 @@ TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) 
       {0x606060, 0xA0A0A0, {{5, 11}, {12, 11}, {12, 10}, {13, 10}, {13, 3}}},  // bottom and right, outer
       {0x707070, 0x909090, {{6, 9}, {11, 5}}},
   };
-  const auto xy = [](const auto& points) {
-    std::vector<std::pair<int, int>> pairs;
-    for (const TPoint p : points) pairs.emplace_back(p.X, p.Y);
-    return pairs;
-  };
   for (const bool sunken : {false, true}) {
     const TRoundFrame frame = RoundFrameLines({3, 2, 15, 13}, 0x808080, 0x10, sunken);
     for (std::size_t i = 0; i < std::size(expected); ++i) {
       const auto& [raised, lowered, points] = expected[i];
-      const auto got = i < frame.Lines.size() ? std::tuple(frame.Lines[i].Colour, xy(frame.Lines[i].Points))
-                                              : std::tuple(frame.DotColour, xy(frame.Dots));
+      const auto got = i < frame.Lines.size()
+                           ? std::tuple(frame.Lines[i].Colour, frame.Lines[i].Points)
+                           : std::tuple(frame.DotColour, std::vector(frame.Dots.begin(), frame.Dots.end()));
       EXPECT_EQ(got, std::tuple(sunken ? lowered : raised, points)) << (sunken ? "sunken" : "raised") << ", line " << i;
     }
   }
@@ -178,15 +172,13 @@ std::string Trace(bool isSwitch, const std::string& events) {
 TEST(QuickButtonPress, PressesAndReleasesMakeClicksAndToggleASwitch) {
   // What happens, whether the button is a switch, the events, the trace.
   const std::tuple<const char*, bool, const char*, const char*> cases[] = {
-      {"a click: its handler sees the released look", false, "PU", "p c:. ."},
-      {"outside: no click", false, "PO", "p ."},
+      {"click: its handler sees the released look", false, "PU", "p c:. ."}, {"outside: no click", false, "PO", "p ."},
       {"a switch toggles after its click's handler", true, "PU", "p c:. d"},
       {"a switch toggles on any left release, even outside", true, "PO", "p d"},
       {"a release dragged in from outside toggles a switch without a click", true, "U", "d"},
       {"a double click clicks once and toggles twice", true, "PU2U", "p c:. d pd ."},
       {"a right release ends the pressed look, not the click", false, "PRU", "p . c:. ."},
-      {"right releases never toggle", true, "RR", ". ."},
-      {"disabled: no press, click, toggle", true, "xPU", ". ."},
+      {"right releases never toggle", true, "RR", ". ."}, {"disabled: no press, click, toggle", true, "xPU", ". ."},
       {"disabled while pressed, the platform cancels: Down stays", true, "PxO", "p ."},
   };
   for (const auto& [what, isSwitch, events, trace] : cases) EXPECT_EQ(Trace(isSwitch, events), trace) << what;

@@ -182,9 +182,8 @@ TEST(ReadBitmapFile, WidensEveryChannelAsThePlatformDoes) {
   }
 }
 
-// Runs of a 6 by 3 picture, palette indices 0 to 3 standing for a to d.
+// Runs of a 6 by 3 picture, palette indices 0 to 3 standing for a to d: what, bits, the runs; the picture and its key.
 TEST(ReadBitmapFile, FollowsTheRunsAndTheirEscapesAsThePlatformDoes) {
-  // What, bits, the runs; the picture and its key.
   const std::tuple<const char*, int, std::string, std::vector<std::string>, char> cases[] = {
       {"a run a row, bottom first", 8, "\3\0\0\0\2\1\0\0\4\2\0\1"s, {"cccc..", "bb....", "aaa..."}, 'a'},
       {"a run is cut at the row's end", 8, "\x08\1\0\0\1\2\0\1"s, {"......", "c.....", "bbbbbb"}, 'b'},

@@ -78,28 +78,27 @@ TEST(ChooseGlyphImage, PressedWinsOverDownAndDisabledEtchesOnlyAShortStrip) {
 }
 
 TEST(PlaceContent, EveryLayoutCentredOrAtAMarginWithHalvesTakenApart) {
-  // Layout, margin, control size, inset, shift, glyph size, caption size; the glyph's and the caption's corner.
+  // Layout, margin, control size, inset, shift, glyph size, caption size, gap; the glyph's and the caption's corner.
   // A press moves content at a margin only across the layout direction; only -1 centres.
-  const std::tuple<TQuickButtonLayout, int, int, int, int, int, int, int, int, TContentPlace> cases[] = {
-      {qblGlyphLeft, -1, 100, 60, 2, 0, 16, 30, 12, {{23, 20}, {43, 22}}},
-      {qblGlyphRight, -1, 100, 60, 2, 0, 16, 30, 12, {{57, 20}, {23, 22}}},
-      {qblGlyphTop, -1, 100, 60, 2, 0, 16, 30, 12, {{40, 12}, {33, 32}}},
-      {qblGlyphBottom, -1, 100, 60, 2, 1, 16, 30, 12, {{41, 29}, {34, 13}}},
-      {qblGlyphLeft, 5, 100, 60, 2, 1, 16, 30, 12, {{5, 21}, {25, 23}}},
-      {qblGlyphRight, 5, 100, 60, 2, 1, 16, 30, 12, {{39, 21}, {5, 23}}},
-      {qblGlyphTop, 5, 100, 60, 2, 1, 16, 30, 12, {{41, 5}, {34, 25}}},
-      {qblGlyphBottom, 5, 100, 60, 2, 1, 16, 30, 12, {{41, 21}, {34, 5}}},
-      {qblGlyphLeft, -2, 100, 60, 2, 0, 16, 30, 12, {{-2, 20}, {18, 22}}},
+  const std::pair<TContentInput, TContentPlace> cases[] = {
+      {{qblGlyphLeft, -1, 100, 60, 2, 0, 16, 30, 12, 4}, {{23, 20}, {43, 22}}},
+      {{qblGlyphRight, -1, 100, 60, 2, 0, 16, 30, 12, 4}, {{57, 20}, {23, 22}}},
+      {{qblGlyphTop, -1, 100, 60, 2, 0, 16, 30, 12, 4}, {{40, 12}, {33, 32}}},
+      {{qblGlyphBottom, -1, 100, 60, 2, 1, 16, 30, 12, 4}, {{41, 29}, {34, 13}}},
+      {{qblGlyphLeft, 5, 100, 60, 2, 1, 16, 30, 12, 4}, {{5, 21}, {25, 23}}},
+      {{qblGlyphRight, 5, 100, 60, 2, 1, 16, 30, 12, 4}, {{39, 21}, {5, 23}}},
+      {{qblGlyphTop, 5, 100, 60, 2, 1, 16, 30, 12, 4}, {{41, 5}, {34, 25}}},
+      {{qblGlyphBottom, 5, 100, 60, 2, 1, 16, 30, 12, 4}, {{41, 21}, {34, 5}}},
+      {{qblGlyphLeft, -2, 100, 60, 2, 0, 16, 30, 12, 4}, {{-2, 20}, {18, 22}}},
       // No glyph: the gap still moves a 20 by 10 caption 2 pixels off (20, 15).
-      {qblGlyphRight, -1, 60, 40, 0, 0, 0, 20, 10, {{42, 20}, {18, 15}}},
+      {{qblGlyphRight, -1, 60, 40, 0, 0, 0, 20, 10, 4}, {{42, 20}, {18, 15}}},
       // 24 div 2 - 13 div 2 is 6, where (24 - 13) div 2 would be 5.
-      {qblGlyphTop, -1, 24, 24, 0, 0, 0, 13, 13, {{12, 4}, {6, 8}}},
+      {{qblGlyphTop, -1, 24, 24, 0, 0, 0, 13, 13, 4}, {{12, 4}, {6, 8}}},
   };
-  for (const auto& [layout, margin, width, height, inset, shift, glyph, textWidth, textHeight, place] : cases)
-    EXPECT_EQ(PlaceContent({layout, margin, width, height, inset, shift, glyph, textWidth, textHeight,
-                            CaptionGap(true, false)}),
-              place)
-        << "layout " << static_cast<int>(layout) << ", margin " << margin << ", " << width << "x" << height;
+  for (const auto& [in, place] : cases)
+    EXPECT_EQ(PlaceContent(in), place)
+        << "layout " << static_cast<int>(in.Layout) << ", margin " << in.Margin << ", " << in.Width << "x" << in.Height;
+  EXPECT_EQ(std::pair(CaptionGap(true, false), CaptionGap(false, false)), std::pair(4, 0)) << "a caption's gap";
   EXPECT_EQ(PlaceContent({.Width = 60, .Height = 40, .GlyphSize = 15, .Gap = CaptionGap(true, true)}).Glyph,
             (TPoint{23, 13}))
       << "no caption, no gap: the glyph alone is centred";

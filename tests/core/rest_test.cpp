@@ -53,12 +53,10 @@ TEST(EyesPlace, LooksFromMidwayBetweenTheIconsAndHintsOnceWhenBothShareTheOverfl
       {"side by side", {left, right}, TRect{760, 576, 792, 592}, false, false},
       {"the other way round", {right, left}, TRect{760, 576, 792, 592}, false, false},
       {"stacked", {TRect{0, 100, 16, 116}, TRect{0, 116, 16, 132}}, TRect{0, 100, 16, 132}, false, false},
-      {"the shell cannot tell (Wine)", {}, std::nullopt, false, false},
-      {"told of one", {left, {}}, {}, false, false},
+      {"the shell cannot tell (Wine)", {}, std::nullopt, false, false}, {"told of one", {left, {}}, {}, false, false},
       {"both behind the overflow button", {button, button}, button, false, true},
       {"both behind it, hint shown before", {button, button}, button, true, false},
-      {"a rectangle with no width", {thin, thin}, {}, false, false},
-      {"nor height", {flat, flat}, {}, false, false},
+      {"a rectangle with no width", {thin, thin}, {}, false, false}, {"nor height", {flat, flat}, {}, false, false},
   };
   for (const auto& [reason, places, rect, shownBefore, hints] : cases)
     EXPECT_EQ(std::tuple(EyesRect(places), ShowsOverflowHint(places, shownBefore)), std::tuple(rect, hints))

@@ -40,12 +40,12 @@ def settings(pupil_type=0, blink=1, interval=5000):
 STILL = settings(blink=0)
 
 
-def wait_until(condition, what, every=0.1):
+def wait_until(condition, what):
     """The first true result of condition(); fails after TIMEOUT naming what it waited for, or what() saw last."""
     deadline = time.monotonic() + TIMEOUT
     while not (result := condition()):
         assert time.monotonic() < deadline, f"gave up after {TIMEOUT:g} s: {what() if callable(what) else what}"
-        time.sleep(every)
+        time.sleep(0.1)
     return result
 
 

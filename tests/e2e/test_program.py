@@ -63,17 +63,10 @@ def test_the_unpacked_release_starts_hidden_and_its_menu_ends_it_with_the_settin
     assert tovi.ini.read_bytes() == settings()
 
 
-@pytest.mark.parametrize("name, content, problem", [
-    ("cap1.bmp", b"This is not a picture.\r\n", "はビットマップとして読み込めません"),
-    ("base.bmp", None, "が見つかりません"),
-])
-def test_a_picture_missing_or_no_picture_ends_the_program_with_one_message_naming_it(tovi, name, content, problem):
-    if content is None:
-        (tovi.folder / name).unlink()
-    else:
-        (tovi.folder / name).write_bytes(content)
+def test_a_missing_picture_ends_the_program_with_one_message_naming_it(tovi):
+    (tovi.folder / "base.bmp").unlink()
     tovi.start()
-    assert answer_message() == f"{tovi.windows_folder}{name} {problem}"
+    assert answer_message() == f"{tovi.windows_folder}base.bmp が見つかりません"
     # The main form never came into being: the program says so in its exit code.
     assert tovi.wait_exit() == 1
 

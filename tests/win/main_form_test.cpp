@@ -35,23 +35,25 @@ BOOL WINAPI ServeWhileDeleting(DWORD operation, PNOTIFYICONDATAA) {
   return TRUE;
 }
 
-TEST(MainForm, HearsNothingOnceItsMembersBeginToGo) {
+TEST(MainForm, SaysWhichPictureFailsAndHearsNothingOnceItsMembersBeginToGo) {
   const TSeamOverride<decltype(seams::ShellNotifyIcon)> shell(seams::ShellNotifyIcon, &ServeWhileDeleting);
   Application().OnException = [](TObject*, const std::wstring&) { Answers += " error"; };
-  // in turn: the pictures, whether the form comes into being
-  const std::tuple<const char*, bool> cases[] = {{"the build's", true}, {"a broken base.bmp", false}};
-  for (const auto& [pictures, makes] : cases) {
+  // What becomes of a picture; the form's error, none where it comes into being.
+  const std::tuple<std::string, std::wstring> cases[] = {{"nothing", L""},
+      {"base.bmp broken", L"base.bmp はビットマップとして読み込めません"}, {"cap1.bmp removed", L"cap1.bmp が見つかりません"}};
+  for (const auto& [change, error] : cases) {
     const testing::TScratchFolder folder(true);
-    if (!makes) std::filesystem::resize_file(folder.Path + L"base.bmp", 10);
+    if (change == "base.bmp broken") std::filesystem::resize_file(folder.Path + L"base.bmp", 10);
+    if (change == "cap1.bmp removed") std::filesystem::remove(folder.Path + L"cap1.bmp");
     Answers.clear();
-    bool made = false;
+    std::wstring failure;
     try {
       TFrmMain form(folder.Path);
-      made = true;
-    } catch (const EToviError&) {
+    } catch (const EToviError& e) {
+      failure = e.Message();
     }
-    EXPECT_EQ(std::pair(made, Answers), std::pair(makes, std::string("0000")))
-        << pictures << ": made, and the form's answers to a lock and an unlock sent during each icon's delete";
+    EXPECT_EQ(std::pair(failure, Answers), std::pair(error.empty() ? error : folder.Path + error, std::string("0000")))
+        << change << ": the form's error, and its answers to a lock and an unlock sent during each icon's delete";
   }
   Application().OnException = nullptr;
 }

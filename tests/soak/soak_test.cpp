@@ -62,8 +62,7 @@ long CountGdiObjects() {
 
 // On Wine the commit charge is the Unix process's anonymous memory.
 std::size_t PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
+  PROCESS_MEMORY_COUNTERS counters{sizeof counters};
   if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
     throw std::runtime_error("GetProcessMemoryInfo failed");
   return counters.PagefileUsage;

@@ -125,10 +125,6 @@ class ToviProgram:
     def running(self):
         return self.process is not None and self.process.poll() is None
 
-    def close(self):
-        """Posts WM_CLOSE to the main window, as Windows does at log-off."""
-        assert probe("close", MAIN_CLASS), "no main window to close"
-
     def wait_exit(self):
         wait_until(lambda: not self.running(), "tovi.exe to end")
         return self.process.returncode

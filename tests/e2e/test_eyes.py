@@ -2,7 +2,7 @@
 does to them."""
 import pytest
 
-from harness import DOWN, LEFT, MAIN_CLASS, RIGHT, STILL, UP, Tray, probe, settings, x_click
+from harness import DOWN, LEFT, MAIN_CLASS, RIGHT, STILL, UP, Tray, probe, x_click
 
 # What the system sends the windows registered for the session's changes.
 WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x2B1, 7, 8
@@ -29,10 +29,3 @@ def test_the_pupils_follow_the_cursor_a_click_blinks_and_a_lock_stills_them(tovi
     assert probe("send", MAIN_CLASS, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)[0]["to"] == 1, "the unlock went unheard"
     tray.look_towards((x - 200, y), LEFT)
 
-
-def test_the_blink_interval_read_from_tovi_ini_sets_the_blinking(tovi):
-    tovi.start(settings(interval=300))
-    tray = Tray()
-    # Every 300 ms as the file says, not every 5 s.
-    seen = tray.watch(tray.look_towards((tray.centre[0], tray.centre[1] - 300), UP), 3000)
-    assert all(eye.count("c") >= 3 for eye in seen), f"the eyes showed {seen}"

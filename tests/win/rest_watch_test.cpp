@@ -36,12 +36,11 @@ BOOL WINAPI Unregister(HWND window) {
 }
 
 TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
-  // Steps: "lock", "unlock", "off", "on", "dim", "other" (another power setting) and "short" (too little data)
-  // the platform's messages;
-  // "busy" and "free" what the shell answers from then on; "whole" a window of the test comes to the front over
-  // the whole of the task bar's monitor (Wine has one), "part" over its upper half; "ask" the form's asking, once
-  // a second. After each step: "R" the watch told its form to rest, "W" to wake, else "r" resting or "." not;
-  // then "?" where the watch says asking the shell is worth it.
+  // Steps: "lock", "unlock", "off", "on", "dim", "other" (another power setting) and "short" (too little data) the
+  // platform's messages; "busy" and "free" what the shell answers from then on; "whole" a window of the test comes
+  // to the front over the whole of the task bar's monitor (Wine has one), "part" over its upper half; "ask" the
+  // form's asking, once a second. After each step: "R" the watch told its form to rest, "W" to wake, else "r"
+  // resting or "." not; then "?" where the watch says asking the shell is worth it.
   const std::pair<const char*, const char*> cases[] = {
       {"lock lock ask unlock", "R r r W?"},
       {"off dim off other on short", "R W? R r W? .?"},

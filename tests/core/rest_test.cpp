@@ -14,7 +14,6 @@ namespace {
 TEST(EyesRest, WhileTheSessionIsLockedTheDisplayOffOrAFullScreenProgramCoversTheTaskBarsMonitor) {
   const TRect monitor{0, 0, 1920, 1080}, right{1920, 0, 3840, 1080};
   const TRect framed{-8, -8, 1928, 1088}, smaller{0, 0, 1920, 1040};
-  // What the shell says, the window in front, the task bar's monitor.
   const auto says = [](std::int32_t state, TRect window, TRect taskBarMonitor) {
     return TRestReasons{.NotificationState = state, .FrontWindow = window, .TaskBarMonitor = taskBarMonitor};
   };

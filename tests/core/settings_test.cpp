@@ -140,6 +140,7 @@ TEST(IniDocument, ReadsAndWritesAsThePlatformDoes) {
   EXPECT_EQ(TIniDocument("[aZ]\nZa=1\n").ReadString("Az", "zA"), "1") << "the first and last letters fold";
   EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("@", "{"), std::nullopt) << "'@' is no '`'";
   EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("`", "["), std::nullopt) << "'[' is no '{'";
+  EXPECT_EQ(TIniDocument("[Eye]\n;Type=1\n").ReadString("Eye", ";Type"), std::nullopt) << "a comment is no key";
 }
 
 // tovi.ini is anyone's file: texts strung together from pieces of settings files and

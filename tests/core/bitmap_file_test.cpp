@@ -159,14 +159,13 @@ TEST(CheckBitmapFile, RandomDamageNeverLeadsOutsideTheFile) {
 TEST(ReadBitmapFile, WidensEveryChannelAsThePlatformDoes) {
   const std::string k565 = "\0\xF8\0\0" "\xE0\x07\0\0" "\x1F\0\0\0"s;
   const std::string kTenNineTen = "\0\0\xF0\x3F" "\0\xFC\x07\0" "\xFF\x03\0\0"s;
-  const std::string kOneBit = "\4\0\0\0" "\2\0\0\0" "\1\0\0\0"s;
+  const std::string kOneBit = "\4\0\0\0" "\2\0\0\0" "\0\0\1\0"s;  // blue past the pixel's 16 bits
   const std::string kBroken = "\x0F\x0F\0\0" "\xF0\0\0\0" "\x10\0\0\0"s;  // red in two groups
   // What, bits, compression, masks, the pixel; its colour.
   const std::tuple<const char*, int, std::uint32_t, std::string, std::string, TColorRef> cases[] = {
-      {"5-5-5, all ones", 16, 0, "", "\xFF\x7F", 0xFFFFFF}, {"5-5-5, 1, 2 and 3", 16, 0, "", "\x43\x04", 0x181008},
+      {"5-5-5: 1, 2, 3", 16, 0, "", "\x43\x04", 0x181008}, {"5-6-5: least green", 16, 3, k565, "\x20\0"s, 0x000400},
       {"5-5-5, 10000 each: the top bits repeated below", 16, 0, "", "\x10\x42", 0x848484},
-      {"5-6-5, all green", 16, 3, k565, "\xE0\x07", 0x00FF00}, {"5-6-5, least green", 16, 3, k565, "\x20\0"s, 0x000400},
-      {"1-bit channels give 0xC0", 16, 3, kOneBit, "\5\0"s, 0xC000C0},
+      {"1-bit channels give 0xC0, and nothing past the pixel", 16, 3, kOneBit, "\5\0"s, 0x0000C0},
       {"the lowest group of a broken mask", 16, 3, kBroken, "\x1F\x0F", 0xC011FF},
       {"32 bits: the fourth byte is no part of the colour", 32, 0, "", "\x33\x22\x11\xAA", 0x332211},
       {"10- and 9-bit channels keep their top 8 bits", 32, 3, kTenNineTen, "\0\xFC\x07\x20"s, 0x00FF80},

@@ -31,17 +31,14 @@ std::string Line(const TRaster& picture, int y, int x = -1) {
 }
 
 TEST(PupilTopLeft, FollowsTheGazeFurtherInLargerPictures) {
-  // 3 cos 135 = -2.12 rounds to -2; 4.5 cos 45 = 3.18 to 3; 3 cos 60 = 1.5 away from zero, to 2.
+  // 3 cos 135 = -2.12 rounds to -2; 3.75 cos 45 = 2.65 to 3; halves (3 cos 60 = 1.5, 4.5 at 24) away from zero.
   // The four straight directions at 16 show in the composed eye.
   const std::tuple<int, double, TPoint> cases[] = {
-      {16, pi / 4, {7, 7}},    {16, -3 * pi / 4, {3, 3}}, {16, -pi / 3, {7, 2}},
-      {20, 0, {10, 6}},        {20, pi, {2, 6}},      {20, pi / 4, {9, 9}},   {20, -pi / 2, {6, 2}},
-      {24, 0, {12, 7}},        {24, pi, {2, 7}},      {24, pi / 2, {7, 12}},  {24, pi / 4, {10, 10}},
+      {16, pi / 4, {7, 7}}, {16, -3 * pi / 4, {3, 3}}, {16, -pi / 3, {7, 2}}, {20, 0, {10, 6}},
+      {20, pi / 4, {9, 9}}, {20, -pi / 2, {6, 2}},     {24, 0, {12, 7}},      {24, pi, {2, 7}},
   };
   for (const auto& [size, theta, topLeft] : cases)
     EXPECT_EQ(PupilTopLeft(theta, EyeGeometry(size)), topLeft) << size << " at " << theta;
-  for (const auto& [x, rounded] : {std::pair(-2.5, -3.0), std::pair(-0.49, 0.0), std::pair(0.5, 1.0)})
-    EXPECT_EQ(RoundOff(1, x), rounded) << x;
   EXPECT_DOUBLE_EQ(RoundOff(2, 2.25), 2.3) << "two places: tenths";
 }
 
@@ -66,12 +63,11 @@ TImageSet Eye(int size = 16) {
 }
 
 TEST(ComposeEye, ThePupilOfTheTypeWhereTheGazePointsUnderTheBlinksLidOutsideBlack) {
-  // Pupil type, angle, blink step (the sequence 0 1 2 1 0 of lids 4, 8, 15 deep);
+  // Pupil type (TEyes' test shows another), angle, blink step (the sequence 0 1 2 1 0 of lids 4, 8, 15 deep);
   // row y, or column x if not -1, of the picture.
   const std::tuple<std::int32_t, double, std::int32_t, int, int, const char*> cases[] = {
       {0, 0, -2, 8, -1, ".owwwwwwwpppppww"},  {0, pi, -2, 8, -1, ".owpppppwwwwwwww"},
       {0, pi / 2, -2, 0, 8, "wwwwwwwwwpppppww"}, {0, -pi / 2, -2, 0, 8, "wwwpppppwwwwwwww"},
-      {1, 0, -2, 8, -1, ".owwwwwwwwwwwwww"},  {-1, 0, -2, 8, -1, ".owwwwwwwwwwwwww"},
       {0, pi, -1, 0, 1, "oooooooooooooooo"},  {0, pi, 0, 0, 1, "lllloooooooooooo"},
       {0, pi, 5, 0, 14, "wwwwwwwwwwwwwwww"},  {0, pi, 4, 3, -1, ".llllllllllllllw"},
   };
@@ -146,34 +142,28 @@ TEST(Eyes, BlinkOnTheirOwnOrWhenClickedShowOnlyANewFrameOrAngleAndTickOnlyWhileA
   // Why, the clock at the start, the blink interval; the steps (RunEyes), and what
   // the ticks showed. Lids of one blink: 4, 8, 15, 8, 4 rows.
   const std::tuple<const char*, std::uint32_t, std::int32_t, const char*, const char*> cases[] = {
-      {"rests after the first ticks, blinks one past the interval", 1000, 5000, "+0 +10 +5000 +1 7*+10",
-       "open open - 4 8 15 8 4 open open -"},
-      {"across the counter's wrap", 0xFFFFEFF6u, 5000, "+0 +10 +5000 +1", "open open - 4"},
-      {"a huge interval never passes early", 100, INT32_MAX, "+0 +10 +2147483647 +1", "open open - 4"},
-      {"a negative interval blinks at once", 100, -1, "+0 +10 +0", "open open 4"},
       {"blinking off never blinks, and the interval counts from its last tick", 1000, 5000,
        "+0 +10 off +5000 +5000 on +5 +4995 +1", "open open - - - - 4"},
       // The tick steps back before drawing, so a click's blink starts one frame in.
       {"a click blinks, and starts again from the end during a blink", 1000, 5000,
        "+0 +10 click 2*+10 click 7*+10", "open open 8 15 8 15 8 4 open open -"},
-      {"blinking off, a click still blinks", 1000, 5000, "off +0 +10 click 7*+10", "open open 8 15 8 4 open open -"},
-      {"waking shows the eyes at once and blinks an interval after it", 1000, 5000,
-       "+0 +10 +3000 wake +10 +4990 +1", "open open - open - 4"},
       {"waking ends a blink", 1000, 5000, "+0 +10 click +10 wake +10 +10", "open open 8 open -"},
-      {"(10, 5) to (20, 10) from the centre keeps the angle", 1000, 5000,
-       "+0 +10 @160,595 +10 @170,600 +10 @170,601 +10", "open open open - open"},
       // When the next tick is due ("?"): the two first ticks show the open eye, then each tick shows nothing new.
       {"still after five ticks with nothing new, until one past the interval from the blink's end", 1000, 5000,
        "+0 +10 ? 4*+10 ? +10 ? +4951 ?", "open open ~ - - - - ~ - z4951 4 ~"},
-      {"blinking off: still for good", 1000, 5000, "off +0 +10 5*+10 ?", "open open - - - - - z"},
-      {"still across the counter's wrap", 0xFFFFFFE0u, 5000, "+0 +10 5*+10 ?", "open open - - - - - z4951"},
-      {"still for a huge interval", 1000, INT32_MAX, "+0 +10 5*+10 ?", "open open - - - - - z2147483598"},
-      {"a negative interval blinks for ever", 1000, -1, "+0 +10 10*+10 ?", "open open 4 8 15 8 4 open open 4 8 15 ~"},
-      {"a click's blink ticks", 1000, 5000, "+0 +10 5*+10 click ? +10 ?", "open open - - - - - ~ 8 ~"},
-      {"a cursor moved ticks", 1000, 5000, "+0 +10 5*+10 @150,600 +10 ?", "open open - - - - - open ~"},
-      {"waking from rest ticks", 1000, 5000, "+0 +10 5*+10 wake ?", "open open - - - - - ~"},
-      {"a shorter interval, passed already, ticks for the blink at once", 1000, 5000, "+0 +10 5*+10 i20 ? +0",
-       "open open - - - - - ~ 4"},
+      {"blinking off: still for good, yet a click blinks, ticking", 1000, 5000, "off +0 +10 5*+10 ? click ? 7*+10",
+       "open open - - - - - z ~ 8 15 8 4 open open -"},
+      {"across the counter's wrap", 0xFFFFFFE0u, 5000, "+0 +10 5*+10 ? +4950 +1", "open open - - - - - z4951 - 4"},
+      {"a huge interval: still, and never early", 1000, INT32_MAX, "+0 +10 5*+10 ? +2147483597 +1",
+       "open open - - - - - z2147483598 - 4"},
+      {"a negative interval blinks at once, for ever", 1000, -1, "+0 +10 10*+10 ?",
+       "open open 4 8 15 8 4 open open 4 8 15 ~"},
+      {"a cursor moved ticks; (10, 5) to (20, 10) from the centre keeps the angle", 1000, 5000,
+       "+0 +10 5*+10 @160,595 +10 ? @170,600 +10 @170,601 +10", "open open - - - - - open ~ - open"},
+      {"waking shows the eyes at once, ticking, and blinks an interval after it", 1000, 5000,
+       "+0 +10 +3000 4*+10 wake ? +10 +4990 +1", "open open - - - - - ~ open - 4"},
+      {"a shorter interval, just or long passed, ticks for the blink", 1000, 5000, "+0 +10 5*+10 i49 ? i20 ? +0",
+       "open open - - - - - ~ ~ 4"},
       // As the ticks skipped while still would have moved it, the blink's end follows the clock while blinking is off.
       {"blinking turned on after a long sleep counts the interval from then", 1000, 5000,
        "off +0 +10 5*+10 s60000 on +0 ? +4991", "open open - - - - - - z4991 4"},
@@ -183,14 +173,11 @@ TEST(Eyes, BlinkOnTheirOwnOrWhenClickedShowOnlyANewFrameOrAngleAndTickOnlyWhileA
 }
 
 TEST(EyeSizes, PicturesFillMostOfTheIconWithWholeCentredBlocks) {
-  const std::pair<int, int> sizes[] = {{16, 16}, {20, 20}, {24, 24}, {28, 24}, {32, 16}, {36, 16},
-                                       {40, 20}, {48, 24}, {64, 16}, {12, 16}, {22, 20}};
+  const std::pair<int, int> sizes[] = {{16, 16}, {28, 24}, {32, 16}, {40, 20}, {48, 24}, {64, 16}, {12, 16}};
   for (const auto& [icon, picture] : sizes) EXPECT_EQ(PictureSizeFor(icon), picture) << icon;
   EXPECT_EQ(PictureSizeFor(24, std::vector{16}), 16) << "only the 16-pixel set";
   const std::tuple<int, int, TIconBlocks> blocks[] = {
-      {16, 16, {1, 0}}, {16, 20, {1, 2}}, {16, 32, {2, 0}}, {16, 40, {2, 4}},
-      {16, 48, {3, 0}}, {24, 28, {1, 2}}, {16, 23, {1, 3}}, {16, 15, {1, 0}},
-  };
+      {16, 32, {2, 0}}, {16, 40, {2, 4}}, {16, 48, {3, 0}}, {24, 28, {1, 2}}, {16, 23, {1, 3}}, {16, 15, {1, 0}}};
   for (const auto& [picture, icon, expected] : blocks)
     EXPECT_EQ(IconBlocks(picture, icon), expected) << picture << " in " << icon;
 }
@@ -214,14 +201,12 @@ TEST(Eyes, ComposeAtTheirPictureSizeShowAtTheIconSizeAndAnotherSizeFromTheNextTi
   const std::optional<TEyePicture> typeOne = eyes.Tick(right, {.FType = 1});  // the blink's end
   ASSERT_TRUE(shown && typeOne);
   // At 24 the pupil's core spans x 13 to 17: in 2-pixel blocks 26 to 35. Type 1 has no pupil.
-  EXPECT_EQ(std::tuple(Line(shown->Colours, 16), Line(shown->Mask, 16), Line(typeOne->Colours, 16)),
+  EXPECT_EQ(std::tuple(Line(shown->Colours, 16), Line(typeOne->Colours, 16)),
             std::tuple("..oowwwwwwwwwwwwwwwwwwwwwwppppppppppwwwwwwwwwwww",
-                       "ww..............................................",
                        "..oowwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww"));
-  EXPECT_FALSE(eyes.Tick(right, {})) << "nothing new to show";
   eyes.Resize(Eye(24), 24, 24);
   const std::optional<TEyePicture> smaller = eyes.Tick(right, {});
-  ASSERT_TRUE(smaller) << "a new size is shown at the next tick";
+  ASSERT_TRUE(smaller) << "a new size is shown at the next tick, though nothing else is new";
   EXPECT_EQ(Line(smaller->Colours, 8), ".owwwwwwwwwwwpppppwwwwww");
 }
 

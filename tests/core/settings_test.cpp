@@ -18,17 +18,15 @@ void PrintTo(const EyeSettings& s, std::ostream* out) {
 namespace {
 
 using namespace std::string_literals;
-using namespace std::string_view_literals;
 
 constexpr std::int32_t kMin = INT32_MIN, kMax = INT32_MAX;
 const std::string kLong(3000, 'v');
 
 TEST(ParseIniInteger, ConvertsTheWholeTextOrNothing) {
   const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
-      {"500", 500}, {"+7", 7}, {"-7", -7}, {"2147483647", kMax}, {"-2147483648", kMin}, {"2147483648", {}},
-      {"-2147483649", {}}, {"0x1F4", 500}, {"0X10", 16}, {"0xffffffff", -1}, {"0x00000001", 1}, {"0x000000001", {}},
-      {"0x", {}}, {"0x1g", {}}, {"0x-1", {}}, {"-0x10", {}}, {"+0x10", {}}, {"12abc", {}}, {"", {}}, {"+", {}},
-      {"+-1", {}}, {" 7", {}}, {"7 ", {}}, {"$1F4", 500}, {"$", {}}, {"-$10", {}}, {"$$1", {}}, {"$0x1", {}},
+      {"500", 500}, {"+7", 7}, {"2147483647", kMax}, {"-2147483648", kMin}, {"2147483648", {}}, {"-2147483649", {}},
+      {"0x1F4", 500}, {"0X10", 16}, {"0xffffffff", -1}, {"0x000000001", {}}, {"0x1g", {}}, {"0x-1", {}}, {"+0x10", {}},
+      {"", {}}, {"+-1", {}}, {" 7", {}}, {"7 ", {}}, {"$1F4", 500}, {"$", {}}, {"-$10", {}},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseIniInteger(text), value) << '"' << text << '"';
 }
@@ -66,9 +64,8 @@ TEST(OverflowHint, IsRememberedInASectionOfItsOwn) {
 }
 
 TEST(ClampBlinkInterval, KeepsTheRangeAndTakesTheNearerEndOutsideIt) {
-  for (const auto& [interval, clamped] : {std::pair(kMin, 100), std::pair(99, 100), std::pair(100, 100),
-                                          std::pair(101, 101), std::pair(10000, 10000), std::pair(10001, 10000),
-                                          std::pair(kMax, 10000)})
+  for (const auto& [interval, clamped] : {std::pair(kMin, 100), std::pair(99, 100), std::pair(101, 101),
+                                          std::pair(10001, 10000), std::pair(kMax, 10000)})
     EXPECT_EQ(ClampBlinkInterval(interval), clamped) << interval;
 }
 
@@ -86,7 +83,7 @@ TEST(ExtendedLengthPath, PrefixesFullPathsOnly) {
   for (const auto& [what, path, extended] : cases) EXPECT_EQ(ExtendedLengthPath(path), extended) << what;
 }
 
-// A UTF-16 LE file's bytes: what Notepad saves as "Unicode" when the text starts with u"\uFEFF".
+// A UTF-16 file's bytes: what Notepad saves as "Unicode" (or "Unicode big endian") when the text starts with u"\uFEFF".
 std::string Utf16(std::u16string_view units, std::string oddByte = "", bool bigEndian = false) {
   std::string bytes;
   for (const char16_t unit : units) {
@@ -95,15 +92,12 @@ std::string Utf16(std::u16string_view units, std::string oddByte = "", bool bigE
   }
   return bytes + oddByte;
 }
-// A UTF-16 BE file's bytes, as Notepad saves "Unicode big endian".
-std::string Utf16Be(std::u16string_view units, std::string oddByte = "") { return Utf16(units, oddByte, true); }
 
 TEST(IniDocument, ReadsAndWritesAsThePlatformDoes) {
   // What, the text, the value of Type in section Eye, and the text after writing Type=1 there.
   const std::tuple<const char*, std::string, std::optional<std::string>, std::string> cases[] = {
       {"any case, blanks trimmed, the line rewritten whole", " [ eYE ] \r\n\t tYPE \t=\t 3 x \t\r\n", "3 x",
        " [ eYE ] \r\nType=1\r\n"},
-      {"empty value", "[Eye]\nType=\n", "", "[Eye]\nType=1\n"},
       {"key before any section", "Type=5\n[Eye]\n", {}, "Type=5\n[Eye]\nType=1\r\n"},
       {"the first section", "[Eye]\nBlink=0\n[Other]\nType=5\n[eye]\nType=2\n", {},
        "[Eye]\nBlink=0\nType=1\r\n[Other]\nType=5\n[eye]\nType=2\n"},
@@ -118,29 +112,21 @@ TEST(IniDocument, ReadsAndWritesAsThePlatformDoes) {
       {"lone CR ends lines", "[Eye]\rType=6\rBlink=0", "6", "[Eye]\rType=1\rBlink=0"},
       {"header without ']'", "[Eye\nType=1\n", {}, "[Eye\nType=1\n[Eye]\r\nType=1\r\n"},
       {"byte order mark", "\xEF\xBB\xBF[Eye]\r\nType=7\r\n", "7", "\xEF\xBB\xBF[Eye]\r\nType=1\r\n"},
-      {"byte order mark only", "\xEF\xBB\xBF", {}, "\xEF\xBB\xBF[Eye]\r\nType=1\r\n"},
       {"NUL ends the value", "[Eye]\nType='3\0'\n"s, "'3", "[Eye]\nType=1\n"},
       {"text after the header", "[Eye] ; eyes\nType=8\n", "8", "[Eye] ; eyes\nType=1\n"},
-      {"long value cut", "[Eye]\nType=" + kLong + "\n", kLong.substr(0, 2047), "[Eye]\nType=1\n"},
       {"long quoted value cut", "[Eye]\nType=\"" + kLong + "\"\n", kLong.substr(0, 2047), "[Eye]\nType=1\n"},
-      {"section after a last line without break", "[A]\nx=1", {}, "[A]\nx=1\r\n[Eye]\r\nType=1\r\n"},
       {"key after the last non-blank line", "[Eye]\n;c\n\n \n[B]\n", {}, "[Eye]\n;c\nType=1\r\n\n \n[B]\n"},
       {"key after a header without break", "[Eye]", {}, "[Eye]\r\nType=1\r\n"},
       // UTF-16 comes back as it came.
-      {"UTF-16 beyond ASCII and a pair", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType= \u00E9\u76EE\U0001F441 \n"),
-       "\xC3\xA9\xE7\x9B\xAE\xF0\x9F\x91\x81", Utf16(u"\uFEFF; \u76EE\r\n[Eye]\nType=1\n")},
       {"UTF-16, the first and last characters of each length",
        Utf16(u"\uFEFF[Eye]\nType=\u007F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF\n"),
        "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", Utf16(u"\uFEFF[Eye]\nType=1\n")},
       {"UTF-16 unpaired surrogates", Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=\xDC00\xDFFF\r;\xD83D"),
        "\xED\xB0\x80\xED\xBF\xBF", Utf16(u"\uFEFF;\xDC00\xD800 \xDBFF\r[Eye]\rType=1\r;\xD83D")},
-      {"UTF-16 NUL", Utf16(u"\uFEFF[Eye]\r\nType=4\0\0\r\n"sv), "4", Utf16(u"\uFEFF[Eye]\r\nType=1\r\n")},
-      {"UTF-16 odd last byte", Utf16(u"\uFEFF[Eye]\r\nType=5", "\x0A"), "5", Utf16(u"\uFEFF[Eye]\r\nType=1", "\x0A")},
-      {"UTF-16, odd byte last", Utf16(u"\uFEFF[A]", "\xD8"), {}, Utf16(u"\uFEFF[A]\r\n[Eye]\r\nType=1\r\n", "\xD8")},
+      {"UTF-16 odd byte kept", Utf16(u"\uFEFF[A]", "\xD8"), {}, Utf16(u"\uFEFF[A]\r\n[Eye]\r\nType=1\r\n", "\xD8")},
       {"UTF-16 BE beyond ASCII, a pair, unpaired surrogates",
-       Utf16Be(u"\uFEFF;\xDC00\xD800 \u76EE\r\n[Eye]\nType= \u00E9\U0001F441\xDBFF\n"),
-       "\xC3\xA9\xF0\x9F\x91\x81\xED\xAF\xBF", Utf16Be(u"\uFEFF;\xDC00\xD800 \u76EE\r\n[Eye]\nType=1\n")},
-      {"BE, odd byte last", Utf16Be(u"\uFEFF[A]", "\x0A"), {}, Utf16Be(u"\uFEFF[A]\r\n[Eye]\r\nType=1\r\n", "\x0A")},
+       Utf16(u"\uFEFF;\xDC00\xD800 \u76EE\r\n[Eye]\nType= \u00E9\U0001F441\xDBFF\n", "", true),
+       "\xC3\xA9\xF0\x9F\x91\x81\xED\xAF\xBF", Utf16(u"\uFEFF;\xDC00\xD800 \u76EE\r\n[Eye]\nType=1\n", "", true)},
       {"8-bit: FF alone marks no byte order", "\xFF[Eye]\nType=6", {}, "\xFF[Eye]\nType=6\r\n[Eye]\r\nType=1\r\n"},
   };
   for (const auto& [what, before, type, after] : cases) {
@@ -154,6 +140,7 @@ TEST(IniDocument, ReadsAndWritesAsThePlatformDoes) {
   EXPECT_EQ(TIniDocument("[aZ]\nZa=1\n").ReadString("Az", "zA"), "1") << "the first and last letters fold";
   EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("@", "{"), std::nullopt) << "'@' is no '`'";
   EXPECT_EQ(TIniDocument("[`]\n{=1\n").ReadString("`", "["), std::nullopt) << "'[' is no '{'";
+  EXPECT_EQ(TIniDocument("[Eye]\n;Type=1\n").ReadString("Eye", ";Type"), std::nullopt) << "a comment is no key";
 }
 
 // tovi.ini is anyone's file: texts strung together from pieces of settings files and

@@ -122,14 +122,10 @@ void TFrmMain::Timer1Timer(TObject*) {
   if (FRestWatch.Resting()) return;
   // The tick's own message tells where the cursor is: asking the window
   // server anew on every tick would be most of what an idle tick costs.
-  Tick(seams::TickCount(), MessageCursorPos());
-}
-
-void TFrmMain::Tick(std::uint32_t now, TPoint cursor) {
-  const TTickInputs inputs{now, cursor, EyesPlace()};
+  const TTickInputs inputs{seams::TickCount(), MessageCursorPos(), EyesPlace()};
   if (const std::optional<TEyePicture> picture = FEyes.Tick(inputs, FSettings)) FPublisher.Publish(*picture);
-  FLastCursor = cursor;
-  if (const TNextTick next = FEyes.NextTick(now, FSettings); next.Still) FallAsleep(next.In);
+  FLastCursor = inputs.Cursor;
+  if (const TNextTick next = FEyes.NextTick(inputs.Now, FSettings); next.Still) FallAsleep(next.In);
 }
 
 TRect TFrmMain::GetTrayRect() { return FNotificationArea.Rect(); }
@@ -181,10 +177,9 @@ void TFrmMain::WakeUp() {
   FBlinkTimer.SetEnabled(false);
   SetRawMouseInput(false);
   RefreshPlaces();
+  // The first tick follows within one tick's time, as a timer message: after
+  // the input and the shell's calls waiting before it, never inside them.
   Timer1.SetEnabled(true);
-  POINT cursor{};
-  seams::CursorPos(&cursor);
-  Tick(seams::TickCount(), {cursor.x, cursor.y});
 }
 
 // Asleep, the first move of the mouse wakes the eyes. Awake, the tick reads

@@ -60,9 +60,6 @@ class TFrmMain final : public TForm {
   void SaveSettings();
   void LoadImages();
   TRect GetTrayRect();
-  // One tick: the eyes turn to the cursor and blink on, the picture goes to
-  // the icons where it changed, and where nothing can change they sleep.
-  void Tick(std::uint32_t now, TPoint cursor);
   // What the eyes look out from: the two icons where the shell tells where
   // they are, else the notification area.
   TRect EyesPlace() const;
@@ -72,7 +69,7 @@ class TFrmMain final : public TForm {
   void RefreshPlaces();
   // The 10-ms tick stops; a blink due so many milliseconds on is woken for.
   void FallAsleep(std::optional<std::uint32_t> blinkIn);
-  // Sleeping eyes tick again, at once: something may have changed what they show.
+  // Sleeping eyes tick again: something may have changed what they show.
   void WakeUp();
   bool SetRawMouseInput(bool on);
   void RestEyes();

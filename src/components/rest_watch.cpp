@@ -41,9 +41,11 @@ TRect TaskBarMonitorRect() {
 
 }  // namespace
 
+void EndSessionNotification(HWND form) { seams::UnregisterSessionNotification(form); }
+
 TRestWatch::TRestWatch(TComponent* owner, HWND form)
     : TComponent(owner),
-      FSession(WTSRegisterSessionNotification(form, NOTIFY_FOR_THIS_SESSION) ? form : nullptr),
+      FSession(seams::RegisterSessionNotification(form, NOTIFY_FOR_THIS_SESSION) ? form : nullptr),
       FDisplay(RegisterPowerSettingNotification(form, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE)) {}
 
 bool TRestWatch::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

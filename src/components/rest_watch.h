@@ -11,6 +11,8 @@
 
 namespace tovi {
 
+void EndSessionNotification(HWND form);
+
 // Tells its form when nobody can see the eyes (session locked, display off, a
 // full-screen program in front on the task bar's monitor) and when they can
 // again. The form hands it the session's and the display's messages, and asks
@@ -39,7 +41,7 @@ class TRestWatch : public TComponent {
 
   TRestReasons FReasons;
   bool FResting = false;
-  TUnique<HWND, &::WTSUnRegisterSessionNotification> FSession;
+  TUnique<HWND, &EndSessionNotification> FSession;
   TUnique<HPOWERNOTIFY, &::UnregisterPowerSettingNotification> FDisplay;
 };
 

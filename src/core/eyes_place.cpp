@@ -5,14 +5,14 @@
 namespace tovi {
 namespace {
 
-bool Tells(const std::optional<TRect>& place) {
+bool HasArea(const std::optional<TRect>& place) {
   return place && place->Right > place->Left && place->Bottom > place->Top;
 }
 
 }  // namespace
 
 std::optional<TRect> EyesRect(const TIconPlaces& places) {
-  if (!Tells(places.First) || !Tells(places.Second)) return std::nullopt;
+  if (!HasArea(places.First) || !HasArea(places.Second)) return std::nullopt;
   const TRect& a = *places.First;
   const TRect& b = *places.Second;
   return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
@@ -20,7 +20,7 @@ std::optional<TRect> EyesRect(const TIconPlaces& places) {
 }
 
 bool ShowsOverflowHint(const TIconPlaces& places, bool shownBefore) {
-  return !shownBefore && Tells(places.First) && places.First == places.Second;
+  return !shownBefore && HasArea(places.First) && places.First == places.Second;
 }
 
 }  // namespace tovi

@@ -12,8 +12,6 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
-// The calls of Windows 10 and 8.1 are given their types here: the headers for
-// older systems do not declare them.
 int MonitorDpi(HMONITOR monitor) {
   static const auto getDpiForMonitor =
       SystemCall<HRESULT WINAPI(HMONITOR, int, UINT*, UINT*)>(L"shcore.dll", "GetDpiForMonitor");
@@ -44,10 +42,10 @@ int SmallIconMetric(int dpi) {
 }
 
 RECT WindowRectForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) {
-  static const auto adjustForDpi =
+  static const auto adjustWindowRectExForDpi =
       SystemCall<BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT)>(L"user32.dll", "AdjustWindowRectExForDpi");
   RECT bounds{0, 0, clientWidth, clientHeight};
-  if (!adjustForDpi || !adjustForDpi(&bounds, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+  if (!adjustWindowRectExForDpi || !adjustWindowRectExForDpi(&bounds, style, FALSE, exStyle, static_cast<UINT>(dpi)))
     AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
   return bounds;
 }

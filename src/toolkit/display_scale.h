@@ -4,8 +4,10 @@
 
 namespace tovi {
 
-// The platform's display-scale calls that older systems lack are looked up
-// when first needed; where one is missing, the screen's DPI stands in.
+// The platform's display-scale calls that Windows 7 lacks (GetDpiForMonitor
+// of Windows 8.1; GetDpiForWindow, GetSystemMetricsForDpi and
+// AdjustWindowRectExForDpi of Windows 10 1607) are looked up when first
+// needed; where one is missing, the screen's DPI and its metrics stand in.
 
 // The DPI of the monitor that shows most of the window.
 int WindowDpi(HWND window);

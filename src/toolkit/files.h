@@ -12,45 +12,46 @@
 
 namespace tovi {
 
-// Every file call below takes a path by the extended-length form of its full
-// path, so that paths past 260 characters work on every Windows; what they
-// tell the user names the plain full path.
+// Each function below that takes a path hands the platform the extended-length
+// form of its full path ("\\?\C:\..."), so that paths past 260 characters work
+// on every Windows; a message to the user names the plain full path.
 
 // The folder of the running executable, ending in "\", whatever characters it holds.
 std::wstring ProgramFolder();
 
-// CreateFileW; null, not INVALID_HANDLE_VALUE, where it fails (GetLastError tells why).
+// CreateFileW, but null rather than INVALID_HANDLE_VALUE where it fails (GetLastError tells why).
 TUniqueKernelObject OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
                              DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 
 // Whether a file or folder of that path exists.
 bool FileExists(const std::wstring& path);
 
-// A file opened to be read, or why it was not: Missing where no file or folder
-// of its path exists, Unreadable for anything else (a folder, a path the
-// platform refuses, another program's hold that outlasts a wait of about two
-// seconds); Loaded once it is open.
+// A file opened for reading, or why it could not be: Loaded when it is open;
+// Missing when the file, or a folder on its path, does not exist; Unreadable
+// otherwise (the path names a folder, the platform refuses the path, or another
+// program holds the file for longer than a wait of about two seconds).
 struct TReadableFile {
   TUniqueKernelObject FFile;
   TLoadStatus FStatus = TLoadStatus::Unreadable;
 };
 TReadableFile OpenForReading(const std::wstring& path);
 
-// The whole file: no bytes when it is missing, nothing when it exists but
-// cannot be read (as OpenForReading has it).
+// The whole file's bytes: an empty string when it is Missing, nullopt when it
+// is Unreadable (as OpenForReading tells) or a read fails.
 std::optional<std::string> ReadFileBytes(const std::wstring& path);
 
-// Puts bytes in place of the file, never leaving it empty or half-written: a
-// complete new file path + ".tmp", with the old one's attributes and access
-// rights, is written, flushed and moved over it. Another program's brief hold
-// on either file is waited out, about two seconds at most. Throws WriteRefusal
-// when the file is read-only or anything fails; the old file then stays as it was.
+// Replaces the file's content with bytes, never leaving it empty or
+// half-written: the bytes are written to a new file, path + ".tmp", which gets
+// the old file's attributes and access rights, is flushed, and is then moved
+// over the old one. At each step, another program's brief hold on either file
+// is waited out for up to about two seconds. Throws WriteRefusal when the file
+// is read-only or any step fails; the old file then stays as it was.
 void WriteFileSafely(const std::wstring& path, std::string_view bytes);
 
-// Deletes the temporary a save cut short left beside the file.
+// Deletes the temporary file (path + ".tmp") that a save cut short left behind.
 void RemoveStrayTemporary(const std::wstring& path);
 
-// The error of a file that cannot be written: "<full path> に書き込めません".
+// The error for a file that cannot be written: "<full path> に書き込めません".
 EToviError WriteRefusal(const std::wstring& path);
 
 }  // namespace tovi

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 namespace tovi {
 
@@ -28,6 +29,9 @@ inline TTrayWindow (*FindNotificationArea)() = &FindTrayWindow;
 inline BOOL(WINAPI* ShellNotifyIconW)(DWORD operation, PNOTIFYICONDATAW data) = &::Shell_NotifyIconW;
 inline HRESULT(WINAPI* UserNotificationState)(QUERY_USER_NOTIFICATION_STATE* state) = &::SHQueryUserNotificationState;
 inline HRESULT(WINAPI* ShellNotifyIconGetRect)(const NOTIFYICONIDENTIFIER* icon, RECT* place) = &::Shell_NotifyIconGetRect;
+// The session's news for a window, which Wine never sends: the only way a lock is heard on Windows.
+inline BOOL(WINAPI* RegisterSessionNotification)(HWND window, DWORD flags) = &::WTSRegisterSessionNotification;
+inline BOOL(WINAPI* UnregisterSessionNotification)(HWND window) = &::WTSUnRegisterSessionNotification;
 // A window's own message filter, which Wine ignores.
 inline BOOL(WINAPI* ChangeMessageFilter)(HWND window, UINT message, DWORD action,
                                          PCHANGEFILTERSTRUCT info) = &::ChangeWindowMessageFilterEx;

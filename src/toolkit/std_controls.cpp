@@ -34,13 +34,14 @@ TEdit::TEdit(TForm& form, TBounds bounds, const std::wstring& text) : TControl(f
 
 namespace {
 
-// The common controls' library is loaded with the first up-down: a run that
+// Looked up rather than linked, though every Windows has it: the common
+// controls' library is then loaded with the first up-down, and a run that
 // never opens the settings dialog never maps it.
 const wchar_t* UpDownClass() {
   static const bool registered = [] {
-    const auto init = SystemCall<decltype(::InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
+    static const auto init = SystemCall<decltype(::InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
-    return init != nullptr && init(&controls);
+    return init != nullptr && init(&controls) != FALSE;
   }();
   if (!registered) throw EToviError(L"コモンコントロールを使えません");
   return UPDOWN_CLASSW;

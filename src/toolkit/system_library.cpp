@@ -4,7 +4,7 @@
 
 namespace tovi {
 
-FARPROC SystemFunction(const wchar_t* library, const char* name) {
+FARPROC detail::SystemFunction(const wchar_t* library, const char* name) {
   HMODULE module = GetModuleHandleW(library);
   if (module == nullptr) {
     // From the system folder only: a library of that name beside the program must not be taken.

@@ -52,10 +52,8 @@ const std::vector<TColorRef> kPalette(kLegend.Colours.begin() + 1, kLegend.Colou
 // rows padded to 4 bytes; or runs, each row ended, then the picture. One bit a
 // pixel has room for a and b only.
 const std::tuple<int, std::uint32_t, bool, std::size_t, const char*> kFormats[] = {
-    {1, 0, false, 2, "a0000000 40000000"},
-    {4, 0, false, 16, "32100000 01200000"},
-    {8, 0, false, 256, "03020100 00010200"},
-    {16, 0, false, 0, "1f00e003007c0000 1f7c007ce0030000"},
+    {1, 0, false, 2, "a0000000 40000000"}, {4, 0, false, 16, "32100000 01200000"},
+    {8, 0, false, 256, "03020100 00010200"}, {16, 0, false, 0, "1f00e003007c0000 1f7c007ce0030000"},
     {24, 0, false, 0, "ff000000ff000000ff000000 ff00ff0000ff00ff00000000"},
     {32, 0, false, 0, "ff00000000ff00000000ff00 ff00ff000000ff0000ff0000"},
     {4, 2, false, 16, "0130 0120 0110 0000 0100 0110 0120 0000 0001"},
@@ -82,7 +80,11 @@ std::span<const std::uint8_t> Bytes(const std::string& s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
-
+// The picture read at most size by size, and its key; nothing where the file is refused.
+std::optional<std::pair<TRaster, TColorRef>> Read(const std::string& file, int size = 16) {
+  const auto picture = ReadBitmapFile(Bytes(file), size);
+  return picture ? std::optional(std::pair(picture->Bitmap, picture->Key)) : std::nullopt;
+}
 
 TEST(ReadBitmapFile, EveryFormatItsLayoutTheTopLeftPartAndTheBottomLeftKey) {
   for (const auto& format : kFormats) {
@@ -96,12 +98,9 @@ TEST(ReadBitmapFile, EveryFormatItsLayoutTheTopLeftPartAndTheBottomLeftKey) {
         << bits << " bits, compression " << compression << ": width, height, top-down, colours, pixels' end, bytes";
     if (bits == 1) continue;  // the OS/2 picture below reads one bit a pixel
     for (const auto& [size, rows] : {std::pair(16, std::vector<std::string>{"abc", "dcb"}),
-                                     std::pair(2, std::vector<std::string>{"ab", "dc"})}) {
-      const auto picture = ReadBitmapFile(Bytes(file), size);
-      ASSERT_TRUE(picture.has_value()) << bits;
-      EXPECT_EQ(std::tuple(picture->Bitmap, picture->Key), std::tuple(kLegend.Picture(rows), kLegend.Colour('d')))
+                                     std::pair(2, std::vector<std::string>{"ab", "dc"})})
+      EXPECT_EQ(Read(file, size), std::pair(kLegend.Picture(rows), kLegend.Colour('d')))
           << bits << " bits, compression " << compression << ", at most " << size << " by " << size;
-    }
   }
   EXPECT_TRUE(CheckBitmapFile(Bytes(BmpFileOf(8192, 8192, 8, 1, ColourTable(kPalette), "\0\1"s))))
       << "as many pixels as a picture we keep";
@@ -111,36 +110,25 @@ TEST(ReadBitmapFile, WidensTheColoursOfOldOs2Headers) {
   // A 12-byte header, 2 by 2 at 1 bit, 3-byte colour entries; the bottom row 10, the top one 01.
   const std::string file("BM\0\0\0\0\0\0\0\0\0\0\0\0" "\x0C\0\0\0\2\0\2\0\1\0\1\0" "\x10\x20\x30\x40\x50\x60"
                          "\x80\0\0\0\x40\0\0\0", 40);
-  const auto picture = ReadBitmapFile(Bytes(file), 16);
-  ASSERT_TRUE(picture.has_value());
   const testing::TLegend colours{"01", {0x102030, 0x405060}};
-  EXPECT_EQ(std::tuple(picture->Bitmap, picture->Key), std::tuple(colours.Picture({"01", "10"}), 0x405060u));
+  EXPECT_EQ(Read(file), std::pair(colours.Picture({"01", "10"}), 0x405060u));
 }
 
 TEST(CheckBitmapFile, RefusesWhatIsNotAWholeBitmap) {
   const std::string good = FileOf(kFormats[2]), rle = FileOf(kFormats[7]);
   const std::pair<const char*, std::string> cases[] = {
-      {"empty", ""},
-      {"wrong magic", "BN" + good.substr(2)},
-      {"pixels cut short", good.substr(0, good.size() - 1)},
-      {"colour table cut short", good.substr(0, 14 + 40 + 100)},
-      {"unknown header size", With(good, 14, 64)},
-      {"width 0", With(good, 18, 0)},
-      {"negative width", With(good, 18, 0xFFFFFFFB)},
-      {"height 0", With(good, 22, 0)},
+      {"empty", ""}, {"wrong magic", "BN" + good.substr(2)}, {"unknown header size", With(good, 14, 64)},
+      {"pixels cut short", good.substr(0, good.size() - 1)}, {"colour table cut short", good.substr(0, 14 + 40 + 100)},
+      {"width 0", With(good, 18, 0)}, {"negative width", With(good, 18, 0xFFFFFFFB)}, {"height 0", With(good, 22, 0)},
       {"more pixels than any picture we keep", With(With(rle, 18, 8193), 22, 8192)},
-      {"more rows than the file holds", With(good, 22, 4)},
-      {"two planes", With(good, 26, 0x00080002)},
-      {"2 bits per pixel", With(good, 26, 0x00020001)},
-      {"embedded JPEG", With(good, 30, 4)},
-      {"more colours than the depth allows", With(good, 46, 257)},
+      {"two planes", With(good, 26, 0x00080002)}, {"2 bits per pixel", With(good, 26, 0x00020001)},
+      {"embedded JPEG", With(good, 30, 4)}, {"RLE4 at 8 bits", With(good, 30, 2)},
+      {"more colours than 8 bits allow", With(good, 46, 257)}, {"run data longer than the file", With(rle, 34, 100000)},
       {"pixel data beyond the end", With(good, 10, static_cast<std::uint32_t>(good.size() + 1))},
-      {"pixel data inside the colour table", With(good, 10, 14 + 40)},
-      {"run data longer than the file", With(rle, 34, 100000)},
-      {"run data of unknown length", With(rle, 34, 0)},
+      {"pixel data inside the colour table", With(good, 10, 14 + 40)}, {"run data of unknown length", With(rle, 34, 0)},
       {"run data upside down", With(rle, 22, static_cast<std::uint32_t>(-3))},
-      {"a bit-field mask of nothing", BmpFileOf(1, 1, 16, 3, std::string(12, '\xFF').replace(4, 4, 4, '\0'),
-                                                "\xFF\xFF\0\0"s)},
+      {"a bit-field mask of nothing",
+       BmpFileOf(1, 1, 16, 3, std::string(12, '\xFF').replace(4, 4, 4, '\0'), "\xFF\xFF\0\0"s)},
   };
   for (const auto& [name, file] : cases) EXPECT_FALSE(CheckBitmapFile(Bytes(file)).has_value()) << name;
 }
@@ -170,64 +158,50 @@ TEST(CheckBitmapFile, RandomDamageNeverLeadsOutsideTheFile) {
 // Channels of 16 and 32 bits as Wine's own decoder gave them, compared once.
 TEST(ReadBitmapFile, WidensEveryChannelAsThePlatformDoes) {
   const std::string k565 = "\0\xF8\0\0" "\xE0\x07\0\0" "\x1F\0\0\0"s;
-  const std::string kTenBits = "\0\0\xF0\x3F" "\0\xFC\x0F\0" "\xFF\x03\0\0"s;
+  const std::string kTenNineTen = "\0\0\xF0\x3F" "\0\xFC\x07\0" "\xFF\x03\0\0"s;
   const std::string kOneBit = "\4\0\0\0" "\2\0\0\0" "\1\0\0\0"s;
   const std::string kBroken = "\x0F\x0F\0\0" "\xF0\0\0\0" "\x10\0\0\0"s;  // red in two groups
   // What, bits, compression, masks, the pixel; its colour.
   const std::tuple<const char*, int, std::uint32_t, std::string, std::string, TColorRef> cases[] = {
-      {"5-5-5, all ones", 16, 0, "", "\xFF\x7F", 0xFFFFFF},
+      {"5-5-5, all ones", 16, 0, "", "\xFF\x7F", 0xFFFFFF}, {"5-5-5, 1, 2 and 3", 16, 0, "", "\x43\x04", 0x181008},
       {"5-5-5, 10000 each: the top bits repeated below", 16, 0, "", "\x10\x42", 0x848484},
-      {"5-5-5, 1, 2 and 3", 16, 0, "", "\x43\x04", 0x181008},
-      {"5-6-5 bit fields, all green", 16, 3, k565, "\xE0\x07", 0x00FF00},
-      {"5-6-5 bit fields, the least green", 16, 3, k565, "\x20\0"s, 0x000400},
+      {"5-6-5, all green", 16, 3, k565, "\xE0\x07", 0x00FF00}, {"5-6-5, least green", 16, 3, k565, "\x20\0"s, 0x000400},
       {"1-bit channels give 0xC0", 16, 3, kOneBit, "\5\0"s, 0xC000C0},
       {"the lowest group of a broken mask", 16, 3, kBroken, "\x1F\x0F", 0xC011FF},
       {"32 bits: the fourth byte is no part of the colour", 32, 0, "", "\x33\x22\x11\xAA", 0x332211},
-      {"10-bit channels keep their top 8 bits", 32, 3, kTenBits, "\0\0\0\x20"s, 0x000080},
+      {"10- and 9-bit channels keep their top 8 bits", 32, 3, kTenNineTen, "\0\xFC\x07\x20"s, 0x00FF80},
   };
-  for (const auto& [what, bits, compression, masks, pixel, colour] : cases) {
-    const auto picture = ReadBitmapFile(Bytes(BmpFileOf(1, 1, bits, compression, masks, pixel + "\0\0"s)), 16);
-    ASSERT_TRUE(picture.has_value()) << what;
-    EXPECT_EQ(picture->Bitmap.Pixel(0, 0), colour) << what;
-  }
+  for (const auto& [what, bits, compression, masks, pixel, colour] : cases)
+    EXPECT_EQ(Read(BmpFileOf(1, 1, bits, compression, masks, pixel + "\0\0"s)),
+              std::pair(TRaster(1, 1, colour), colour)) << what;
   // Later headers carry the masks inside themselves, at their byte 40.
   for (const std::uint32_t size : {52u, 56u, 108u, 124u}) {
     std::string file = BmpFileOf(1, 1, 16, 3, k565, "\xE0\x07\0\0"s);
     file = With(With(file.insert(14 + 52, size - 52, '\0'), 14, size), 10, 14 + size);
-    const auto picture = ReadBitmapFile(Bytes(file), 16);
-    ASSERT_TRUE(picture.has_value()) << "a " << size << "-byte header";
-    EXPECT_EQ(picture->Bitmap.Pixel(0, 0), 0x00FF00u) << "masks in a " << size << "-byte header";
+    EXPECT_EQ(Read(file), std::pair(TRaster(1, 1, 0x00FF00), 0x00FF00u)) << "masks in a " << size << "-byte header";
   }
 }
 
-// Runs of a 6 by 3 picture, palette indices 0 to 3 standing for a to d.
+// Runs of a 6 by 3 picture, palette indices 0 to 3 standing for a to d: what, bits, the runs; the picture and its key.
 TEST(ReadBitmapFile, FollowsTheRunsAndTheirEscapesAsThePlatformDoes) {
-  // What, bits, the runs; the picture and its key.
   const std::tuple<const char*, int, std::string, std::vector<std::string>, char> cases[] = {
-      {"a run a row, bottom first", 8, "\3\0\0\0\2\1\0\0\4\2\0\1"s,
-       {"cccc..", "bb....", "aaa..."}, 'a'},
+      {"a run a row, bottom first", 8, "\3\0\0\0\2\1\0\0\4\2\0\1"s, {"cccc..", "bb....", "aaa..."}, 'a'},
       {"a run is cut at the row's end", 8, "\x08\1\0\0\1\2\0\1"s, {"......", "c.....", "bbbbbb"}, 'b'},
-      {"a delta moves right and up over black", 8, "\1\0\0\2\2\1\1\3\0\1"s,
-       {"......", "...d..", "a....."}, 'a'},
-      {"a delta stops at the right edge", 8, "\0\2\x09\0\2\1\0\0\1\2\0\1"s,
-       {"......", "c.....", "......"}, '.'},
-      {"absolute runs, an odd one padded", 8,
-       "\0\3\0\1\2\xEE\0\0\0\4\3\2\1\0\0\1"s, {"......", "dcba..", "abc..."}, 'a'},
+      {"a delta moves right and up over black", 8, "\1\0\0\2\2\1\1\3\0\1"s, {"......", "...d..", "a....."}, 'a'},
+      {"a delta stops at the right edge", 8, "\0\2\x09\0\2\1\0\0\1\2\0\1"s, {"......", "c.....", "......"}, '.'},
+      {"absolute runs, the odd one padded, and a run after one", 8, "\0\3\0\1\2\xEE\1\3\0\0\0\4\3\2\1\0\0\1"s,
+       {"......", "dcba..", "abcd.."}, 'a'},
       {"runs no escape follows are lost", 8, "\2\0\0\0\3\1"s, {"......", "......", "aa...."}, 'a'},
-      {"an absolute run cut short loses its row and the key", 8, "\2\1\0\5\0\1"s,
-       {"......", "......", "......"}, '.'},
-      {"a delta cut short still draws its row", 8, "\2\1\0\2\1"s,
-       {"......", "......", "bb...."}, 'b'},
+      {"an absolute run cut short loses its row and the key", 8, "\2\1\0\5\0\1"s, {"......", "......", "......"}, '.'},
+      {"a delta cut short still draws its row", 8, "\2\1\0\2\1"s, {"......", "......", "bb...."}, 'b'},
       {"a lone last byte is no escape", 8, "\2\1\0"s, {"......", "......", "......"}, '.'},
+      // An absolute run of 13 takes 7 bytes and a pad, of which the row shows 6.
       {"RLE4 alternates nibbles, the high one first, wherever a run starts", 4,
-       "\5\x12\0\0\0\6\x30\x21\x03\0\0\0\1\0\3\x12\0\1"s, {"abcb..", "dacbad", "bcbcb."}, 'b'},
+       "\5\x12\0\0\0\x0D\x30\x21\x03\x45\x67\x01\0\0\0\0\1\0\3\x12\0\1"s, {"abcb..", "dacbad", "bcbcb."}, 'b'},
   };
-  for (const auto& [what, bits, runs, rows, key] : cases) {
-    const auto picture = ReadBitmapFile(Bytes(BmpFileOf(6, 3, bits, bits == 4 ? 2 : 1, ColourTable(kPalette), runs)), 16);
-    ASSERT_TRUE(picture.has_value()) << what;
-    EXPECT_EQ(std::tuple(picture->Bitmap, picture->Key), std::tuple(kLegend.Picture(rows), kLegend.Colour(key)))
-        << what;
-  }
+  for (const auto& [what, bits, runs, rows, key] : cases)
+    EXPECT_EQ(Read(BmpFileOf(6, 3, bits, bits == 4 ? 2 : 1, ColourTable(kPalette), runs)),
+              std::pair(kLegend.Picture(rows), kLegend.Colour(key))) << what;
 }
 
 }  // namespace

@@ -54,11 +54,8 @@ TEST(LoadImageSet, LoadsBaseAndEachSeriesUpToItsFirstGap) {
 TEST(LoadImageSet, FailsNamingTheFileThatIsMissingOrBroken) {
   // One file gone or broken; no eyelid at all is as bad as no base.
   const std::pair<const char*, TLoadStatus> cases[] = {
-      {"base.bmp", TLoadStatus::Missing},
-      {"base.bmp", TLoadStatus::Unreadable},
-      {"cap1.bmp", TLoadStatus::Missing},
-      {"cap2.bmp", TLoadStatus::Unreadable},
-      {"eye3.bmp", TLoadStatus::Unreadable},
+      {"base.bmp", TLoadStatus::Missing}, {"base.bmp", TLoadStatus::Unreadable}, {"cap1.bmp", TLoadStatus::Missing},
+      {"cap2.bmp", TLoadStatus::Unreadable}, {"eye3.bmp", TLoadStatus::Unreadable},
   };
   for (const auto& [file, problem] : cases) {
     TFakeFolder folder;

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "letter_picture.h"
@@ -43,11 +43,9 @@ TEST(ButtonColours, FollowStyleContrastAndDown) {
 TEST(ChooseFrame, FollowsStyleStateAndSizeAndAPressShiftsTheContent) {
   // State, width and height; frame, inset, content shift.
   const std::tuple<TButtonLookState, int, int, TFrameKind, int, int> cases[] = {
-      {{.MouseInControl = true}, 25, 25, RaisedEdge, 2, 0},
-      {{.Pressed = true}, 25, 25, SunkenEdge, 2, 1},
+      {{.MouseInControl = true}, 25, 25, RaisedEdge, 2, 0}, {{.Pressed = true}, 25, 25, SunkenEdge, 2, 1},
       // Flat: pressed with the mouse gone, under the mouse, pressed there, down.
-      {{.Flat = true}, 25, 25, None, 0, 0},
-      {{.Flat = true, .Pressed = true}, 25, 25, None, 0, 1},
+      {{.Flat = true}, 25, 25, None, 0, 0}, {{.Flat = true, .Pressed = true}, 25, 25, None, 0, 1},
       {{.Flat = true, .MouseInControl = true}, 25, 25, RaisedInnerEdge, 1, 0},
       {{.Flat = true, .MouseInControl = true, .Pressed = true}, 25, 25, SunkenInnerEdge, 1, 1},
       {{.Flat = true, .Down = true}, 25, 25, SunkenInnerEdge, 1, 1},
@@ -80,70 +78,55 @@ TEST(ChooseGlyphImage, PressedWinsOverDownAndDisabledEtchesOnlyAShortStrip) {
 }
 
 TEST(PlaceContent, EveryLayoutCentredOrAtAMarginWithHalvesTakenApart) {
-  // Layout, margin, control size, inset, shift, glyph size, caption size; the glyph's and the caption's corner.
+  // Layout, margin, control size, inset, shift, glyph size, caption size, gap; the glyph's and the caption's corner.
   // A press moves content at a margin only across the layout direction; only -1 centres.
-  const std::tuple<TQuickButtonLayout, int, int, int, int, int, int, int, int, TContentPlace> cases[] = {
-      {qblGlyphLeft, -1, 100, 60, 2, 0, 16, 30, 12, {{23, 20}, {43, 22}}},
-      {qblGlyphRight, -1, 100, 60, 2, 0, 16, 30, 12, {{57, 20}, {23, 22}}},
-      {qblGlyphTop, -1, 100, 60, 2, 0, 16, 30, 12, {{40, 12}, {33, 32}}},
-      {qblGlyphBottom, -1, 100, 60, 2, 1, 16, 30, 12, {{41, 29}, {34, 13}}},
-      {qblGlyphLeft, 5, 100, 60, 2, 1, 16, 30, 12, {{5, 21}, {25, 23}}},
-      {qblGlyphRight, 5, 100, 60, 2, 1, 16, 30, 12, {{39, 21}, {5, 23}}},
-      {qblGlyphTop, 5, 100, 60, 2, 1, 16, 30, 12, {{41, 5}, {34, 25}}},
-      {qblGlyphBottom, 5, 100, 60, 2, 1, 16, 30, 12, {{41, 21}, {34, 5}}},
-      {qblGlyphLeft, -2, 100, 60, 2, 0, 16, 30, 12, {{-2, 20}, {18, 22}}},
+  const std::pair<TContentInput, TContentPlace> cases[] = {
+      {{qblGlyphLeft, -1, 100, 60, 2, 0, 16, 30, 12, 4}, {{23, 20}, {43, 22}}},
+      {{qblGlyphRight, -1, 100, 60, 2, 0, 16, 30, 12, 4}, {{57, 20}, {23, 22}}},
+      {{qblGlyphTop, -1, 100, 60, 2, 0, 16, 30, 12, 4}, {{40, 12}, {33, 32}}},
+      {{qblGlyphBottom, -1, 100, 60, 2, 1, 16, 30, 12, 4}, {{41, 29}, {34, 13}}},
+      {{qblGlyphLeft, 5, 100, 60, 2, 1, 16, 30, 12, 4}, {{5, 21}, {25, 23}}},
+      {{qblGlyphRight, 5, 100, 60, 2, 1, 16, 30, 12, 4}, {{39, 21}, {5, 23}}},
+      {{qblGlyphTop, 5, 100, 60, 2, 1, 16, 30, 12, 4}, {{41, 5}, {34, 25}}},
+      {{qblGlyphBottom, 5, 100, 60, 2, 1, 16, 30, 12, 4}, {{41, 21}, {34, 5}}},
+      {{qblGlyphLeft, -2, 100, 60, 2, 0, 16, 30, 12, 4}, {{-2, 20}, {18, 22}}},
       // No glyph: the gap still moves a 20 by 10 caption 2 pixels off (20, 15).
-      {qblGlyphRight, -1, 60, 40, 0, 0, 0, 20, 10, {{42, 20}, {18, 15}}},
+      {{qblGlyphRight, -1, 60, 40, 0, 0, 0, 20, 10, 4}, {{42, 20}, {18, 15}}},
       // 24 div 2 - 13 div 2 is 6, where (24 - 13) div 2 would be 5.
-      {qblGlyphTop, -1, 24, 24, 0, 0, 0, 13, 13, {{12, 4}, {6, 8}}},
+      {{qblGlyphTop, -1, 24, 24, 0, 0, 0, 13, 13, 4}, {{12, 4}, {6, 8}}},
   };
-  for (const auto& [layout, margin, width, height, inset, shift, glyph, textWidth, textHeight, place] : cases)
-    EXPECT_EQ(PlaceContent({layout, margin, width, height, inset, shift, glyph, textWidth, textHeight,
-                            CaptionGap(true, false)}),
-              place)
-        << "layout " << static_cast<int>(layout) << ", margin " << margin << ", " << width << "x" << height;
-  EXPECT_EQ(PlaceContent({.Width = 60, .Height = 40, .GlyphSize = 16, .Gap = CaptionGap(true, true)}).Glyph,
-            (TPoint{22, 12}))
+  for (const auto& [in, place] : cases)
+    EXPECT_EQ(PlaceContent(in), place)
+        << "layout " << static_cast<int>(in.Layout) << ", margin " << in.Margin << ", " << in.Width << "x" << in.Height;
+  EXPECT_EQ(std::pair(CaptionGap(true, false), CaptionGap(false, false)), std::pair(4, 0)) << "a caption's gap";
+  EXPECT_EQ(PlaceContent({.Width = 60, .Height = 40, .GlyphSize = 15, .Gap = CaptionGap(true, true)}).Glyph,
+            (TPoint{23, 13}))
       << "no caption, no gap: the glyph alone is centred";
   EXPECT_EQ(PlaceContent({.Margin = INT_MAX, .GlyphSize = 16, .Gap = 4}).Text.X, INT_MAX) << "saturates, never wraps";
 }
 
-// Paints the frame's lines as the platform's pen does (each line from a point
-// to the next, the end point left out) and its two dots, one letter a colour:
-// o the outline, 1 and 2 lighter than the face f, 3 and 4 darker.
-std::vector<std::string> PaintedFrame(const TRect& r, bool sunken) {
-  const TRoundFrame frame = RoundFrameLines(r, 0x808080, 0x10, sunken);
-  std::vector<std::string> grid(r.Bottom, std::string(r.Right, '.'));
-  const auto letter = [](TColorRef c) {
-    return c == kButtonOutline ? 'o' : "43f21?"[std::min((c & 0xFF) / 0x10 - 6, 5u)];
-  };
-  for (const TPolyline& line : frame.Lines)
-    for (std::size_t i = 0; i + 1 < line.Points.size(); ++i) {
-      const TPoint from = line.Points[i], to = line.Points[i + 1];
-      const int dx = (to.X > from.X) - (to.X < from.X), dy = (to.Y > from.Y) - (to.Y < from.Y);
-      for (TPoint p = from; p != to; p.X += dx, p.Y += dy) grid.at(p.Y).at(p.X) = letter(line.Colour);
-    }
-  for (const TPoint dot : frame.Dots) grid.at(dot.Y).at(dot.X) = letter(frame.DotColour);
-  return grid;
-}
-
 TEST(RoundFrameLines, AnOctagonLitFromTheTopLeftOrFromTheBottomRightWhenSunken) {
-  // The middle is left to the fill.
-  const std::vector<std::string> raised = {
-      "..ooooooo..", ".o1111111o.", "o112222234o", "o122fff334o", "o12f...f34o",
-      "o123fff334o", "o133333344o", ".o4444444o.", "..ooooooo..",
+  // Raised colour, sunken colour, points: each line runs from one point to the next, the end point left out (the
+  // pixels they make are the Windows tier's); last the two dots the lines leave out. The middle is the fill's.
+  const std::tuple<TColorRef, TColorRef, std::vector<TPoint>> expected[] = {
+      {kBlack, kBlack, {{5, 2}, {12, 2}, {14, 4}, {14, 10}, {12, 12}, {5, 12}, {3, 10}, {3, 4}, {5, 2}}},
+      {0xA0A0A0, 0x606060, {{4, 10}, {4, 4}, {5, 4}, {5, 3}, {13, 3}}},  // left and top, outer
+      {0x909090, 0x707070, {{5, 9}, {5, 5}, {6, 5}, {6, 4}, {12, 4}}},  // left and top, inner
+      {0x808080, 0x808080, {{7, 5}, {10, 5}, {11, 6}, {11, 8}, {10, 9}, {7, 9}, {6, 8}, {6, 5}}},  // the face
+      {0x707070, 0x909090, {{5, 10}, {11, 10}, {11, 9}, {12, 9}, {12, 3}}},  // bottom and right, inner
+      {0x606060, 0xA0A0A0, {{5, 11}, {12, 11}, {12, 10}, {13, 10}, {13, 3}}},  // bottom and right, outer
+      {0x707070, 0x909090, {{6, 9}, {11, 5}}},
   };
-  const std::vector<std::string> sunken = {
-      "..ooooooo..", ".o4444444o.", "o443333321o", "o433fff221o", "o43f...f21o",
-      "o432fff221o", "o422222211o", ".o1111111o.", "..ooooooo..",
-  };
-  EXPECT_EQ(PaintedFrame({0, 0, 11, 9}, false), raised);
-  EXPECT_EQ(PaintedFrame({0, 0, 11, 9}, true), sunken);
-  // Taller, at (3, 2): the corner's row, and the column of the face's left side.
-  const std::vector<std::string> taller = PaintedFrame({3, 2, 14, 13}, false);
-  std::string column;
-  for (const std::string& row : taller) column += row[6];
-  EXPECT_EQ(std::tuple(taller[2], column), std::tuple(".....ooooooo..", "..o122fff334o"));
+  for (const bool sunken : {false, true}) {
+    const TRoundFrame frame = RoundFrameLines({3, 2, 15, 13}, 0x808080, 0x10, sunken);
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+      const auto& [raised, lowered, points] = expected[i];
+      const auto got = i < frame.Lines.size()
+                           ? std::tuple(frame.Lines[i].Colour, frame.Lines[i].Points)
+                           : std::tuple(frame.DotColour, std::vector(frame.Dots.begin(), frame.Dots.end()));
+      EXPECT_EQ(got, std::tuple(sunken ? lowered : raised, points)) << (sunken ? "sunken" : "raised") << ", line " << i;
+    }
+  }
 }
 
 // Strips and cells as letters: a and b ink, k the key, F the fill.
@@ -188,15 +171,13 @@ std::string Trace(bool isSwitch, const std::string& events) {
 TEST(QuickButtonPress, PressesAndReleasesMakeClicksAndToggleASwitch) {
   // What happens, whether the button is a switch, the events, the trace.
   const std::tuple<const char*, bool, const char*, const char*> cases[] = {
-      {"a click: its handler sees the released look", false, "PU", "p c:. ."},
-      {"outside: no click", false, "PO", "p ."},
+      {"click: its handler sees the released look", false, "PU", "p c:. ."}, {"outside: no click", false, "PO", "p ."},
       {"a switch toggles after its click's handler", true, "PU", "p c:. d"},
       {"a switch toggles on any left release, even outside", true, "PO", "p d"},
       {"a release dragged in from outside toggles a switch without a click", true, "U", "d"},
       {"a double click clicks once and toggles twice", true, "PU2U", "p c:. d pd ."},
       {"a right release ends the pressed look, not the click", false, "PRU", "p . c:. ."},
-      {"right releases never toggle", true, "RR", ". ."},
-      {"disabled: no press, click, toggle", true, "xPU", ". ."},
+      {"right releases never toggle", true, "RR", ". ."}, {"disabled: no press, click, toggle", true, "xPU", ". ."},
       {"disabled while pressed, the platform cancels: Down stays", true, "PxO", "p ."},
   };
   for (const auto& [what, isSwitch, events, trace] : cases) EXPECT_EQ(Trace(isSwitch, events), trace) << what;

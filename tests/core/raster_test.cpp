@@ -34,8 +34,7 @@ TEST(Raster, KeepsPixelsInDibOrderRefusesSizesItCannotHoldAndDrawsClippedAtEvery
       {1, 1, Or, {"dddd", "dood", "dood", "dddd"}},   {-1, 0, Copy, {"sddd", "sddd", "dddd", "dddd"}},
       {0, -1, Copy, {"ssdd", "dddd", "dddd", "dddd"}}, {3, 2, Copy, {"dddd", "dddd", "ddds", "ddds"}},
       {2, 3, Or, {"dddd", "dddd", "dddd", "ddoo"}},   {-1, -1, And, {"addd", "dddd", "dddd", "dddd"}},
-      {4, 0, Copy, {"dddd", "dddd", "dddd", "dddd"}},
-      {-2147483647, 2147483647, Copy, {"dddd", "dddd", "dddd", "dddd"}},
+      {4, 0, Copy, {"dddd", "dddd", "dddd", "dddd"}}, {-2147483647, 2147483647, Copy, {"dddd", "dddd", "dddd", "dddd"}},
   };
   for (const auto& [x, y, op, rows] : cases) {
     TRaster dest(4, 4, kDest);

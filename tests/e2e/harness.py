@@ -40,12 +40,12 @@ def settings(pupil_type=0, blink=1, interval=5000):
 STILL = settings(blink=0)
 
 
-def wait_until(condition, what, every=0.1):
+def wait_until(condition, what):
     """The first true result of condition(); fails after TIMEOUT naming what it waited for, or what() saw last."""
     deadline = time.monotonic() + TIMEOUT
     while not (result := condition()):
         assert time.monotonic() < deadline, f"gave up after {TIMEOUT:g} s: {what() if callable(what) else what}"
-        time.sleep(every)
+        time.sleep(0.1)
     return result
 
 
@@ -124,10 +124,6 @@ class ToviProgram:
 
     def running(self):
         return self.process is not None and self.process.poll() is None
-
-    def close(self):
-        """Posts WM_CLOSE to the main window, as Windows does at log-off."""
-        assert probe("close", MAIN_CLASS), "no main window to close"
 
     def wait_exit(self):
         wait_until(lambda: not self.running(), "tovi.exe to end")

@@ -1,6 +1,7 @@
 """The settings dialog and the about box, opened from the eyes' menu: how they
 look, what OK, Cancel and the keys do to the settings and to tovi.ini, one
-dialog at a time, and the eyes following the cursor while either is open."""
+dialog at a time, the eyes following the cursor while either is open, and the
+exit, which hands over no open dialog."""
 from pathlib import Path
 
 import pytest
@@ -39,7 +40,8 @@ def folder_state(folder):
 
 
 @pytest.mark.scales(144)
-def test_settings_cancel_changes_nothing_ok_stores_at_once_and_the_exit_hands_over_no_open_dialog(tovi, tmp_path):
+def test_settings_change_on_ok_alone_one_dialog_at_a_time_and_the_about_box_takes_neither_enter_nor_escape(
+        tovi, tmp_path):
     tovi.start(STILL)
     tray = Tray()
     before = folder_state(tovi.folder)
@@ -48,6 +50,23 @@ def test_settings_cancel_changes_nothing_ok_stores_at_once_and_the_exit_hands_ov
     keys(*CHANGE)
     click_in(dialog, SETTINGS_CANCEL)
     wait_closed(dialog)
+    about = open_dialog("TDlgAbout", tray.eye_centre(1))
+    looks_as_drawn(about["rect"], "about", tmp_path)
+    keys("Return", "Escape", "Tab", "Return", "Escape")
+    # While a dialog is open, either item of the menu brings it forward instead of opening another.
+    for eye, item in ((0, "settings"), (1, "about")):
+        tray.settle(0)
+        choose(tray.eye_centre(eye), item)
+        wait_until(lambda: not menus(), "the menu to close")
+    tray.settle(0)
+    assert [(w["hwnd"], w["foreground"]) for w in windows(visible=True) if w["class"].startswith("TDlg")] == \
+        [(about["hwnd"], True)], "not the about box alone in front"
+    # It has no control to take keys: Alt+F4, which goes to the active window, closes it.
+    keys("alt+F4")
+    wait_closed(about)
+    about = open_dialog("TDlgAbout", tray.eye_centre(0))
+    click_in(about, ABOUT_OK)
+    wait_closed(about)
     # The eyes keep their pupil at the next move, by when any saving would be done.
     tray.settle(0)
     assert folder_state(tovi.folder) == before, "the program's folder or tovi.ini changed"
@@ -67,29 +86,3 @@ def test_settings_cancel_changes_nothing_ok_stores_at_once_and_the_exit_hands_ov
     choose(tray.eye_centre(1), "exit")
     assert tovi.wait_exit() == 0
     assert tovi.ini.read_bytes() == settings(3, 1, 5300), "the exit saved what the open dialog showed"
-
-
-@pytest.mark.scales(144)
-def test_the_about_box_keeps_to_itself_and_takes_neither_enter_nor_escape(tovi, tmp_path):
-    tovi.start(STILL)
-    tray = Tray()
-    before = folder_state(tovi.folder)
-    dialog = open_dialog("TDlgAbout", tray.eye_centre(0))
-    looks_as_drawn(dialog["rect"], "about", tmp_path)
-    keys("Return", "Escape", "Tab", "Return", "Escape")
-    # While a dialog is open, either item of the menu brings it forward instead of opening another.
-    for eye, item in ((0, "settings"), (1, "about")):
-        tray.settle(0)
-        choose(tray.eye_centre(eye), item)
-        wait_until(lambda: not menus(), "the menu to close")
-    tray.settle(0)
-    assert [(w["hwnd"], w["foreground"]) for w in windows(visible=True) if w["class"].startswith("TDlg")] == \
-        [(dialog["hwnd"], True)], "not the about box alone in front"
-    # It has no control to take keys: Alt+F4, which goes to the active window, closes it.
-    keys("alt+F4")
-    wait_closed(dialog)
-    dialog = open_dialog("TDlgAbout", tray.eye_centre(1))
-    click_in(dialog, ABOUT_OK)
-    wait_closed(dialog)
-    tray.settle(0)
-    assert folder_state(tovi.folder) == before, "the program's folder or tovi.ini changed"

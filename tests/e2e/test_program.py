@@ -1,5 +1,5 @@
-"""The program as a whole: the release as a user unpacks it, its start and end, what it says about
-files it cannot use or write, and saving cut short."""
+"""The program as a whole: the release as a user unpacks it, its start and end, and what it says about
+files it cannot use or write."""
 import hashlib
 import os
 import re
@@ -63,17 +63,10 @@ def test_the_unpacked_release_starts_hidden_and_its_menu_ends_it_with_the_settin
     assert tovi.ini.read_bytes() == settings()
 
 
-@pytest.mark.parametrize("name, content, problem", [
-    ("cap1.bmp", b"This is not a picture.\r\n", "はビットマップとして読み込めません"),
-    ("base.bmp", None, "が見つかりません"),
-])
-def test_a_picture_missing_or_no_picture_ends_the_program_with_one_message_naming_it(tovi, name, content, problem):
-    if content is None:
-        (tovi.folder / name).unlink()
-    else:
-        (tovi.folder / name).write_bytes(content)
+def test_a_missing_picture_ends_the_program_with_one_message_naming_it(tovi):
+    (tovi.folder / "base.bmp").unlink()
     tovi.start()
-    assert answer_message() == f"{tovi.windows_folder}{name} {problem}"
+    assert answer_message() == f"{tovi.windows_folder}base.bmp が見つかりません"
     # The main form never came into being: the program says so in its exit code.
     assert tovi.wait_exit() == 1
 
@@ -99,8 +92,8 @@ def test_a_refused_save_is_reported_with_the_path_and_the_program_runs_on_until_
     refused()
     wait_closed(dialog)
     assert Tray().eyes == tray.eyes and tovi.running(), "the eyes moved or went"
-    # At close the save is refused once more; shutting down goes on after the report.
-    tovi.close()
+    # At close, posted as at log-off, the save is refused once more; shutting down goes on after the report.
+    assert probe("close", MAIN_CLASS), "no main window to close"
     wait_until(lambda: windows("#32770", visible=True), "the report")
     # The dialogs are gone by now, and while the report is open a right-click on an eye opens no menu. Sent as
     # the shell sends it: the answer comes once the eye has handled it, and an open menu would hold it back.
@@ -109,24 +102,3 @@ def test_a_refused_save_is_reported_with_the_path_and_the_program_runs_on_until_
     refused()
     assert tovi.wait_exit() == 0
 
-
-# A long file makes the save long enough to be seen and cut short.
-FILLER = b"".join(b"; filler line %07d, kept as it is by every save\r\n" % i for i in range(150000))
-
-
-def test_a_save_cut_short_leaves_the_old_file_whole(tovi):
-    temporary = tovi.folder / "tovi.ini.tmp"
-    tovi.ini.write_bytes(OLD + FILLER)
-    # A kill may come after the save has ended: the cut is tried again until one lands inside it.
-    for _ in range(3):
-        before = tovi.ini.read_bytes()
-        tovi.start()
-        wait_until(lambda: windows(MAIN_CLASS), "the start")
-        tovi.close()
-        wait_until(lambda: temporary.exists() or not tovi.running(), "the save to begin", every=0.001)
-        tovi.process.kill()
-        tovi.wait_exit()
-        if temporary.exists():
-            break
-    assert temporary.exists(), "no kill came inside the save"
-    assert tovi.ini.read_bytes() == before, "a save cut short spoilt the old file"

@@ -18,9 +18,7 @@
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kNotFound = 1;
-constexpr int kUsage = 2;
+enum TExitCode { kDone, kNotFound, kUsage };
 
 // A JSON string; every character outside printable ASCII as its UTF-16 escape.
 std::string Str(std::wstring_view text) {
@@ -68,15 +66,12 @@ std::vector<HWND> Windows(const wchar_t* className, const wchar_t* title) {
   std::vector<HWND> all, found;
   EnumWindows([](HWND w, LPARAM list) { return reinterpret_cast<std::vector<HWND>*>(list)->push_back(w), TRUE; },
               reinterpret_cast<LPARAM>(&all));
-  for (HWND w : all) {
+  for (HWND w : all)
     if ((!className || !lstrcmpiW(ClassOf(w).c_str(), className)) && (!title || TextOf(w) == title)) found.push_back(w);
-  }
   return found;
 }
 
 int ListWindows() {
-  // A message box shows its text in the static control numbered 0xFFFF.
-  constexpr int kMessageText = 0xFFFF;
   for (HWND w : Windows(nullptr, nullptr)) {
     RECT r{};
     GetWindowRect(w, &r);
@@ -86,7 +81,7 @@ int ListWindows() {
                      {"title", Str(TextOf(w))}, {"visible", Bool(IsWindowVisible(w))},
                      {"foreground", Bool(w == GetForegroundWindow())},
                      {"rect", List({r.left, r.top, r.right, r.bottom})}, {"client", List({client.x, client.y})},
-                     {"text", Str(TextOf(GetDlgItem(w, kMessageText)))}});
+                     {"text", Str(TextOf(GetDlgItem(w, 0xFFFF)))}});  // a message box's, in its control 0xFFFF
   }
   return kDone;
 }
@@ -94,10 +89,8 @@ int ListWindows() {
 // Sends rather than posts: when the probe ends, every window told has handled it.
 int Send(const wchar_t* className, UINT message, WPARAM wParam, LPARAM lParam) {
   int sent = 0;
-  for (HWND w : Windows(className, nullptr)) {
-    DWORD_PTR result = 0;
-    sent += SendMessageTimeoutW(w, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result) != 0;
-  }
+  for (HWND w : Windows(className, nullptr))
+    sent += SendMessageTimeoutW(w, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, nullptr) != 0;
   Print("sent", {{"to", Num(sent)}});
   return sent ? kDone : kNotFound;
 }
@@ -118,7 +111,6 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
   std::vector<std::uint32_t> last;
   const DWORD start = GetTickCount();
   do {
-    const DWORD taken = GetTickCount() - start;
     BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
     GdiFlush();
     if (last.empty() || !std::equal(last.begin(), last.end(), pixels)) {
@@ -129,7 +121,7 @@ int WatchScreen(int left, int top, int width, int height, int milliseconds) {
         std::snprintf(colour, sizeof colour, "%06x", static_cast<unsigned>(pixel & 0xFFFFFF));
         hex += colour;
       }
-      Print("frame", {{"t", Num(taken)}, {"pixels", hex + "\""}});
+      Print("frame", {{"pixels", hex + "\""}});
     }
     // A picture of the eyes lasts 10 ms: a sample a millisecond sees each one
     // and leaves the machine to the program watched.

@@ -35,7 +35,6 @@ TEST(EyePublisher, HandsBothIconsEachPictureThatDiffersFromTheLastAndNoOther) {
       {"white again", white, nullptr, false, 0},
       {"a pixel darker", dotted, nullptr, true, 2},
       {"a pixel of mask clear", masked, nullptr, true, 2},
-      {"that again", masked, nullptr, false, 0},
       {"white after it", white, nullptr, true, 2},
       // The newer goes to both icons, the older to the first only.
       {"masked, and dotted during it", masked, &dotted, true, 3},

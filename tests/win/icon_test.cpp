@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "memory_surface.h"
-#include "toolkit/display_scale.h"
 
 namespace tovi {
 namespace {
@@ -28,10 +25,6 @@ TEST(IconFromPicture, WhiteMaskShowsTheBackgroundAndTheRestThePicture) {
     EXPECT_EQ(target.Picture(), expected) << width << " wide";
     EXPECT_EQ(maskDrawn.Picture(), mask) << width << " wide: the mask alone";
   }
-}
-
-TEST(TrayIconSize, IsTheSmallIconAtTheDisplayScaleOfTheTaskBar) {
-  EXPECT_EQ(std::tuple(TaskBarDpi(), WindowDpi(nullptr), SmallIconMetric(96)), std::tuple(96, 96, 16));
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <string>
 #include <tuple>
 
+#include "scratch_folder.h"
 #include "seam_override.h"
+#include "serve_until.h"
 #include "toolkit/application.h"
 #include "toolkit/errors.h"
 #include "toolkit/files.h"
@@ -16,24 +18,7 @@
 namespace tovi {
 namespace {
 
-// A folder of its own for a main form, with the build's pictures: the form writes its settings there. Gone after.
-// Path ends in a backslash, as the form takes it.
-struct TFormFolder {
-  TFormFolder() {
-    std::filesystem::remove_all(Path);  // a crashed run may have left one behind
-    std::filesystem::create_directory(Path);
-    for (const auto& file : std::filesystem::directory_iterator(ProgramFolder() + L"" TOVI_PICTURES_FROM_TESTS)) {
-      const std::filesystem::path& picture = file.path();
-      if (picture.extension() == L".bmp") std::filesystem::copy(picture, Path + picture.filename().wstring());
-    }
-  }
-  ~TFormFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(Path, ignored);
-  }
-  const std::wstring Path = std::filesystem::temp_directory_path().wstring() + L"\\tovi form " +
-                            std::to_wstring(GetCurrentProcessId()) + L"\\";
-};
+using testing::ServeUntil;
 
 std::string Answers;  // the form's answers to the session's news during each delete (1 where it heard them), and errors
 
@@ -50,37 +35,33 @@ BOOL WINAPI ServeWhileDeleting(DWORD operation, PNOTIFYICONDATAA) {
   return TRUE;
 }
 
-TEST(MainForm, HearsNothingOnceItsMembersBeginToGo) {
+TEST(MainForm, SaysWhichPictureFailsAndHearsNothingOnceItsMembersBeginToGo) {
   const TSeamOverride<decltype(seams::ShellNotifyIcon)> shell(seams::ShellNotifyIcon, &ServeWhileDeleting);
   Application().OnException = [](TObject*, const std::wstring&) { Answers += " error"; };
-  // in turn: the pictures, whether the form comes into being
-  const std::tuple<const char*, bool> cases[] = {{"the build's", true}, {"a broken base.bmp", false}};
-  for (const auto& [pictures, makes] : cases) {
-    const TFormFolder folder;
-    if (!makes) std::filesystem::resize_file(folder.Path + L"base.bmp", 10);
+  // What becomes of a picture; the form's error, none where it comes into being.
+  const std::tuple<std::string, std::wstring> cases[] = {{"nothing", L""},
+      {"base.bmp broken", L"base.bmp はビットマップとして読み込めません"}, {"cap1.bmp removed", L"cap1.bmp が見つかりません"}};
+  for (const auto& [change, error] : cases) {
+    const testing::TScratchFolder folder(true);
+    if (change == "base.bmp broken") std::filesystem::resize_file(folder.Path + L"base.bmp", 10);
+    if (change == "cap1.bmp removed") std::filesystem::remove(folder.Path + L"cap1.bmp");
     Answers.clear();
-    bool made = false;
+    std::wstring failure;
     try {
       TFrmMain form(folder.Path);
-      made = true;
-    } catch (const EToviError&) {
+    } catch (const EToviError& e) {
+      failure = e.Message();
     }
-    EXPECT_EQ(std::pair(made, Answers), std::pair(makes, std::string("0000")))
-        << pictures << ": made, and the form's answers to a lock and an unlock sent during each icon's delete";
+    EXPECT_EQ(std::pair(failure, Answers), std::pair(error.empty() ? error : folder.Path + error, std::string("0000")))
+        << change << ": the form's error, and its answers to a lock and an unlock sent during each icon's delete";
   }
   Application().OnException = nullptr;
 }
 
 int Modifies = 0;
-POINT WakeCursor;  // where the cursor is asked to be when the form wakes
 
 BOOL WINAPI CountModifies(DWORD operation, PNOTIFYICONDATAA) {
   Modifies += operation == NIM_MODIFY;
-  return TRUE;
-}
-
-BOOL WINAPI SteerCursor(LPPOINT point) {
-  *point = WakeCursor;
   return TRUE;
 }
 
@@ -96,39 +77,22 @@ bool HearsTheMouse(HWND form) {
   return false;
 }
 
-// Serves messages until the condition holds or 5 s have passed; whether it held.
-template <typename TCondition>
-bool ServeUntil(TCondition condition) {
-  for (const DWORD start = GetTickCount(); !condition(); Application().ProcessMessages()) {
-    if (GetTickCount() - start > 5000) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
-
-TEST(MainForm, SleepsWhileNothingCanChangeAndWakesForTheBlinkAndAtOnceForTheMouse) {
+TEST(MainForm, SleepsWhileNothingCanChangeAndWakesForTheBlinkAndTheMouse) {
   const TSeamOverride<decltype(seams::ShellNotifyIcon)> shell(seams::ShellNotifyIcon, &CountModifies);
-  const TSeamOverride<decltype(seams::CursorPos)> cursor(seams::CursorPos, &SteerCursor);
-  const TFormFolder folder;
-  const char ini[] = "[Eye]\r\nBlinkInterval=400\r\n";
-  const HANDLE file = CreateFileW((folder.Path + L"tovi.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                  nullptr);
-  DWORD written = 0;
-  WriteFile(file, ini, sizeof ini - 1, &written, nullptr);
-  CloseHandle(file);
+  SetCursorPos(0, 0);
+  const testing::TScratchFolder folder(true);
+  // Longer than the default 5000 ms, so that a blink at the default comes too soon.
+  WriteFileSafely(folder.Path + L"tovi.ini", "[Eye]\r\nBlinkInterval=6000\r\n");
   TFrmMain form(folder.Path);
   const DWORD started = GetTickCount();
   ASSERT_TRUE(ServeUntil([&] { return HearsTheMouse(form.Handle()); })) << "the still eyes never slept";
   // Asleep, nothing ticks but the blink an interval after the start.
   const int beforeBlink = Modifies;
   ASSERT_TRUE(ServeUntil([&] { return Modifies > beforeBlink; })) << "no blink came to the sleeping eyes";
-  EXPECT_GE(GetTickCount() - started, 400u) << "the blink came before its interval";
+  EXPECT_GE(GetTickCount() - started, 6000u) << "the blink came before the interval tovi.ini gives";
   ASSERT_TRUE(ServeUntil([&] { return HearsTheMouse(form.Handle()); })) << "the eyes did not sleep after the blink";
-  // The mouse's report wakes them, and the tick that follows it at once shows where the cursor is now.
-  RECT bar{};
-  GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &bar);
-  WakeCursor = {bar.right + 2000, (bar.top + bar.bottom) / 2};
-  INPUT move{INPUT_MOUSE, {.mi = {5, 0, 0, MOUSEEVENTF_MOVE, 0, 0}}};
+  // The mouse's report wakes them, and the next tick shows where the cursor is now: at the far corner.
+  INPUT move{INPUT_MOUSE, {.mi = {65535, 65535, 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0}}};
   const int beforeMove = Modifies;
   SendInput(1, &move, sizeof move);
   MSG report{};  // taken alone, so that nothing else runs before it
@@ -137,8 +101,8 @@ TEST(MainForm, SleepsWhileNothingCanChangeAndWakesForTheBlinkAndAtOnceForTheMous
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_RAWINPUT);
   }
   DispatchMessageW(&report);
-  EXPECT_EQ(std::pair(HearsTheMouse(form.Handle()), Modifies - beforeMove), std::pair(false, 2))
-      << "the mouse's report: still asleep, and the icons given the waking tick's picture";
+  EXPECT_FALSE(HearsTheMouse(form.Handle())) << "the mouse's report left the eyes asleep";
+  EXPECT_TRUE(ServeUntil([&] { return Modifies - beforeMove == 2; })) << "no tick showed the moved cursor";
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ class QuickButtonTest : public ::testing::Test {
 };
 
 TEST_F(QuickButtonTest, RoundFramePixelForPixel) {
-  // K black, 1 to 4 the shades, F and o the face, '.' the corners the control never paints.
+  // The core gives the frame's lines; here GDI's pen draws them, each without its end point. K black, 1 to 4 the
+  // shades, F and o the face, '.' the corners the control never paints.
   const char* const frame[] = {"..KKKKKKKKKKKK..", ".K111111111111K.", "K11222222222234K", "K122FFFFFFFF334K",
                                "K12FooooooooF34K", "K12FooooooooF34K", "K12FooooooooF34K", "K12FooooooooF34K",
                                "K123FFFFFFFF334K", "K13333333333344K", ".K444444444444K.", "..KKKKKKKKKKKK.."};

@@ -13,8 +13,8 @@
 #include <thread>
 #include <tuple>
 
-#include "core/extended_path.h"
 #include "core/settings.h"
+#include "scratch_folder.h"
 #include "toolkit/errors.h"
 #include "toolkit/files.h"
 #include "toolkit/image_file.h"
@@ -22,27 +22,8 @@
 namespace tovi {
 namespace {
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// For the test's own calls on folders past 260 characters, where Windows takes only this form.
-std::wstring Extended(const std::wstring& path) {
-  return ExtendedLengthPath(std::filesystem::path(path).lexically_normal().wstring());
-}
-
-// A fresh folder whose name holds a space and characters beyond ASCII, as a user's may; gone with its files after.
-// Its path doubles a separator, which only the full path's clean-up takes away.
-struct TScratchFolder {
-  TScratchFolder() {
-    std::filesystem::remove_all(Extended(Path));  // a crashed run may have left one behind
-    std::filesystem::create_directory(Path);
-  }
-  ~TScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(Extended(Path), ignored);
-  }
-  const std::wstring Path = std::filesystem::temp_directory_path().wstring() + L"\\目 テスト " +
-                            std::to_wstring(GetCurrentProcessId()) + L"\\";
-};
+using testing::Extended;
+using testing::TScratchFolder;
 
 // Another program's hold on a file: nobody else may read or write it, nor delete it unless shared.
 using THold = std::unique_ptr<void, decltype(&CloseHandle)>;
@@ -111,21 +92,21 @@ TEST(SettingsFile, IsReadAndReplacedWholeOnlyWhereItCouldBeRead) {
       EXPECT_EQ(store.Load(), c.Loaded) << c.What;
       store.RememberOverflowHint();
     }
-    EXPECT_FALSE(Exists(ini + L".tmp")) << c.What << ": the temporary a crashed save left";
+    EXPECT_FALSE(FileExists(ini + L".tmp")) << c.What << ": the temporary a crashed save left";
     if (c.UserSaves) store.Save({3, false, 400});
     store.SaveAtExit({3, false, 400});
     EXPECT_EQ(ReadFileBytes(ini), c.After) << c.What;
   }
-  // Every byte goes over, and a hidden system file stays one; a temporary is left by neither save.
+  // Over a megabyte of every byte value goes over and back; a hidden system file stays one; no save leaves a temporary.
   std::string bytes;
-  for (int i = 0; i < 3 * 256; ++i) bytes += static_cast<char>(i);
+  for (int i = 0; i < (1 << 20) + 256; ++i) bytes += static_cast<char>(i);
   const DWORD kArchive = FILE_ATTRIBUTE_ARCHIVE;
   for (const DWORD kept : {kArchive, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kArchive}) {
     SetFileAttributesW(ini.c_str(), kept);
     WriteFileSafely(ini, bytes += "x");
-    EXPECT_EQ(std::tuple(ReadFileBytes(ini), GetFileAttributesW(ini.c_str()), Exists(ini + L".tmp")),
-              std::tuple(std::optional(bytes), kept, false))
-        << kept << ": the bytes, the attributes, a temporary left";
+    EXPECT_EQ(std::tuple(ReadFileBytes(ini) == bytes, GetFileAttributesW(ini.c_str()), FileExists(ini + L".tmp")),
+              std::tuple(true, kept, false))
+        << kept << ": the bytes alike, the attributes, a temporary left";
   }
   // The old file's access rights go over, protected from the folder's or not.
   for (const wchar_t* rights : {L"D:P(A;;FA;;;WD)", L"D:(A;;FA;;;WD)"}) {

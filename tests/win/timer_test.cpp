@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "serve_until.h"
 #include "toolkit/application.h"
 #include "toolkit/errors.h"
 #include "toolkit/form.h"
@@ -35,11 +36,7 @@ TEST(Timer, EachTickReachesItsOwnTimerAndAFailingOneIsReportedWithoutStoppingIt)
   stopped.OnTimer = [&](TObject*) { ++stoppedTicks; };
   stopped.SetEnabled(false);
 
-  const DWORD deadline = GetTickCount() + 10000;
-  while ((firstTicks < 4 || secondTicks < 4) && static_cast<LONG>(deadline - GetTickCount()) > 0) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-    Application().ProcessMessages();
-  }
+  testing::ServeUntil([&] { return firstTicks >= 4 && secondTicks >= 4; });
   Application().OnException = nullptr;
 
   EXPECT_GE(firstTicks, 4) << "the timer stopped after its failing tick";

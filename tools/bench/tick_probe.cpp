@@ -1,6 +1,6 @@
 // tick_probe: the floor program plus the inputs that Tovi's timer gathers on
 // every tick, in one of two ways, so the benchmarks can tell what each way
-// costs while the cursor stands still (when nothing is composed); and two
+// costs while the cursor stands still (when nothing is composed); and three
 // programs to hold a sleeping Tovi against.
 //
 //   tick_probe search   the cursor asked of the window server (GetCursorPos)
@@ -13,6 +13,8 @@
 //                       the least a program that follows the cursor by a timer costs
 //   tick_probe wait     no timer at all, only waiting in GetMessage: the least
 //                       any program with a window costs
+//   tick_probe second   a 1-s timer whose ticks do nothing: what waking once a
+//                       second costs, as a sleeping Tovi's refresh does
 //
 // Each mode's window has its own title ("Tick probe MODE"), so that two of
 // them can run side by side and be closed one at a time. Closing its window
@@ -32,7 +34,7 @@ constexpr wchar_t kClassName[] = L"ToviTickProbe";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTickMilliseconds = 10;
 
-enum class TMode { Search, Tovi, Cursor, Wait };
+enum class TMode { Search, Tovi, Cursor, Wait, Second };
 
 TMode Mode = TMode::Tovi;
 tovi::TEyes Eyes;
@@ -48,6 +50,7 @@ tovi::TRect SearchedRect() {
 }
 
 void Tick() {
+  if (Mode == TMode::Second) return;
   if (Mode == TMode::Cursor) {
     POINT asked{};
     GetCursorPos(&asked);
@@ -87,6 +90,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   if (mode == L"search") Mode = TMode::Search;
   else if (mode == L"cursor") Mode = TMode::Cursor;
   else if (mode == L"wait") Mode = TMode::Wait;
+  else if (mode == L"second") Mode = TMode::Second;
   else if (mode != L"tovi") return 2;
   const std::wstring title = L"Tick probe " + mode;
 
@@ -98,7 +102,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
                                       nullptr, instance, nullptr);
   if (window == nullptr) return 1;
-  if (Mode != TMode::Wait && !SetTimer(window, kTimerId, kTickMilliseconds, nullptr)) return 1;
+  const UINT interval = Mode == TMode::Second ? 1000 : kTickMilliseconds;
+  if (Mode != TMode::Wait && !SetTimer(window, kTimerId, interval, nullptr)) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
   return 0;

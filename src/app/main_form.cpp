@@ -186,8 +186,8 @@ void TFrmMain::WakeUp() {
 // the cursor, and raw input, which comes at the mouse's own rate (up to a
 // thousand reports a second), would wake the program for nothing.
 bool TFrmMain::SetRawMouseInput(bool on) {
-  const RAWINPUTDEVICE mouse{HID_USAGE_PAGE_GENERIC, HID_USAGE_GENERIC_MOUSE, static_cast<DWORD>(on ? RIDEV_INPUTSINK : RIDEV_REMOVE),
-                             on ? Handle() : nullptr};
+  const RAWINPUTDEVICE mouse{HID_USAGE_PAGE_GENERIC, HID_USAGE_GENERIC_MOUSE,
+                             static_cast<DWORD>(on ? RIDEV_INPUTSINK : RIDEV_REMOVE), on ? Handle() : nullptr};
   return RegisterRawInputDevices(&mouse, 1, sizeof mouse) != FALSE;
 }
 

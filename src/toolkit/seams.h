@@ -28,7 +28,8 @@ inline UINT (*OpenPopupMenu)(HMENU menu, HWND owner, POINT at) = &TrackPopupMenu
 inline TTrayWindow (*FindNotificationArea)() = &FindTrayWindow;
 inline BOOL(WINAPI* ShellNotifyIconW)(DWORD operation, PNOTIFYICONDATAW data) = &::Shell_NotifyIconW;
 inline HRESULT(WINAPI* UserNotificationState)(QUERY_USER_NOTIFICATION_STATE* state) = &::SHQueryUserNotificationState;
-inline HRESULT(WINAPI* ShellNotifyIconGetRect)(const NOTIFYICONIDENTIFIER* icon, RECT* place) = &::Shell_NotifyIconGetRect;
+inline HRESULT(WINAPI* ShellNotifyIconGetRect)(const NOTIFYICONIDENTIFIER* icon,
+                                                RECT* place) = &::Shell_NotifyIconGetRect;
 // The session's news for a window, which Wine never sends: the only way a lock is heard on Windows.
 inline BOOL(WINAPI* RegisterSessionNotification)(HWND window, DWORD flags) = &::WTSRegisterSessionNotification;
 inline BOOL(WINAPI* UnregisterSessionNotification)(HWND window) = &::WTSUnRegisterSessionNotification;

@@ -98,7 +98,8 @@ TEST(FolderClaim, HoldsAFolderByAnyOfItsSpellingsForOneCopyAtATime) {
   }
   // The object an elevated copy makes, which one that is not elevated may not open: here, nobody may.
   SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-  ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr);
+  ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &attributes.lpSecurityDescriptor,
+                                                       nullptr);
   const std::string name = FolderClaimName(u"\\\\?\\C:\\users\\Public\\Tovi claim folder");
   const TUniqueKernelObject elevated(CreateMutexW(&attributes, FALSE, std::wstring(name.begin(), name.end()).c_str()));
   EXPECT_TRUE(elevated && TFolderClaim(folder).HeldElsewhere()) << "held by an elevated copy";

@@ -91,6 +91,7 @@ TEST(SettingsFile, IsReadAndReplacedWholeOnlyWhereItCouldBeRead) {
       const THold held = c.HeldAtLoad ? Hold(ini) : THold(nullptr, &CloseHandle);
       EXPECT_EQ(store.Load(), c.Loaded) << c.What;
       store.RememberOverflowHint();
+      EXPECT_TRUE(store.OverflowHintShown()) << c.What << ": the hint, once given, is not given again";
     }
     EXPECT_FALSE(FileExists(ini + L".tmp")) << c.What << ": the temporary a crashed save left";
     if (c.UserSaves) store.Save({3, false, 400});

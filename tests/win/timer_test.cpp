@@ -37,7 +37,7 @@ TEST(Timer, EachTickReachesItsOwnTimerAndAFailingOneIsReportedWithoutStoppingIt)
   Application().OnException = nullptr;
   EXPECT_TRUE(ticks[0] >= 4 && ticks[0] < 100 && ticks[1] >= 4 && ticks[1] < 100 && ticks[2] == 0)
       << ticks[0] << " " << ticks[1] << " " << ticks[2] << ": the failing one, the one beside it, the disabled one";
-  EXPECT_EQ(reports, std::vector<std::wstring>{L"second tick"}) << "the failing tick was not reported once, by its timer";
+  EXPECT_EQ(reports, std::vector<std::wstring>{L"second tick"}) << "the failing tick not reported once, by its timer";
 }
 
 }  // namespace

@@ -70,8 +70,8 @@ TFrmMain::~TFrmMain() {
   StopMessages();
   // The dialogs are gone already, and a refused save's report below runs a
   // message loop: from here on the tray reaches nothing and nothing ticks.
-  for (TTimer* timer : {&Timer1, &FBlinkTimer, &FRefreshTimer}) timer->SetEnabled(false);
-  if (FSleeping) SetRawMouseInput(false);
+  EndSleep();
+  for (TTimer* timer : {&Timer1, &FRefreshTimer}) timer->SetEnabled(false);
   FRestWatch.OnWake = nullptr;
   for (TTaskTrayIcon* icon : {&TaskTrayIcon1, &TaskTrayIcon2}) {
     icon->SetPopUpMenuR(nullptr);
@@ -173,13 +173,17 @@ void TFrmMain::FallAsleep(std::optional<std::uint32_t> blinkIn) {
 
 void TFrmMain::WakeUp() {
   if (!FSleeping) return;
-  FSleeping = false;
-  FBlinkTimer.SetEnabled(false);
-  SetRawMouseInput(false);
+  EndSleep();
   RefreshPlaces();
   // The first tick follows within one tick's time, as a timer message: after
   // the input and the shell's calls waiting before it, never inside them.
   Timer1.SetEnabled(true);
+}
+
+void TFrmMain::EndSleep() {
+  FBlinkTimer.SetEnabled(false);
+  if (FSleeping) SetRawMouseInput(false);
+  FSleeping = false;
 }
 
 // Asleep, the first move of the mouse wakes the eyes. Awake, the tick reads
@@ -194,9 +198,7 @@ bool TFrmMain::SetRawMouseInput(bool on) {
 // Nobody can see the eyes: nothing is composed or handed to the shell.
 void TFrmMain::RestEyes() {
   Timer1.SetEnabled(false);
-  FBlinkTimer.SetEnabled(false);
-  if (FSleeping) SetRawMouseInput(false);
-  FSleeping = false;
+  EndSleep();
   UpdateRefresh();
 }
 

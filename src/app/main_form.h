@@ -67,14 +67,16 @@ class TFrmMain final : public TForm {
   // about programs in front and where the eyes are.
   void Refresh();
   void RefreshPlaces();
-  // The 10-ms tick stops; a blink due so many milliseconds on is woken for.
+  // The 10-ms tick stops until the mouse moves or, if blinkIn is given, the blink due that many ms on.
   void FallAsleep(std::optional<std::uint32_t> blinkIn);
   // Sleeping eyes tick again: something may have changed what they show.
   void WakeUp();
+  // Neither the blink's timer nor the mouse's raw input wakes the eyes any more.
+  void EndSleep();
   bool SetRawMouseInput(bool on);
   void RestEyes();
   void WakeEyes();
-  // The once-a-second refresh runs but while a rest that only a message ends.
+  // The once-a-second refresh runs, except during a rest that only a message can end (a lock, the display off).
   void UpdateRefresh();
   // One dialog at a time: an open one comes to the front instead of another.
   bool BringOpenDialogForward();

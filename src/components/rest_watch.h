@@ -1,9 +1,6 @@
 #pragma once
 
 #include <windows.h>
-#include <wtsapi32.h>
-
-#include <cstdint>
 
 #include "core/rest.h"
 #include "toolkit/component.h"

@@ -55,13 +55,13 @@ TFrmMain::TFrmMain(std::wstring folder)
   // A form that fails to come into being loses its members while its window lives on, as one that ends.
   try {
     FormCreate();
+    Timer1.SetEnabled(true);
+    UpdateRefresh();
+    Refresh();
   } catch (...) {
     StopMessages();
     throw;
   }
-  Timer1.SetEnabled(true);
-  UpdateRefresh();
-  Refresh();
 }
 
 TFrmMain::~TFrmMain() {

@@ -52,7 +52,7 @@ void TEyes::AdvanceBlink(std::uint32_t now, const EyeSettings& settings) {
 std::optional<TEyePicture> TEyes::Tick(const TTickInputs& inputs, const EyeSettings& settings) {
   AdvanceBlink(inputs.Now, settings);
   const double angle = GazeAngle(inputs.TrayRect, inputs.Cursor);
-  if (!FStale && angle == FLastAngle && FBlinkPos == FLastBlinkPos) {
+  if (!FStale && angle == FLastAngle && FBlinkPos == FLastBlinkPos && settings.FType == FLastType) {
     if (FUnchangedTicks < kStillTicks) ++FUnchangedTicks;
     return std::nullopt;
   }
@@ -60,6 +60,7 @@ std::optional<TEyePicture> TEyes::Tick(const TTickInputs& inputs, const EyeSetti
   FUnchangedTicks = 0;
   FLastAngle = angle;
   FLastBlinkPos = FBlinkPos;
+  FLastType = settings.FType;
   return EnlargeEye(ComposeEye(FImages, FIconMask, settings.FType, angle, FBlinkPos), FIconSize);
 }
 

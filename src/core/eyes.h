@@ -71,8 +71,8 @@ class TEyes {
   void Wake(std::uint32_t now);
 
   // One tick: the blink steps on, then the eyes turn to the cursor. The
-  // picture to show when the gaze angle or the blink frame is no longer the
-  // one last shown, else nothing.
+  // picture to show when the gaze angle, the blink frame or the pupil is no
+  // longer the one last shown, else nothing.
   std::optional<TEyePicture> Tick(const TTickInputs& inputs, const EyeSettings& settings);
 
   // When the next tick is needed, at now, after the last tick.
@@ -89,6 +89,7 @@ class TEyes {
   std::uint32_t FBlinkEndTick = 0;
   double FLastAngle = 0.0;
   std::int32_t FLastBlinkPos = 0;
+  std::int32_t FLastType = 0;
   int FUnchangedTicks = 0;   // ticks in a row that showed nothing new, up to kStillTicks
   bool FBlinkWasOn = false;  // whether blinking was on at the last tick
 };

@@ -16,9 +16,9 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 // A virus scanner, the indexer or a sync client opens a file the moment it
 // changes and holds it for a moment: a step that meets such a hold is tried
-// again, this many times after this many milliseconds, about two seconds in all.
-constexpr int kHoldRetries = 40;
+// again this many milliseconds later, until the read's or the save's time is up.
 constexpr DWORD kHoldWait = 50;
+constexpr DWORD kHoldTime = 2000;
 
 std::wstring TemporaryOf(const std::wstring& path) { return path + L".tmp"; }
 
@@ -37,17 +37,16 @@ std::wstring LongPath(const std::wstring& path) { return ExtendedLengthPath(Full
 DWORD ErrorUnless(bool succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(); }
 
 // Runs a step, which answers ERROR_SUCCESS or why it failed, again while it
-// meets another program's hold, until the waits are up; answers as its last
-// try did. Windows answers a rename over a file that is open, even one shared
-// for deletion, with "access denied".
+// meets another program's hold, until the deadline; answers as its last try
+// did. Windows answers a rename over a file that is open, even one shared for
+// deletion, with "access denied".
 template <typename TStep>
-DWORD WaitingOutHolds(TStep step, bool renaming = false) {
-  for (int retries = 0;; ++retries) {
+DWORD WaitingOutHolds(TStep step, THoldDeadline deadline, bool renaming = false) {
+  for (;;) {
     const DWORD error = step();
     const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
                       (renaming && error == ERROR_ACCESS_DENIED);
-    if (!held || retries == kHoldRetries) return error;
-    Sleep(kHoldWait);
+    if (!held || !deadline.WaitAMoment()) return error;
   }
 }
 
@@ -117,13 +116,13 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 // Writes and flushes a whole new file with the attributes and access rights
 // given (none: the folder's); false, with nothing left behind, when that fails.
 bool WriteNewFile(const std::wstring& longPath, std::string_view bytes, DWORD attributes,
-                  const std::optional<TAccessRights>& rights) {
+                  const std::optional<TAccessRights>& rights, THoldDeadline deadline) {
   const DWORD access = GENERIC_WRITE | (rights ? READ_CONTROL | WRITE_DAC : 0);
   TUniqueKernelObject file;
   WaitingOutHolds([&] {
     file = OpenLongPath(longPath, access, 0, CREATE_ALWAYS, attributes);
     return ErrorUnless(bool(file));
-  });
+  }, deadline);
   if (!file) return false;
   // Given through the handle, the rights cannot take away the writing it was opened for.
   const auto giveRights = [&] {
@@ -138,6 +137,13 @@ bool WriteNewFile(const std::wstring& longPath, std::string_view bytes, DWORD at
 }
 
 }  // namespace
+
+bool THoldDeadline::WaitAMoment() const {
+  const DWORD spent = GetTickCount() - FStart;
+  if (spent >= kHoldTime) return false;
+  Sleep(std::min(kHoldWait, kHoldTime - spent));
+  return true;
+}
 
 EToviError WriteRefusal(const std::wstring& path) { return EToviError(FullPath(path) + L" に書き込めません"); }
 
@@ -162,21 +168,21 @@ bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-TReadableFile OpenForReading(const std::wstring& path) {
+TReadableFile OpenForReading(const std::wstring& path, THoldDeadline deadline) {
   const std::wstring longPath = LongPath(path);
   TReadableFile opened;
   const DWORD error = WaitingOutHolds([&] {
     opened.FFile = OpenLongPath(longPath, GENERIC_READ, kShareAll, OPEN_EXISTING);
     return ErrorUnless(bool(opened.FFile));
-  });
+  }, deadline);
   opened.FStatus = error == ERROR_SUCCESS                                           ? TLoadStatus::Loaded
                    : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TLoadStatus::Missing
                                                                                     : TLoadStatus::Unreadable;
   return opened;
 }
 
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-  const TReadableFile opened = OpenForReading(path);
+std::optional<std::string> ReadFileBytes(const std::wstring& path, THoldDeadline deadline) {
+  const TReadableFile opened = OpenForReading(path, deadline);
   if (opened.FStatus == TLoadStatus::Missing) return std::string();
   if (!opened.FFile) return std::nullopt;
   std::string bytes;
@@ -185,13 +191,13 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
     DWORD got = 0;
     // A part of the file another program has locked is read again once it is free.
     const auto read = [&] { return ErrorUnless(ReadFile(opened.FFile.Get(), buffer, sizeof buffer, &got, nullptr)); };
-    if (WaitingOutHolds(read) != ERROR_SUCCESS) return std::nullopt;
+    if (WaitingOutHolds(read, deadline) != ERROR_SUCCESS) return std::nullopt;
     if (got == 0) return bytes;
     bytes.append(buffer, got);
   }
 }
 
-void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
+void WriteFileSafely(const std::wstring& path, std::string_view bytes, THoldDeadline deadline) {
   const std::wstring target = LongPath(path);
   const std::wstring temporary = TemporaryOf(target);
   // Windows's own profile writer fails on a read-only file; Wine run as root
@@ -205,12 +211,13 @@ void WriteFileSafely(const std::wstring& path, std::string_view bytes) {
   // leaves an empty file when the save is killed.
   const DWORD kept = exists ? attributes & kKeptAttributes : 0;
   const std::optional<TAccessRights> rights = exists ? AccessRightsOf(target, path) : std::nullopt;
-  if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, rights)) throw WriteRefusal(path);
+  if (!WriteNewFile(temporary, bytes, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, rights, deadline))
+    throw WriteRefusal(path);
   const auto rename = [&] {
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     return ErrorUnless(MoveFileExW(temporary.c_str(), target.c_str(), flags));
   };
-  if (WaitingOutHolds(rename, true) != ERROR_SUCCESS) {
+  if (WaitingOutHolds(rename, deadline, true) != ERROR_SUCCESS) {
     DeleteFileW(temporary.c_str());
     throw WriteRefusal(path);
   }

@@ -101,7 +101,7 @@ std::string Shown(const std::optional<TEyePicture>& picture) {
 
 // Runs steps on new eyes: "+N" ticks N ms after the tick before (or the start),
 // "N*+M" ticks N times, M ms apart; "sN" lets N ms pass without a tick, as
-// while the eyes sleep; "iN" sets the blink interval; "click", "wake" comes back from rest, "off"
+// while the eyes sleep; "iN" sets the blink interval, "tN" the pupil; "click", "wake" comes back from rest, "off"
 // and "on" switch blinking, "@X,Y" moves the cursor (first right of the tray),
 // "?" tells when the next tick is due: "~" in a tick, "z" still for good,
 // "zN" still until a blink N ms on. A tick tells what it showed (Shown).
@@ -123,6 +123,7 @@ std::string RunEyes(std::uint32_t start, std::int32_t interval, const std::strin
     else if (step == "off" || step == "on") settings.FBlink = step == "on";
     else if (step[0] == 's') inputs.Now += static_cast<std::uint32_t>(std::stoul(step.substr(1)));
     else if (step[0] == 'i') settings.FBlinkInterval = std::stoi(step.substr(1));
+    else if (step[0] == 't') settings.FType = std::stoi(step.substr(1));
     else if (step[0] == '@') std::sscanf(step.c_str(), "@%d,%d", &inputs.Cursor.X, &inputs.Cursor.Y);
     else if (step == "?") {
       const TNextTick next = eyes.NextTick(inputs.Now, settings);
@@ -160,6 +161,7 @@ TEST(Eyes, BlinkOnTheirOwnOrWhenClickedShowOnlyANewFrameOrAngleAndTickOnlyWhileA
        "open open 4 8 15 8 4 open open 4 8 15 ~"},
       {"a cursor moved ticks; (10, 5) to (20, 10) from the centre keeps the angle", 1000, 5000,
        "+0 +10 5*+10 @160,595 +10 ? @170,600 +10 @170,601 +10", "open open - - - - - open ~ - open"},
+      {"another pupil shows at the next tick", 1000, 5000, "+0 +10 5*+10 t1 +10 +10", "open open - - - - - open -"},
       {"waking shows the eyes at once, ticking, and blinks an interval after it", 1000, 5000,
        "+0 +10 +3000 4*+10 wake ? +10 +4990 +1", "open open - - - - - ~ open - 4"},
       {"a shorter interval, just or long passed, ticks for the blink", 1000, 5000, "+0 +10 5*+10 i49 ? i20 ? +0",

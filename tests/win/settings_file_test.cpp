@@ -12,6 +12,7 @@
 #include <optional>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "core/settings.h"
 #include "scratch_folder.h"
@@ -130,27 +131,44 @@ TEST(SettingsFile, IsSavedPastABriefHold) {
   const std::string kOld = "[Eye]\r\nType=1\r\nBlink=1\r\nBlinkInterval=700\r\n";
   const std::string kNew = "[Eye]\r\nType=3\r\nBlink=0\r\nBlinkInterval=400\r\n";
   const DWORD kAllButDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
-  const std::tuple<const char*, const wchar_t*, DWORD, bool> cases[] = {
-      // What, the file held, how it is shared, whether it is let go while the save waits.
-      {"tovi.ini, unshared: read when let go", L"tovi.ini", 0, true},
-      {"tovi.ini, unshared throughout", L"tovi.ini", 0, false},
-      {"tovi.ini, not for deletion: renamed over when let go", L"tovi.ini", kAllButDelete, true},
-      {"tovi.ini, not for deletion throughout", L"tovi.ini", kAllButDelete, false},
-      {"the temporary a save left: made again when let go", L"tovi.ini.tmp", 0, true},
-      {"the temporary a save left, throughout", L"tovi.ini.tmp", 0, false},
+  // A hold: the file, how it is shared, how many ms into the save it is let go (0: never).
+  struct THeld {
+    const wchar_t* File;
+    DWORD Share, LetGoAfter;
   };
-  for (const auto& [what, file, share, letGo] : cases) {
+  const std::tuple<const char*, std::vector<THeld>, bool> cases[] = {
+      // What, the holds, whether the save is made.
+      {"tovi.ini, unshared: read when let go", {{L"tovi.ini", 0, 300}}, true},
+      {"tovi.ini, unshared throughout", {{L"tovi.ini", 0, 0}}, false},
+      {"tovi.ini, not for deletion: renamed over when let go", {{L"tovi.ini", kAllButDelete, 300}}, true},
+      {"tovi.ini, not for deletion throughout", {{L"tovi.ini", kAllButDelete, 0}}, false},
+      {"the temporary a save left: made again when let go", {{L"tovi.ini.tmp", 0, 300}}, true},
+      {"the temporary a save left, throughout", {{L"tovi.ini.tmp", 0, 0}}, false},
+      // The program waits for its save: about two seconds for all its steps, not for each.
+      {"the temporary to 1 s, then tovi.ini to 2.6 s", {{L"tovi.ini.tmp", 0, 1000}, {L"tovi.ini", kAllButDelete, 2600}},
+       false},
+  };
+  for (const auto& [what, holds, saved] : cases) {
     WriteFileSafely(ini, kOld);
     WriteFileSafely(ini + L".tmp", "half a save");
-    THold held = Hold(folder.Path + file, share);
-    ASSERT_TRUE(held) << what;
-    std::thread letter;
-    if (letGo) letter = std::thread([&held] { Sleep(300); held.reset(); });
-    if (letGo) EXPECT_NO_THROW(TSettingsStore(ini).Save({3, false, 400})) << what;
+    std::vector<THold> held;
+    for (const THeld& hold : holds) {
+      held.push_back(Hold(folder.Path + hold.File, hold.Share));
+      ASSERT_TRUE(held.back()) << what;
+    }
+    std::thread letter([&] {
+      for (DWORD i = 0, slept = 0; i < holds.size(); ++i) {
+        if (holds[i].LetGoAfter == 0) continue;
+        Sleep(holds[i].LetGoAfter - slept);
+        slept = holds[i].LetGoAfter;
+        held[i].reset();
+      }
+    });
+    if (saved) EXPECT_NO_THROW(TSettingsStore(ini).Save({3, false, 400})) << what;
     else EXPECT_THROW(TSettingsStore(ini).Save({3, false, 400}), EToviError) << what;
-    if (letter.joinable()) letter.join();
-    held.reset();
-    EXPECT_EQ(ReadFileBytes(ini), letGo ? kNew : kOld) << what;
+    letter.join();
+    held.clear();
+    EXPECT_EQ(ReadFileBytes(ini), saved ? kNew : kOld) << what;
   }
 }
 

@@ -123,8 +123,13 @@ void TFrmMain::Timer1Timer(TObject*) {
   // The tick's own message tells where the cursor is: asking the window
   // server anew on every tick would be most of what an idle tick costs.
   const TTickInputs inputs{seams::TickCount(), MessageCursorPos(), EyesPlace()};
-  if (const std::optional<TEyePicture> picture = FEyes.Tick(inputs, FSettings)) FPublisher.Publish(*picture);
   FLastCursor = inputs.Cursor;
+  if (const std::optional<TEyePicture> picture = FEyes.Tick(inputs, FSettings)) {
+    // A tick that shows a picture is never the last; and the shell's call may
+    // have served other ticks, a menu or the start of a rest meanwhile.
+    FPublisher.Publish(*picture);
+    return;
+  }
   if (const TNextTick next = FEyes.NextTick(inputs.Now, FSettings); next.Still) FallAsleep(next.In);
 }
 

@@ -33,10 +33,9 @@ void TEyes::Wake(std::uint32_t now) {
 }
 
 void TEyes::AdvanceBlink(std::uint32_t now, const EyeSettings& settings) {
-  // With blinking off every tick moves the end of the last blink to its own
-  // time, so that the interval counts from the last tick before blinking came
-  // on; ticks skipped while the eyes were still would have moved it as far as
-  // one tick ago.
+  // While blinking is off, each tick moves the last blink's end to its own
+  // time, so that once it comes on the interval counts from the tick before.
+  // The ticks that still eyes skip moved nothing: it goes to one tick ago.
   if (settings.FBlink && !FBlinkWasOn && FBlinkPos < 0 && now - FBlinkEndTick > kTickMilliseconds)
     FBlinkEndTick = now - kTickMilliseconds;
   FBlinkWasOn = settings.FBlink;

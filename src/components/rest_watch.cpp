@@ -10,8 +10,9 @@
 namespace tovi {
 namespace {
 
-// GUID_CONSOLE_DISPLAY_STATE, whose data says off, on or dimmed.
-constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+// GUID_SESSION_DISPLAY_STATUS, whose data says off, on or dimmed: the display of this session, which in a
+// remote session is not the console's monitor.
+constexpr GUID kSessionDisplayStatus = {0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
 
 // The desktop spans every monitor, and hides nothing.
 bool IsDesktop(HWND window) {
@@ -46,7 +47,7 @@ void EndSessionNotification(HWND form) { seams::UnregisterSessionNotification(fo
 TRestWatch::TRestWatch(TComponent* owner, HWND form)
     : TComponent(owner),
       FSession(seams::RegisterSessionNotification(form, NOTIFY_FOR_THIS_SESSION) ? form : nullptr),
-      FDisplay(RegisterPowerSettingNotification(form, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE)) {}
+      FDisplay(RegisterPowerSettingNotification(form, &kSessionDisplayStatus, DEVICE_NOTIFY_WINDOW_HANDLE)) {}
 
 bool TRestWatch::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_WTSSESSION_CHANGE) {
@@ -58,7 +59,7 @@ bool TRestWatch::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (message != WM_POWERBROADCAST || wParam != PBT_POWERSETTINGCHANGE) return false;
   const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
-  if (setting == nullptr || setting->PowerSetting != kConsoleDisplayState || setting->DataLength < sizeof(DWORD))
+  if (setting == nullptr || setting->PowerSetting != kSessionDisplayStatus || setting->DataLength < sizeof(DWORD))
     return true;
   DWORD state = 0;
   std::memcpy(&state, setting->Data, sizeof state);

@@ -36,11 +36,11 @@ BOOL WINAPI Unregister(HWND window) {
 }
 
 TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
-  // Steps: "lock", "unlock", "off", "on", "dim", "other" (another power setting) and "short" (too little data) the
-  // platform's messages; "busy" and "free" what the shell answers from then on; "whole" a window of the test comes
-  // to the front over the whole of the task bar's monitor (Wine has one), "part" over its upper half; "ask" the
-  // form's asking, once a second. After each step: "R" the watch told its form to rest, "W" to wake, else "r"
-  // resting or "." not; then "?" where the watch says asking the shell is worth it.
+  // Steps: "lock", "unlock", "off", "on", "dim", "other" (the console's display, not the session's) and "short"
+  // (too little data) the platform's messages; "busy" and "free" what the shell answers from then on; "whole" a
+  // window of the test comes to the front over the whole of the task bar's monitor (Wine has one), "part" over its
+  // upper half; "ask" the form's asking, once a second. After each step: "R" the watch told its form to rest, "W"
+  // to wake, else "r" resting or "." not; then "?" where the watch says asking the shell is worth it.
   const std::pair<const char*, const char*> cases[] = {
       {"lock lock ask unlock", "R r r W?"},
       {"off dim off other on short", "R W? R r W? .?"},
@@ -61,14 +61,14 @@ TEST(RestWatch, RestsWhileNobodyCanSeeTheEyesAndWakesWhenTheyCanAgain) {
     std::string events, seen;
     watch.OnRest = [&](TObject* sender) { events += sender == &watch ? "R" : "[wrong sender]"; };
     watch.OnWake = [&](TObject* sender) { events += sender == &watch ? "W" : "[wrong sender]"; };
-    // GUID_CONSOLE_DISPLAY_STATE, written out here, and its DWORD, as the power broadcast carries them.
-    const GUID displayState{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    // GUID_SESSION_DISPLAY_STATUS, written out here, and its DWORD, as the power broadcast carries them.
+    const GUID displayState{0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
     POWERBROADCAST_SETTING display{displayState, 4, {}};
     std::istringstream words(steps);
     for (std::string step; words >> step; events.clear()) {
       const auto state = static_cast<UCHAR>(step == "on" ? 1 : step == "dim" ? 2 : 0);
       std::memcpy(display.Data, &state, 1);
-      display.PowerSetting.Data1 = step == "other" ? 0 : displayState.Data1;
+      display.PowerSetting.Data1 = step == "other" ? 0x6fe69556 : displayState.Data1;  // as the console's
       display.DataLength = step == "short" ? 1 : 4;
       const WPARAM session = step == "lock" ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK;
       if (step == "lock" || step == "unlock")

@@ -26,7 +26,10 @@ TLoadStatus ImageFromFile(const std::wstring& path, int size, TKeyedPicture& pic
 
   // Mapped rather than read, so that of a huge file only the pages the
   // decoder touches (the headers and the rows it keeps) come into memory.
-  const TUniqueKernelObject mapping(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  // Mapped at the size measured: a file another program has cut short since
+  // is refused, and once mapped it cannot be cut under the decoder.
+  const TUniqueKernelObject mapping(
+      CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, bytes.HighPart, bytes.LowPart, nullptr));
   const TUniqueFileView view(mapping ? MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0) : nullptr);
   if (!view) return TLoadStatus::Unreadable;
   std::optional<TKeyedPicture> read = ReadBitmapFile(

@@ -118,8 +118,12 @@ void TFrmMain::LoadImages() {
 }
 
 void TFrmMain::Timer1Timer(TObject*) {
-  // A tick already queued when the eyes began to rest.
-  if (FRestWatch.Resting()) return;
+  // A tick already queued when the eyes began to rest, or the timer turned on
+  // again by a wake during whose call to the shell a rest began.
+  if (FRestWatch.Resting()) {
+    Timer1.SetEnabled(false);
+    return;
+  }
   // The tick's own message tells where the cursor is: asking the window
   // server anew on every tick would be most of what an idle tick costs.
   const TTickInputs inputs{seams::TickCount(), MessageCursorPos(), EyesPlace()};
@@ -226,6 +230,9 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   // The mouse moved while the eyes slept; the platform's default frees the report.
   if (message == WM_INPUT) WakeUp();
+  // An installer's restart manager asks the program to end, so that it can
+  // replace a file in use: it ends as by the menu's exit, saving.
+  if (message == WM_ENDSESSION && wParam && (lParam & ENDSESSION_CLOSEAPP)) Close();
   // A new display scale, a moved task bar, or a new shell whose task bar may
   // stand on another monitor: the icons take the size the shell now shows,
   // and the eyes look again from where they are now.

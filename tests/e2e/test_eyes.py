@@ -1,15 +1,17 @@
-"""The two eyes in Wine's notification area: where they look, how they blink, and what a locked session
-does to them."""
+"""The two eyes in Wine's notification area: where they look, how they blink, what a locked session
+does to them, and an installer asking them to end."""
 import pytest
 
 from harness import DOWN, LEFT, MAIN_CLASS, RIGHT, STILL, UP, Tray, probe, x_click
 
 # What the system sends the windows registered for the session's changes.
 WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x2B1, 7, 8
+# What a restart manager sends a program that holds a file an installer must replace.
+WM_ENDSESSION, ENDSESSION_CLOSEAPP = 0x16, 1
 
 
 @pytest.mark.scales(144, 192)
-def test_the_pupils_follow_the_cursor_a_click_blinks_and_a_lock_stills_them(tovi):
+def test_the_pupils_follow_the_cursor_a_click_blinks_a_lock_stills_them_and_an_installer_ends_them(tovi):
     tovi.start(STILL)
     tray = Tray()
     (x, y), bottom = tray.centre, tray.taskbar[3]
@@ -28,4 +30,7 @@ def test_the_pupils_follow_the_cursor_a_click_blinks_and_a_lock_stills_them(tovi
     assert seen == ["o", "o"], f"the eyes showed {seen} while locked"
     assert probe("send", MAIN_CLASS, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK)[0]["to"] == 1, "the unlock went unheard"
     tray.look_towards((x - 200, y), LEFT)
+    # The session goes on: a program left running unseen would hold its folder against every later start.
+    assert probe("send", MAIN_CLASS, WM_ENDSESSION, 1, ENDSESSION_CLOSEAPP)[0]["to"] == 1
+    assert tovi.wait_exit() == 0
 

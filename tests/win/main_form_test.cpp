@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "scratch_folder.h"
 #include "seam_override.h"
@@ -72,6 +73,15 @@ BOOL WINAPI CountModifies(DWORD operation, PNOTIFYICONDATAA) {
   return TRUE;
 }
 
+// A rest that begins while a wake asks the shell where the icons are, as the display's power broadcast, which
+// is sent, may: the form is told of a lock during the first such call.
+HWND LockedDuringPlaces;
+HRESULT WINAPI LockWhileAsked(const NOTIFYICONIDENTIFIER*, RECT*) {
+  if (const HWND form = std::exchange(LockedDuringPlaces, nullptr))
+    SendMessageW(form, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+  return E_FAIL;
+}
+
 // Whether the form hears the mouse's raw input, as it does while the eyes sleep.
 bool HearsTheMouse(HWND form) {
   RAWINPUTDEVICE devices[4]{};
@@ -110,6 +120,12 @@ TEST(MainForm, SleepsWhileNothingCanChangeAndWakesForTheBlinkAndTheMouse) {
   DispatchMessageW(&report);
   EXPECT_FALSE(HearsTheMouse(form.Handle())) << "the mouse's report left the eyes asleep";
   EXPECT_TRUE(ServeUntil([&] { return Modifies - beforeMove == 2; })) << "no tick showed the moved cursor";
+  ASSERT_TRUE(ServeUntil([&] { return HearsTheMouse(form.Handle()); }));
+  const TSeamOverride<decltype(seams::ShellNotifyIconGetRect)> places(seams::ShellNotifyIconGetRect, &LockWhileAsked);
+  LockedDuringPlaces = form.Handle();
+  SendMessageW(form.Handle(), WM_SETTINGCHANGE, 0, 0);  // wakes the eyes
+  EXPECT_TRUE(ServeUntil([&] { return !form.Timer1.Enabled() && !HearsTheMouse(form.Handle()); }))
+      << "the eyes tick or listen to the mouse through a rest begun as they woke";
 }
 
 }  // namespace
